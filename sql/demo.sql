@@ -1,0 +1,142 @@
+-- A believable demo department: workers, products, operations with prices and two months
+-- of shift records up to today. Dates are relative to the day the demo is loaded.
+
+DO $$ BEGIN PERFORM setseed(0.3141); END $$;
+
+INSERT INTO cmn_department.department (id_branch, id_parent, s_code, s_caption, s_description) VALUES
+ (1, NULL, '01', 'Заготовительный участок', ''),
+ (1, NULL, '02', 'Сварочный участок', ''),
+ (1, NULL, '03', 'Малярный участок', ''),
+ (1, NULL, '04', 'Сборочный участок', '');
+
+INSERT INTO hrms_staffpos.staffpos (id_department, s_code, s_caption, d_begin) VALUES
+ (1, '101', 'Резчик металла', '2015-01-01'),
+ (1, '102', 'Оператор гибочного пресса', '2015-01-01'),
+ (2, '201', 'Электросварщик', '2015-01-01'),
+ (3, '301', 'Маляр', '2015-01-01'),
+ (4, '401', 'Слесарь-сборщик', '2015-01-01'),
+ (4, '402', 'Упаковщик', '2015-01-01'),
+ (4, '403', 'Мастер участка', '2015-01-01');
+
+INSERT INTO adm_role.roles (s_name, s_caption, d_begin, b_active) VALUES
+ ('worker', 'Рабочий', '2015-01-01', true),
+ ('master', 'Мастер', '2015-01-01', true),
+ ('trainee', 'Ученик', '2015-01-01', true);
+
+-- Workers: the key of accounts_dep.person is also the id and the personnel code of the
+-- same person in the resource-planning system.
+INSERT INTO accounts_dep.person (fio, s_staffpos_hl)
+SELECT fio, pos FROM (VALUES
+ ('Абрамов А.В.', 'Резчик металла'), ('Белов С.Н.', 'Электросварщик'), ('Васильев И.П.', 'Слесарь-сборщик'),
+ ('Герасимова Т.А.', 'Маляр'), ('Громов Д.С.', 'Электросварщик'), ('Данилов П.Е.', 'Оператор гибочного пресса'),
+ ('Егорова Н.В.', 'Упаковщик'), ('Жуков В.М.', 'Резчик металла'), ('Зайцев А.А.', 'Слесарь-сборщик'),
+ ('Иванов С.С.', 'Электросварщик'), ('Ильина О.Г.', 'Маляр'), ('Калинин Р.Ю.', 'Слесарь-сборщик'),
+ ('Ковалёв Е.И.', 'Резчик металла'), ('Козлова М.Д.', 'Упаковщик'), ('Кузнецов Н.Н.', 'Мастер участка'),
+ ('Лебедев Г.Ф.', 'Электросварщик'), ('Макаров Ю.В.', 'Оператор гибочного пресса'), ('Медведева Л.К.', 'Маляр'),
+ ('Морозов К.А.', 'Слесарь-сборщик'), ('Никитин В.В.', 'Электросварщик'), ('Новикова Е.С.', 'Упаковщик'),
+ ('Орлов Д.А.', 'Резчик металла'), ('Павлов М.И.', 'Слесарь-сборщик'), ('Петрова А.Н.', 'Маляр'),
+ ('Попов И.И.', 'Электросварщик'), ('Романов С.П.', 'Оператор гибочного пресса'), ('Семёнова В.Р.', 'Упаковщик'),
+ ('Сергеев А.Л.', 'Слесарь-сборщик'), ('Смирнов П.П.', 'Электросварщик'), ('Соколов Н.А.', 'Резчик металла'),
+ ('Степанова Ю.Б.', 'Маляр'), ('Тарасов О.В.', 'Слесарь-сборщик'), ('Тимофеев Б.Г.', 'Электросварщик'),
+ ('Фёдоров Л.М.', 'Оператор гибочного пресса'), ('Филиппова Г.Е.', 'Упаковщик'), ('Фролов Т.С.', 'Слесарь-сборщик'),
+ ('Чернов Я.Д.', 'Резчик металла'), ('Шевченко А.О.', 'Маляр'), ('Яковлев Э.Н.', 'Электросварщик'),
+ ('О''Нил Д.Р.', 'Слесарь-сборщик')
+) AS w(fio, pos) ORDER BY fio;
+
+INSERT INTO cmn_contractor.person (id, s_caption, s_code)
+SELECT id, fio, id::text FROM accounts_dep.person;
+
+-- Product classes (level 2 of the classifier) under one root group.
+INSERT INTO cmn_classifier.item (id_classifier, id_level, id_parent, s_code, s_caption, s_description)
+VALUES (1, 1, NULL, 'МК', 'Металлоконструкции', '');
+INSERT INTO cmn_classifier.item (id_classifier, id_level, id_parent, s_code, s_caption, s_description)
+SELECT 1, 2, (SELECT id FROM cmn_classifier.item WHERE s_code = 'МК'), code, caption, ''
+FROM (VALUES ('СТ', 'Стеллажи'), ('ШК', 'Шкафы металлические'), ('СФ', 'Сейфы'),
+             ('ВР', 'Верстаки'), ('ТЛ', 'Тележки'), ('ОГ', 'Ограждения')) AS c(code, caption);
+
+-- About sixty products, ten per class.
+INSERT INTO cmn_gds_and_srv.gds_and_srv (s_caption, s_description, id_msm_bs, massa, id_class_item)
+SELECT c.s_code || '-' || (n * 100 + 300)::text || CASE WHEN n % 3 = 0 THEN 'У' WHEN n % 3 = 1 THEN '' ELSE 'М' END,
+       '', 6, round((1 + random() * 4)::numeric, 2), c.id
+FROM cmn_classifier.item c, generate_series(1, 10) AS n
+WHERE c.id_level = 2;
+
+-- Kinds of operations; the painting ones carry "КРАСКА" in their names.
+INSERT INTO accounts_dep.vid_oper (vid) VALUES
+ ('Резка'), ('Гибка'), ('Сварка'), ('Зачистка швов'), ('Сверловка'), ('Сборка'),
+ ('Упаковка'), ('Покраска'), ('Покраска порошковая'), ('Грунтовка');
+
+-- Each product gets four to six operations; each operation one to three norm rows.
+INSERT INTO accounts_dep.oper (vid, naimen, i_id, cena_new)
+SELECT v.id, CASE WHEN v.vid IN ('Сборка', 'Упаковка', 'Покраска', 'Покраска порошковая') THEN 0 ELSE 1 END,
+       g.id, 0
+FROM cmn_gds_and_srv.gds_and_srv g
+JOIN cmn_classifier.item c ON c.id = g.id_class_item AND c.id_level = 2
+CROSS JOIN accounts_dep.vid_oper v
+WHERE v.id NOT IN (7777, 7778) AND random() < 0.5;
+
+INSERT INTO accounts_dep.norm (o_id, norma, prize, price)
+SELECT o.id, k * 10, (k - 1) * 5, round((15 + random() * 120)::numeric, 2)::double precision
+FROM accounts_dep.oper o, generate_series(1, 3) AS k
+WHERE o.id NOT IN (7777, 7778) AND (k = 1 OR random() < 0.4);
+
+-- Shift records: the last two months and today, in all four shifts.
+INSERT INTO accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color,
+                                ok, vvod, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use)
+SELECT d::date, s, w.id, o.i_id, o.id,
+       round(((SELECT min(price) FROM accounts_dep.norm WHERE o_id = o.id)
+              * CASE WHEN extract(isodow FROM d) >= 6 THEN 2 ELSE 1 END
+              * CASE s WHEN 3 THEN 1.2 WHEN 4 THEN 1.5 ELSE 1 END)::numeric, 4)::double precision,
+       q, CASE WHEN random() < 0.15 THEN 1 ELSE 0 END,
+       CASE s WHEN 4 THEN 2 + floor(random() * 3)::int ELSE 4 + floor(random() * 5)::int END,
+       CASE WHEN upper(v.vid) LIKE '%КРАСКА%' THEN (ARRAY[1, 1015, 3020, 5012, 7035, 9003])[1 + floor(random() * 6)::int] ELSE 0 END,
+       CASE WHEN d::date < current_date - 3 THEN (CASE WHEN random() < 0.9 THEN 'ok' ELSE 'no' END)
+            ELSE (CASE WHEN random() < 0.3 THEN 'ok' ELSE 'no' END) END,
+       d::date, 0, 0, 0, 0, 0, 0
+FROM generate_series(date_trunc('month', current_date) - interval '2 month', current_date, interval '1 day') AS d
+CROSS JOIN generate_series(1, 4) AS s
+CROSS JOIN LATERAL (SELECT p.id FROM accounts_dep.person p
+                    WHERE (p.id + s) % 4 = 0 OR (s = 4 AND p.id % 7 = 0)
+                    ORDER BY random() LIMIT CASE WHEN s = 4 THEN 3 ELSE 7 END) AS w
+CROSS JOIN LATERAL (SELECT o2.id, o2.i_id, o2.vid FROM accounts_dep.oper o2
+                    WHERE o2.id NOT IN (7777, 7778) AND w.id > 0 ORDER BY random() LIMIT 1) AS o
+JOIN accounts_dep.vid_oper v ON v.id = o.vid
+CROSS JOIN LATERAL (SELECT 5 + floor(random() * 40)::int + 0 * w.id AS q) AS qq
+WHERE extract(isodow FROM d) < 6 OR (s IN (1, 4) AND random() < 0.3);
+
+-- The monthly timesheet holds each worker's hours per day and shift, as posting leaves it.
+INSERT INTO accounts_dep.h_tabel (w_id, month, year, smena, d1, d2, d3, d4, d5, d6, d7, d8, d9, d10, d11, d12, d13, d14, d15, d16, d17, d18, d19, d20, d21, d22, d23, d24, d25, d26, d27, d28, d29, d30, d31)
+SELECT w_id, extract(month FROM data)::int, extract(year FROM data)::int, smena,
+       sum(time) FILTER (WHERE extract(day FROM data) = 1),
+       sum(time) FILTER (WHERE extract(day FROM data) = 2),
+       sum(time) FILTER (WHERE extract(day FROM data) = 3),
+       sum(time) FILTER (WHERE extract(day FROM data) = 4),
+       sum(time) FILTER (WHERE extract(day FROM data) = 5),
+       sum(time) FILTER (WHERE extract(day FROM data) = 6),
+       sum(time) FILTER (WHERE extract(day FROM data) = 7),
+       sum(time) FILTER (WHERE extract(day FROM data) = 8),
+       sum(time) FILTER (WHERE extract(day FROM data) = 9),
+       sum(time) FILTER (WHERE extract(day FROM data) = 10),
+       sum(time) FILTER (WHERE extract(day FROM data) = 11),
+       sum(time) FILTER (WHERE extract(day FROM data) = 12),
+       sum(time) FILTER (WHERE extract(day FROM data) = 13),
+       sum(time) FILTER (WHERE extract(day FROM data) = 14),
+       sum(time) FILTER (WHERE extract(day FROM data) = 15),
+       sum(time) FILTER (WHERE extract(day FROM data) = 16),
+       sum(time) FILTER (WHERE extract(day FROM data) = 17),
+       sum(time) FILTER (WHERE extract(day FROM data) = 18),
+       sum(time) FILTER (WHERE extract(day FROM data) = 19),
+       sum(time) FILTER (WHERE extract(day FROM data) = 20),
+       sum(time) FILTER (WHERE extract(day FROM data) = 21),
+       sum(time) FILTER (WHERE extract(day FROM data) = 22),
+       sum(time) FILTER (WHERE extract(day FROM data) = 23),
+       sum(time) FILTER (WHERE extract(day FROM data) = 24),
+       sum(time) FILTER (WHERE extract(day FROM data) = 25),
+       sum(time) FILTER (WHERE extract(day FROM data) = 26),
+       sum(time) FILTER (WHERE extract(day FROM data) = 27),
+       sum(time) FILTER (WHERE extract(day FROM data) = 28),
+       sum(time) FILTER (WHERE extract(day FROM data) = 29),
+       sum(time) FILTER (WHERE extract(day FROM data) = 30),
+       sum(time) FILTER (WHERE extract(day FROM data) = 31)
+FROM accounts_dep.smena
+GROUP BY w_id, extract(month FROM data), extract(year FROM data), smena;

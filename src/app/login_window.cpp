@@ -1,0 +1,123 @@
+#include "app/login_window.h"
+
+#include "app/app.h"
+#include "app/version.h"
+#include "data/data_module.h"
+#include "journal/journal_window.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TForm23* Form23 = nullptr;
+
+namespace {
+// Shows every character of the access text as "*".
+class StarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+const QString FullA = QStringLiteral("73516204");
+const QString FullB = QStringLiteral("7093");
+const QString ReadOnly = QStringLiteral("tavrel");
+const QString DataEntry = QStringLiteral("plovnik");
+const QString ReportOnly = QStringLiteral("fenlo");
+} // namespace
+
+TForm23::TForm23(QWidget* parent) : ui::Form(parent) {
+    Form23 = this;
+    setWindowTitle(QStringLiteral("Авторизация"));
+    Label1 = new QLabel(QStringLiteral("Код доступа:"), this);
+    Edit1 = new QLineEdit(this);
+    auto* style = new StarStyle;
+    style->setParent(Edit1);
+    Edit1->setStyle(style);
+    Edit1->setEchoMode(QLineEdit::Password);
+    Edit1->setMinimumWidth(220);
+    Label1->setBuddy(Edit1);
+    Button1 = new QPushButton(QStringLiteral("Вход"), this);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(5000);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Edit1);
+    layout->addLayout(buttons);
+    setDefaultButton(Button1);
+    setCancelButton(Button2);
+    setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Timer1, &QTimer::timeout, this, ui::guard([this] { Timer1Timer(); }));
+}
+
+void TForm23::FormActivate() {
+    app::checkVersion();
+    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
+    Edit1->setFocus();
+}
+
+void TForm23::Button1Click() {
+    const QString text = Edit1->text().trimmed();
+    Form1->CurShift = 1;
+    Form1->UserText = text;
+    const bool full = text == FullA || text == FullB;
+    Form1->N11->setEnabled(full);
+
+    // What each role may use in the journal; every control of the list is set, so a later
+    // login in the same run never inherits the previous one's state.
+    struct Rights {
+        bool add, change, remove, browse, menus;
+    } rights;
+    if (text == ReadOnly) rights = {false, false, false, false, false};
+    else if (text == DataEntry) rights = {true, false, false, true, false};
+    else if (text == ReportOnly) rights = {false, false, false, true, false};
+    else if (full) rights = {true, true, true, true, true};
+    else {
+        ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
+                    QMessageBox::Critical);
+        return;
+    }
+    Form1->Button1->setEnabled(rights.add);
+    Form1->Button2->setEnabled(rights.change);
+    Form1->Button3->setEnabled(rights.remove);
+    for (QWidget* w : Form1->browseControls()) w->setEnabled(rights.browse);
+    Form1->N2->setEnabled(rights.menus);
+    Form1->N11->setEnabled(rights.menus);
+
+    for (int shift = 1; shift <= 4; ++shift)
+        DataModule6->smenaQuery(shift).setParam("ok", QStringLiteral("ta"));
+    hide();
+    ui::showModal(Form1);
+    close();
+}
+
+void TForm23::Button2Click() { close(); }
+
+void TForm23::Timer1Timer() { app::terminate(); }
+
+void TForm23::closeEvent(QCloseEvent* event) {
+    // the login window is the main window: closing it ends the program
+    event->accept();
+    app::terminate();
+}

@@ -1,0 +1,78 @@
+#include "app/version.h"
+
+#include "app/app.h"
+#include "app/login_window.h"
+#include "data/data_module.h"
+#include "journal/journal_window.h"
+#include "ui/dialogs.h"
+
+#include <QTimer>
+
+namespace app {
+
+namespace {
+QString buildDate = QStringLiteral(__DATE__);
+QString buildTime = QStringLiteral(__TIME__);
+
+int digit(const QString& s, int i) {
+    if (i >= s.size() || !s[i].isDigit()) return 0; // a blank counts as 0
+    return s[i].digitValue();
+}
+} // namespace
+
+void setBuildStamp(const QString& date, const QString& time) {
+    buildDate = date;
+    buildTime = time;
+}
+
+int stampDate(const QString& compilerDate) {
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    int month = 0;
+    for (int i = 0; i < 12; ++i)
+        if (compilerDate.startsWith(QLatin1String(months[i]))) month = i + 1;
+    const int day = digit(compilerDate, 4) * 10 + digit(compilerDate, 5);
+    const QString year = compilerDate.mid(7, 4);
+    return (year + QStringLiteral("%1%2").arg(month, 2, 10, QLatin1Char('0')).arg(day, 2, 10, QLatin1Char('0')))
+        .toInt();
+}
+
+int stampTime(const QString& t) {
+    return digit(t, 0) * 36000 + digit(t, 1) * 3600 + digit(t, 3) * 600 + digit(t, 4) * 60 +
+           digit(t, 6) * 10 + digit(t, 7);
+}
+
+void checkVersion() {
+    Form1->BuildDate = stampDate(buildDate);
+    Form1->BuildTime = stampTime(buildTime);
+    const int bd = Form1->BuildDate;
+    const int bt = Form1->BuildTime;
+
+    data::Table& ver = *Form1->ver;
+    struct Closer {
+        data::Table& t;
+        ~Closer() { t.close(); }
+    } closer{ver};
+    ver.close();
+    ver.open();
+    ver.first();
+    DataModule6->DbDelim = ver.asText("delim");
+    qint64 d = ver.asInt("d");
+    qint64 t = ver.asInt("t");
+    if (ver.isEmpty() || d < bd || (d == bd && t < bt)) {
+        ver.edit();
+        ver.setField("d", bd);
+        ver.setField("t", bt);
+        ver.post();
+    }
+    d = ver.asInt("d");
+    t = ver.asInt("t");
+    if (d > bd || (d == bd && t > bt)) {
+        Form23->Timer1->start();
+        ui::message(QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."),
+                    QStringLiteral("Ошибка"), QMessageBox::Critical);
+        terminate();
+    }
+}
+
+} // namespace app

@@ -1,0 +1,133 @@
+#include "data/data_module.h"
+
+#include "ui/dialogs.h"
+
+TDataModule6* DataModule6 = nullptr;
+
+const char* const TDataModule6::OperStatement =
+    "select izdel.MARKA, vid_oper.VID, oper.NAIMEN, (SELECT (CASE naimen WHEN 0 THEN "
+    "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, count(o_id) norma, "
+    "min(price)::numeric cena, oper.id, oper.i_id, oper.VID as oper_vid from "
+    "accounts_dep.norm,accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER where "
+    "OPER.i_id=IZDEL.id and norm.o_id=oper.id and oper.vid=vid_oper.id group by izdel.MARKA, "
+    "vid_oper.VID, oper.NAIMEN, oper.id, oper.i_id, oper.VID order by izdel.marka, "
+    "vid_oper.vid, oper.naimen";
+
+QString TDataModule6::journalStatement(int shift) {
+    const QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
+    const QString order = shift == 1 ? QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color")
+                                     : QStringLiteral("fio");
+    return QStringLiteral(
+               "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  "
+               "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen "
+               "WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  "
+               "smena.brak, smena.kol_vo::numeric, round((kol_vo-brak)*smena.cena::numeric, 2) as "
+               "summa, smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, "
+               "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use from "
+               "cmn_contractor.person person, "
+               "accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
+               "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or "
+               "s_code::t_id=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and "
+               "smena.data=:data and %2 order by  %3")
+        .arg(shift)
+        .arg(test, order);
+}
+
+QString TDataModule6::timesheetStatement(int shift) {
+    QStringList days;
+    QString sum;
+    for (int d = 1; d <= 31; ++d) {
+        sum += QStringLiteral("coalesce(d%1,0)").arg(d);
+        if (d < 31) sum += (d % 10 == 0) ? QStringLiteral("+ ") : QStringLiteral("+");
+    }
+    const QString total = u'(' + sum + u')';
+    return QStringLiteral("select person.s_caption fio,  ") + total +
+           QStringLiteral(" as summ,  case when ") + total +
+           QStringLiteral("=0 then 0 else (sum(s.cena*(kol_vo-brak))/") + total +
+           QStringLiteral(
+               ") end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) "
+               "as cena_all, h_tabel.*  from accounts_dep.h_tabel, cmn_contractor.person, "
+               "accounts_dep.smena s where  h_tabel.w_id=person.s_code::integer and "
+               "h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and "
+               "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2 group by "
+               "person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id  "
+               "order by fio")
+               .arg(shift);
+}
+
+TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
+    DataModule6 = this;
+    Workers.setSql("select * from accounts_dep.person order by fio");
+    Workers.setUpdateTable("accounts_dep.person");
+    Izdel.setSql("select *  from accounts_dep.IZDEL order by marka");
+    Vid_oper.setSql("select * from accounts_dep.VID_OPER order by vid");
+    Vid_oper.setUpdateTable("accounts_dep.vid_oper");
+    Oper.setSql(QString::fromUtf8(OperStatement));
+    data::Query* journal[] = {&Smena1, &Smena2, &Smena3, &Smena4};
+    for (int i = 0; i < 4; ++i) journal[i]->setSql(journalStatement(i + 1));
+    Smena1.setParam("ok", QStringLiteral("ok"));
+    for (data::Query* q : {&Smena2, &Smena3, &Smena4}) q->setParam("ok", QStringLiteral("ta"));
+    data::Query* timesheet[] = {&H_Tabel_1, &H_Tabel_2, &H_Tabel_3};
+    for (int i = 0; i < 3; ++i) timesheet[i]->setSql(timesheetStatement(i + 1));
+
+    Oper_ins.setSql("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)\n"
+                    "values (:oper_vid, :naimen, :i_id, :cena_new)\n");
+    Oper_ed.setSql("update accounts_dep.oper set vid=:oper_vid, naimen=:naimen,  i_id=:i_id, "
+                   "cena_new=:cena_new where id=:id");
+    Oper_del.setSql("delete from accounts_dep.oper where id=:id");
+}
+
+data::Query& TDataModule6::smenaQuery(int shift) {
+    switch (shift) {
+    case 2:
+        return Smena2;
+    case 3:
+        return Smena3;
+    case 4:
+        return Smena4;
+    default:
+        return Smena1;
+    }
+}
+
+data::Query& TDataModule6::timesheetQuery(int shift) {
+    switch (shift) {
+    case 2:
+        return H_Tabel_2;
+    case 3:
+        return H_Tabel_3;
+    default:
+        return H_Tabel_1;
+    }
+}
+
+QVariant TDataModule6::lookup(const QString& sql, const QString& field) {
+    Control.close();
+    Control.setSql(sql);
+    Control.open();
+    const QVariant v = Control.isEmpty() ? QVariant() : Control.value(field);
+    Control.close();
+    return v;
+}
+
+bool TDataModule6::CheckDuplicate(const QString& countSql, const QString& message) {
+    Control.close();
+    Control.setSql(countSql);
+    Control.open();
+    const qint64 cnt = Control.isEmpty() ? 0 : Control.asInt("cnt");
+    Control.close();
+    if (cnt > 0) {
+        ui::error(message);
+        return true;
+    }
+    return false;
+}
+
+QString TDataModule6::FixDecimalSeparator(const QString& number) const {
+    qsizetype at = number.indexOf(u',');
+    if (at < 0) at = number.indexOf(u'.');
+    if (at < 0) return number;
+    QString s = number;
+    s.replace(at, 1, DbDelim.isEmpty() ? QStringLiteral(".") : DbDelim);
+    return s;
+}

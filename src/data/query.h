@@ -1,0 +1,184 @@
+// Datasets of the access layer: a query whose whole result is kept on the client, a table
+// over one table name, and a command executed without result.
+#pragma once
+
+#include "data/filter.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+namespace data {
+
+class Connection;
+
+// Named parameters written ":name" in a statement, with typed values.
+class Params {
+public:
+    void set(const QString& name, const QVariant& value) { values_[name.toLower()] = value; }
+    QVariant value(const QString& name) const { return values_.value(name.toLower()); }
+    bool contains(const QString& name) const { return values_.contains(name.toLower()); }
+
+    // Turns ":name" into "?" outside quotes, casts ("::") and comments; returns the names
+    // in the order they stand.
+    static QString positional(const QString& sql, QStringList& names);
+
+private:
+    QMap<QString, QVariant> values_;
+};
+
+class Query : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit Query(Connection& connection, QObject* parent = nullptr);
+
+    // Statement and parameters.
+    void setSql(const QString& sql) { sql_ = sql; }
+    const QString& sql() const { return sql_; }
+    void setParam(const QString& name, const QVariant& value) { params_.set(name, value); }
+    QVariant param(const QString& name) const { return params_.value(name); }
+
+    // Opening runs the statement and keeps every row; closing forgets them.
+    virtual void open();
+    void close();
+    void refresh(); // close and open again, keeping the record number where it still exists
+    bool active() const { return state_ != State::Inactive; }
+    State state() const { return state_; }
+
+    // Navigation over the rows the filter lets through.
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    int recNo() const; // 1-based; 0 when empty
+    void setRecNo(int recNo);
+    int recordCount() const { return int(visible_.size()); }
+    bool isEmpty() const { return visible_.isEmpty(); }
+    bool locate(const QString& field, const QVariant& value);
+
+    // Client-side filter, e.g. "fio like 'Ив%'" or "o_id=12".
+    void setFilter(const QString& text);
+    const QString& filter() const { return filterText_; }
+    void setFiltered(bool on);
+    bool filtered() const { return filtered_; }
+
+    // Fields of the current row (of the edit buffer while editing).
+    const QStringList& fieldNames() const { return fields_; }
+    int fieldIndex(const QString& name) const; // -1 when there is no such field
+    bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
+    QVariant value(const QString& name) const;
+    QString asText(const QString& name) const;
+    qint64 asInt(const QString& name) const;
+    double asFloat(const QString& name) const;
+    QDate asDate(const QString& name) const;
+    bool isNull(const QString& name) const;
+
+    // Random access for grids: row is 0-based among the visible rows.
+    QVariant valueAt(int row, int field) const;
+    QString textAt(int row, int field) const;
+    int currentRow() const { return cur_; }
+
+    // Editing of the current row, written to the update table (the table name of a Table).
+    void setUpdateTable(const QString& table) { updateTable_ = table; }
+    const QString& updateTable() const { return updateTable_; }
+    void insert();
+    void edit();
+    void setField(const QString& name, const QVariant& value);
+    bool modified() const { return modified_; }
+    void post();
+    void cancel();
+    void remove();
+
+    // Text of a value as the lists show it: dates as DD.MM.YYYY, numbers in general form.
+    static QString displayText(const QVariant& v, bool decimal = false);
+
+signals:
+    void reset();              // rows, filter or open state changed
+    void rowChanged(int row);  // one visible row's values changed
+    void moved(int row);       // the current row changed (0-based, -1 when none)
+
+protected:
+    virtual QString statement() const { return sql_; }
+    Connection& connection_;
+
+private:
+    using Row = QVector<QVariant>;
+    void requireActive() const;
+    const Row* currentValues() const;
+    void rebuildVisible();
+    void setCurrent(int row, bool notify = true);
+    QString keyCondition(const Row& original, QVariantList& binds) const;
+    QVariant fieldValue(const Row& row, int index) const;
+
+    QString sql_;
+    Params params_;
+    State state_ = State::Inactive;
+    QStringList fields_;
+    QVector<bool> decimal_;
+    QVector<Row> rows_;
+    QVector<int> visible_;
+    int cur_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    QString filterText_;
+    Filter filter_;
+    bool filtered_ = false;
+    QString updateTable_;
+    Row buffer_;
+    QVector<bool> changed_;
+    bool modified_ = false;
+};
+
+// A dataset over one table: "select * from <table>" with an optional order, editable.
+class Table : public Query {
+    Q_OBJECT
+public:
+    explicit Table(Connection& connection, const QString& table = QString(),
+                   QObject* parent = nullptr);
+    void setTableName(const QString& table) {
+        table_ = table;
+        setUpdateTable(table);
+    }
+    const QString& tableName() const { return table_; }
+    void setOrder(const QString& order) { order_ = order; }
+
+protected:
+    QString statement() const override;
+
+private:
+    QString table_;
+    QString order_;
+};
+
+// A statement run without result; its text is replaced by the callers.
+class Command {
+public:
+    explicit Command(Connection& connection) : connection_(connection) {}
+    void setSql(const QString& sql) { sql_ = sql; }
+    const QString& sql() const { return sql_; }
+    void setParam(const QString& name, const QVariant& value) { params_.set(name, value); }
+    QVariant param(const QString& name) const { return params_.value(name); }
+    // Returns the number of rows the statement touched.
+    int execute();
+
+private:
+    Connection& connection_;
+    QString sql_;
+    Params params_;
+};
+
+// Which dataset a grid shows.
+struct DataSource {
+    Query* dataSet = nullptr;
+};
+
+} // namespace data

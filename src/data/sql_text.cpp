@@ -1,0 +1,39 @@
+#include "data/sql_text.h"
+
+#include <cfenv>
+#include <cmath>
+
+namespace data::sql {
+
+QString integer(qint64 v) { return QString::number(v); }
+
+QString date(const QDate& d) { return d.toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString toDate(const QDate& d) {
+    return QStringLiteral("to_date('") + date(d) + QStringLiteral("', 'DD.MM.YYYY')");
+}
+
+QString escaped(const QString& text) {
+    QString s = text;
+    s.replace(u'\'', QLatin1String("''"));
+    return s;
+}
+
+QString quoted(const QString& text) { return u'\'' + escaped(text) + u'\''; }
+
+QString general(double v) {
+    if (v == 0) return QStringLiteral("0"); // also for -0
+    return QString::number(v, 'g', 15);
+}
+
+double round4(double v) {
+    // scaled in extended precision, ties to the even neighbour (the default rounding mode)
+    const long double scaled = static_cast<long double>(v) * 10000.0L;
+    const int mode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const long double r = std::nearbyintl(scaled);
+    std::fesetround(mode);
+    return static_cast<double>(r * 0.0001L);
+}
+
+} // namespace data::sql

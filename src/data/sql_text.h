@@ -1,0 +1,24 @@
+// Values written into the text of a statement.
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace data::sql {
+
+// 42 -> "42"
+QString integer(qint64 v);
+// 2024-02-19 -> "19.02.2024"
+QString date(const QDate& d);
+// "to_date('19.02.2024', 'DD.MM.YYYY')"
+QString toDate(const QDate& d);
+// O'Нил -> 'O''Нил'
+QString quoted(const QString& text);
+// O'Нил -> O''Нил: for texts placed between apostrophes of a fixed piece
+QString escaped(const QString& text);
+// Shortest text of at most 15 significant digits, with a point: 12.5, 0.3333, 125.
+QString general(double v);
+// Rounded to 4 decimals, ties to even (1/3 -> 0.3333, 0.00005 -> 0).
+double round4(double v);
+
+} // namespace data::sql

@@ -1,0 +1,308 @@
+#include "journal/journal_window.h"
+
+#include "app/app.h"
+#include "app/login_window.h"
+#include "app/version.h"
+#include "data/data_module.h"
+#include "ui/busy_cursor.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+bool weekend(const QDate& d) { return d.dayOfWeek() >= 6; }
+
+const QColor ShiftOn(0, 255, 0);
+const QColor AcceptedColour(0, 128, 0);
+const QColor OpenColour(255, 0, 0);
+} // namespace
+
+TForm1::TForm1(const QStringList& params, QWidget* parent) : ui::Form(parent) {
+    Form1 = this;
+    build();
+
+    new TDataModule6;
+    ver = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.ver"));
+    updtOK = std::make_unique<data::Command>(DataModule6->ADO_DB);
+    updtOK->setSql(QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
+    DataSource1.dataSet = &DataModule6->Smena1;
+    DataSource2.dataSet = &DataModule6->Smena2;
+    DataSource3.dataSet = &DataModule6->Smena3;
+    DataSource4.dataSet = &DataModule6->Smena4;
+    selectShift(1);
+
+    try {
+        DataModule6->ADO_DB.close();
+        DataModule6->ADO_DB.setConnectionString(app::connectionStringFor(params));
+        DataModule6->ADO_DB.open();
+        new TForm23;
+        Form23->show();
+    } catch (...) {
+        ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"),
+                    QMessageBox::Critical);
+        app::terminate();
+        close();
+        return;
+    }
+    Timer1->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::build() {
+    setWindowTitle(QStringLiteral("Табель"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    resize(1120, 640);
+
+    MainMenu1 = new QMenuBar(this);
+    QMenu* refs = MainMenu1->addMenu(QStringLiteral("Справочники"));
+    N2 = refs->menuAction();
+    N1 = refs->addAction(QStringLiteral("Рабочие"));
+    N3 = refs->addAction(QStringLiteral("Изделия"));
+    N4 = refs->addAction(QStringLiteral("Цены"));
+    N6 = refs->addAction(QStringLiteral("Операции"));
+    N8 = refs->addAction(QStringLiteral("Внеурочное"));
+    QMenu* sheets = MainMenu1->addMenu(QStringLiteral("Табель"));
+    N11 = sheets->menuAction();
+    N9 = sheets->addAction(QStringLiteral("Табель сделка"));
+    N13 = sheets->addAction(QStringLiteral("Табель по сменам"));
+    N14 = sheets->addAction(QStringLiteral("Табель хоз. работ"));
+    N15 = sheets->addAction(QStringLiteral("Табель ср. сдельная"));
+    N17 = sheets->addAction(QStringLiteral("Общий табель"));
+    QMenu* reports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
+    N7 = reports->menuAction();
+    N10 = reports->addAction(QStringLiteral("Сводные отчеты"));
+    N5 = MainMenu1->addAction(QStringLiteral("Выход"));
+
+    RadioButton1 = new QRadioButton(QStringLiteral("Смена №1"), this);
+    RadioButton2 = new QRadioButton(QStringLiteral("Смена №2"), this);
+    RadioButton3 = new QRadioButton(QStringLiteral("Смена №3"), this);
+    RadioButton4 = new QRadioButton(QStringLiteral("Переработка"), this);
+    auto* group = new QButtonGroup(this);
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) {
+        group->addButton(r);
+        r->setAutoFillBackground(true);
+        r->setContentsMargins(6, 2, 6, 2);
+    }
+    RadioButton1->setChecked(true);
+
+    DateT = new QDateEdit(QDate::currentDate(), this);
+    DateT->setCalendarPopup(true);
+    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT->setMinimumWidth(120);
+    CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
+
+    DBGrid2 = new ui::DBGrid(this);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    DBGrid2->addColumn("fio", QStringLiteral("Фамилия И.О."), 170);
+    DBGrid2->addColumn("marka", QStringLiteral("Марка изделия"), 120);
+    DBGrid2->addColumn("vid", QStringLiteral("Операция"), 160);
+    DBGrid2->addColumn("nmn", QStringLiteral("Вид"), 125);
+    DBGrid2->addColumn("color", QStringLiteral("Цвет"), 55, Qt::AlignCenter);
+    DBGrid2->addColumn("time", QStringLiteral("Часы"), 50, right);
+    DBGrid2->addColumn("kol_vo", QStringLiteral("Кол-во"), 65, right);
+    DBGrid2->addColumn("brak", QStringLiteral("Брак"), 50, right);
+    DBGrid2->addColumn("summa", QStringLiteral("Итого (р.)"), 85, right);
+    DBGrid2->addColumn("prize", QStringLiteral("Премия (%)"), 70, right);
+    DBGrid2->addColumn("ok", QStringLiteral("OK"), 40, Qt::AlignCenter);
+    DBGrid2->addColumn("vvod", QStringLiteral("Заведен"), 85, Qt::AlignCenter);
+    DBGrid2->setColumnVisible("prize", false);
+    DBGrid2->onDrawCell = [](int row, const ui::GridColumn& column, ui::CellStyle& style) {
+        if (column.field != QLatin1String("ok")) return;
+        const QString mark = Form1->DBGrid2->cellText(row, QStringLiteral("ok"));
+        style.bold = true;
+        style.text = (mark == QLatin1String("ok") || mark == QStringLiteral("да")) ? AcceptedColour
+                                                                                   : OpenColour;
+    };
+
+    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
+    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
+    Button8 = new QPushButton(QStringLiteral("Обновить"), this);
+    Button5 = new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this);
+    Button4 = new QPushButton(QStringLiteral("Выход"), this);
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4}) b->setAutoDefault(false);
+    setCancelButton(Button4);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(30000);
+
+    auto* top = new QHBoxLayout;
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) top->addWidget(r);
+    top->addSpacing(20);
+    auto* dayLabel = new QLabel(QStringLiteral("&Дата:"), this);
+    dayLabel->setBuddy(DateT);
+    top->addWidget(dayLabel);
+    top->addWidget(DateT);
+    top->addWidget(CBox1);
+    top->addStretch();
+    auto* bottom = new QHBoxLayout;
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5}) bottom->addWidget(b);
+    bottom->addStretch();
+    bottom->addWidget(Button4);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(MainMenu1);
+    layout->addLayout(top);
+    layout->addWidget(DBGrid2, 1);
+    layout->addLayout(bottom);
+
+    setTabOrder(RadioButton1, DateT);
+    setTabOrder(DateT, CBox1);
+    setTabOrder(CBox1, DBGrid2);
+    setTabOrder(DBGrid2, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button8);
+    setTabOrder(Button8, Button5);
+    setTabOrder(Button5, Button4);
+
+    // The day is re-read when the calendar closes or Enter is pressed in the date box;
+    // setting the date from code reads nothing.
+    DateT->installEventFilter(this);
+    DateT->calendarWidget()->window()->installEventFilter(this);
+
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton1Click(); }); });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton2Click(); }); });
+    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton3Click(); }); });
+    connect(RadioButton4, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton4Click(); }); });
+    connect(CBox1, &QCheckBox::toggled, this, ui::guard([this] { CBox1Click(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
+    connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
+    connect(Button8, &QPushButton::clicked, this, ui::guard([this] { Button8Click(); }));
+    connect(DBGrid2, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid2DblClick(); }));
+    connect(Timer1, &QTimer::timeout, this, ui::guard([this] { Timer1Timer(); }));
+    connect(N1, &QAction::triggered, this, ui::guard([this] { N1Click(); }));
+    connect(N3, &QAction::triggered, this, ui::guard([this] { N3Click(); }));
+    connect(N4, &QAction::triggered, this, ui::guard([this] { N4Click(); }));
+    connect(N6, &QAction::triggered, this, ui::guard([this] { N6Click(); }));
+    connect(N9, &QAction::triggered, this, ui::guard([this] { N9Click(); }));
+    connect(N10, &QAction::triggered, this, ui::guard([this] { N10Click(); }));
+    connect(N13, &QAction::triggered, this, ui::guard([this] { N13Click(); }));
+    connect(N14, &QAction::triggered, this, ui::guard([this] { N14Click(); }));
+    connect(N15, &QAction::triggered, this, ui::guard([this] { N15Click(); }));
+    connect(N17, &QAction::triggered, this, ui::guard([this] { N17Click(); }));
+    connect(N5, &QAction::triggered, this, ui::guard([this] { Button4Click(); }));
+    CBox1Click();
+}
+
+QList<QWidget*> TForm1::browseControls() const {
+    return {RadioButton1, RadioButton2, RadioButton3, RadioButton4, CBox1, Button8, DBGrid2, DateT};
+}
+
+data::Query& TForm1::currentQuery() {
+    CurQuery = &DataModule6->smenaQuery(CurShift);
+    return *CurQuery;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DateT && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ui::run([this] { DateTCloseUp(); });
+            return true;
+        }
+    } else if (watched != DateT && event->type() == QEvent::Hide) {
+        // the calendar's popup has closed; its date reaches DateT first
+        QTimer::singleShot(0, this, ui::guard([this] { DateTCloseUp(); }));
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+void TForm1::openJournal(const QDate& day) {
+    const QDateTime at(day, QTime(0, 0));
+    for (int shift = 1; shift <= 4; ++shift) {
+        data::Query& q = DataModule6->smenaQuery(shift);
+        q.close();
+        q.setParam("data", at);
+        q.open();
+    }
+}
+
+void TForm1::FormActivate() {
+    const QDate today = QDate::currentDate();
+    DateT->setDate(today);
+    if (weekend(today)) CBox1->setChecked(true);
+    for (int shift = 1; shift <= 4; ++shift) {
+        data::Query& q = DataModule6->smenaQuery(shift);
+        q.close();
+        q.setFiltered(false);
+    }
+    openJournal(today);
+}
+
+void TForm1::DateTCloseUp() {
+    {
+        ui::BusyCursor busy;
+        openJournal(DateT->date());
+        CBox1->setChecked(weekend(DateT->date()));
+    }
+    DBGrid2->setFocus();
+}
+
+void TForm1::selectShift(int shift) {
+    data::DataSource* sources[] = {&DataSource1, &DataSource2, &DataSource3, &DataSource4};
+    QRadioButton* buttons[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
+    DBGrid2->setDataSource(sources[shift - 1]);
+    for (int i = 0; i < 4; ++i) {
+        QRadioButton* b = buttons[i];
+        const bool on = i == shift - 1;
+        QPalette p = b->palette();
+        const QColor face = on ? ShiftOn : palette().color(QPalette::Button);
+        p.setColor(QPalette::Window, face);
+        p.setColor(QPalette::Button, face);
+        b->setPalette(p);
+        QFont f = b->font();
+        f.setBold(on);
+        b->setFont(f);
+        if (on && !b->isChecked()) b->setChecked(true);
+    }
+    CurShift = shift;
+}
+
+void TForm1::RadioButton1Click() { selectShift(1); }
+void TForm1::RadioButton2Click() { selectShift(2); }
+void TForm1::RadioButton3Click() { selectShift(3); }
+void TForm1::RadioButton4Click() { selectShift(4); }
+
+void TForm1::CBox1Click() {
+    const bool on = CBox1->isChecked();
+    QPalette p = CBox1->palette();
+    const QColor c = on ? QColor(255, 0, 0) : palette().color(QPalette::WindowText);
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::ButtonText, c);
+    CBox1->setPalette(p);
+    QFont f = CBox1->font();
+    f.setBold(on);
+    CBox1->setFont(f);
+}
+
+void TForm1::Button8Click() {
+    ui::BusyCursor busy;
+    for (int shift = 1; shift <= 4; ++shift) DataModule6->smenaQuery(shift).close();
+    for (int shift = 1; shift <= 4; ++shift) DataModule6->smenaQuery(shift).open();
+}
+
+void TForm1::Button4Click() { close(); }
+
+void TForm1::Timer1Timer() { app::checkVersion(); }

@@ -1,0 +1,115 @@
+// TForm1, the journal window "Табель".
+#pragma once
+
+#include "data/query.h"
+#include "ui/form.h"
+
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QDateEdit;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+namespace ui {
+class DBGrid;
+}
+
+class TForm1 : public ui::Form {
+    Q_OBJECT
+public:
+    // Creating the journal creates the data module, connects with the string the
+    // parameters give and shows the login window (see app::createForms).
+    explicit TForm1(const QStringList& params, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Shift buttons, day, day-off box
+    QRadioButton* RadioButton1; // "Смена №1"
+    QRadioButton* RadioButton2; // "Смена №2"
+    QRadioButton* RadioButton3; // "Смена №3"
+    QRadioButton* RadioButton4; // "Переработка"
+    QDateEdit* DateT;
+    QCheckBox* CBox1; // "Выходной"
+    ui::DBGrid* DBGrid2;
+    QPushButton* Button1; // "Добавить"
+    QPushButton* Button2; // "Изменить"
+    QPushButton* Button3; // "Удалить"
+    QPushButton* Button8; // "Обновить"
+    QPushButton* Button5; // "Ср.сд./хоз. работы"
+    QPushButton* Button4; // "Выход"
+    QTimer* Timer1;       // version check every 30 s
+
+    // Main menu
+    QMenuBar* MainMenu1;
+    QAction* N2; // "Справочники"
+    QAction* N1; // "Рабочие"
+    QAction* N3; // "Изделия"
+    QAction* N4; // "Цены"
+    QAction* N6; // "Операции"
+    QAction* N8; // "Внеурочное"
+    QAction* N11; // "Табель"
+    QAction* N9;  // "Табель сделка"
+    QAction* N13; // "Табель по сменам"
+    QAction* N14; // "Табель хоз. работ"
+    QAction* N15; // "Табель ср. сдельная"
+    QAction* N17; // "Общий табель"
+    QAction* N7;  // "Отчеты"
+    QAction* N10; // "Сводные отчеты"
+    QAction* N5;  // "Выход"
+
+    data::DataSource DataSource1, DataSource2, DataSource3, DataSource4;
+    std::unique_ptr<data::Table> ver;      // accounts_dep.ver, for the version check
+    std::unique_ptr<data::Command> updtOK; // acceptance mark of one record
+
+    int CurShift = 1;
+    data::Query* CurQuery = nullptr;
+    QString UserText;
+    int BuildDate = 0;
+    int BuildTime = 0;
+
+    // The journal query of CurShift, also stored in CurQuery.
+    data::Query& currentQuery();
+    // Controls the read-only mode disables besides the edit buttons and menus.
+    QList<QWidget*> browseControls() const;
+
+    void FormActivate() override;
+
+public slots:
+    void DateTCloseUp(); // the calendar closed or Enter in the date box: re-read the day
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
+    void CBox1Click();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button8Click();
+    void DBGrid2DblClick();
+    void Timer1Timer();
+    void N1Click();
+    void N3Click();
+    void N4Click();
+    void N6Click();
+    void N9Click();
+    void N10Click();
+    void N13Click();
+    void N14Click();
+    void N15Click();
+    void N17Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void selectShift(int shift);
+    void openJournal(const QDate& day);
+};
+
+extern TForm1* Form1;

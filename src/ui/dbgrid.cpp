@@ -1,0 +1,266 @@
+#include "ui/dbgrid.h"
+
+#include "ui/guard.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <cmath>
+
+namespace ui {
+
+QString formatNumber(double v, const QString& mask) {
+    const qsizetype point = mask.indexOf(u'.');
+    int minDec = 0, maxDec = 0;
+    if (point >= 0) {
+        for (qsizetype i = point + 1; i < mask.size(); ++i) {
+            if (mask[i] == u'0') ++minDec, ++maxDec;
+            else if (mask[i] == u'#') ++maxDec;
+        }
+    }
+    QString s = QString::number(v, 'f', maxDec);
+    if (maxDec > minDec && s.contains(u'.')) {
+        qsizetype keep = s.indexOf(u'.') + 1 + minDec;
+        while (s.size() > keep && s.endsWith(u'0')) s.chop(1);
+        if (s.endsWith(u'.')) s.chop(1);
+    }
+    if (s.startsWith(u'-') && s.toDouble() == 0) s.remove(0, 1);
+    return s;
+}
+
+DatasetModel::DatasetModel(DBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !grid_->dataset_ || !grid_->dataset_->active()) return 0;
+    return grid_->dataset_->recordCount();
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(grid_->columns_.size());
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !grid_->dataset_) return {};
+    const GridColumn& c = grid_->columns_[index.column()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return grid_->cellText(index.row(), c.field);
+    case Qt::TextAlignmentRole:
+        return int(c.alignment);
+    case Qt::FontRole:
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole: {
+        if (!grid_->onDrawCell) return {};
+        const CellStyle st = grid_->cellStyle(index.row(), c.field);
+        if (role == Qt::FontRole && st.bold) {
+            QFont f = grid_->font();
+            f.setBold(*st.bold);
+            return f;
+        }
+        if (role == Qt::ForegroundRole && st.text) return *st.text;
+        if (role == Qt::BackgroundRole && st.fill) return *st.fill;
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= grid_->columns_.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const GridColumn& c = grid_->columns_[section];
+    switch (role) {
+    case Qt::DisplayRole:
+        return c.title;
+    case Qt::FontRole: {
+        QFont f = grid_->font();
+        f.setBold(c.boldTitle);
+        return f;
+    }
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (grid_->editable_) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !grid_->editable_ || !grid_->dataset_ || !grid_->onEdit)
+        return false;
+    bool done = false;
+    run([&] {
+        grid_->dataset_->setRecNo(index.row() + 1);
+        grid_->onEdit(grid_->columns_[index.column()], value.toString());
+        done = true;
+    });
+    return done;
+}
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(this)) {
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(false);
+    verticalHeader()->setVisible(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+}
+
+void DBGrid::setDataSource(data::DataSource* source) { setDataSet(source ? source->dataSet : nullptr); }
+
+void DBGrid::setDataSet(data::Query* dataset) {
+    if (dataset == dataset_) return;
+    for (const auto& l : links_) disconnect(l);
+    links_.clear();
+    dataset_ = dataset;
+    if (dataset_) {
+        links_ << connect(dataset_, &data::Query::reset, this, [this] { datasetReset(); });
+        links_ << connect(dataset_, &data::Query::moved, this, [this](int row) { datasetMoved(row); });
+        links_ << connect(dataset_, &data::Query::rowChanged, this, [this](int row) {
+            if (row >= 0 && row < model_->rowCount())
+                emit model_->dataChanged(model_->index(row, 0),
+                                         model_->index(row, int(columns_.size()) - 1));
+        });
+    }
+    datasetReset();
+    if (dataset_) datasetMoved(dataset_->currentRow());
+}
+
+void DBGrid::datasetReset() {
+    syncing_ = true;
+    model_->resetAll();
+    applyColumns();
+    syncing_ = false;
+}
+
+void DBGrid::datasetMoved(int row) {
+    if (syncing_) return;
+    syncing_ = true;
+    if (row < 0) {
+        selectionModel()->clearSelection();
+    } else {
+        const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+        const QModelIndex idx = model_->index(row, qMax(0, col));
+        selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect |
+                                                   QItemSelectionModel::Rows);
+        scrollTo(idx);
+    }
+    syncing_ = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (current.column() != previous.column() && previous.isValid()) emit colExit();
+    if (!syncing_ && dataset_ && current.isValid() && dataset_->active() &&
+        current.row() != dataset_->currentRow()) {
+        syncing_ = true;
+        run([&] { dataset_->setRecNo(current.row() + 1); });
+        syncing_ = false;
+    }
+    if (current.column() != previous.column() && current.isValid()) emit colEnter();
+}
+
+void DBGrid::selectRow(int row) {
+    if (!dataset_ || row < 0 || row >= model_->rowCount()) return;
+    dataset_->setRecNo(row + 1);
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (editable_) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
+    const QModelIndex idx = indexAt(event->position().toPoint());
+    if (idx.isValid()) {
+        if (dataset_ && idx.row() != dataset_->currentRow()) selectRow(idx.row());
+        emit dblClick();
+    }
+    event->accept();
+}
+
+void DBGrid::addColumn(const GridColumn& column) {
+    model_->beginReset();
+    columns_.append(column);
+    model_->endReset();
+    applyColumns();
+}
+
+void DBGrid::addColumn(const QString& field, const QString& title, int width,
+                       Qt::Alignment alignment) {
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = width;
+    c.alignment = alignment;
+    addColumn(c);
+}
+
+void DBGrid::clearColumns() {
+    model_->beginReset();
+    columns_.clear();
+    model_->endReset();
+}
+
+int DBGrid::columnOf(const QString& field) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_[i].field.compare(field, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+void DBGrid::setColumnVisible(const QString& field, bool visible) {
+    const int i = columnOf(field);
+    if (i < 0) return;
+    columns_[i].visible = visible;
+    applyColumns();
+}
+
+void DBGrid::applyColumns() {
+    for (int i = 0; i < columns_.size(); ++i) {
+        setColumnHidden(i, !columns_[i].visible);
+        if (columns_[i].width > 0) setColumnWidth(i, columns_[i].width);
+    }
+}
+
+QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString& text) const {
+    if (c.format.isEmpty() || v.isNull()) return text;
+    bool ok = false;
+    const double d = text.toDouble(&ok);
+    return ok ? formatNumber(d, c.format) : text;
+}
+
+QString DBGrid::cellText(int row, const QString& field) const {
+    if (!dataset_ || !dataset_->active()) return {};
+    const int f = dataset_->fieldIndex(field);
+    if (f < 0) return {};
+    const int ci = columnOf(field);
+    const QString text = dataset_->textAt(row, f);
+    return ci >= 0 ? formatted(columns_[ci], dataset_->valueAt(row, f), text) : text;
+}
+
+CellStyle DBGrid::cellStyle(int row, const QString& field) const {
+    CellStyle st;
+    const int ci = columnOf(field);
+    if (onDrawCell && ci >= 0) onDrawCell(row, columns_[ci], st);
+    return st;
+}
+
+void DBGrid::setEditable(bool on) {
+    editable_ = on;
+    setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed
+                       : QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(on ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
+}
+
+} // namespace ui

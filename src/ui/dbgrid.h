@@ -1,0 +1,116 @@
+// A table view bound to a dataset: columns by field, the selected row kept in step with the
+// dataset's current row, a per-cell style hook, double-click and column enter/exit.
+#pragma once
+
+#include "data/query.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QTableView>
+#include <functional>
+#include <optional>
+
+namespace ui {
+
+struct GridColumn {
+    QString field;
+    QString title;
+    int width = 100;
+    bool visible = true;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    bool boldTitle = true;
+    QString format; // number mask such as "#0.00#"; empty for the plain text
+};
+
+struct CellStyle {
+    std::optional<bool> bold;
+    std::optional<QColor> text;
+    std::optional<QColor> fill;
+};
+
+class DBGrid;
+
+class DatasetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DatasetModel(DBGrid* grid);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    void resetAll() {
+        beginResetModel();
+        endResetModel();
+    }
+    void beginReset() { beginResetModel(); }
+    void endReset() { endResetModel(); }
+
+private:
+    DBGrid* grid_;
+};
+
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+
+    void setDataSource(data::DataSource* source);
+    void setDataSet(data::Query* dataset);
+    data::Query* dataSet() const { return dataset_; }
+
+    void addColumn(const GridColumn& column);
+    void addColumn(const QString& field, const QString& title, int width = 100,
+                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+    void clearColumns();
+    int columnCount() const { return int(columns_.size()); }
+    GridColumn& column(int i) { return columns_[i]; }
+    const GridColumn& column(int i) const { return columns_[i]; }
+    int columnOf(const QString& field) const;
+    void setColumnVisible(const QString& field, bool visible);
+    void applyColumns(); // widths and visibility after a change to column()
+
+    // Style of one cell; the hook may set font weight, text colour and fill.
+    std::function<void(int row, const GridColumn& column, CellStyle& style)> onDrawCell;
+    CellStyle cellStyle(int row, const QString& field) const;
+    // Text shown in a cell (row 0-based among the visible rows).
+    QString cellText(int row, const QString& field) const;
+
+    // In-place editing (the norms grid): setCellText moves to the row and puts the text
+    // into the dataset's edit buffer through onEdit.
+    void setEditable(bool on);
+    bool editable() const { return editable_; }
+    std::function<void(const GridColumn& column, const QString& text)> onEdit;
+
+    void selectRow(int row); // 0-based; moves the dataset too
+
+signals:
+    void dblClick();
+    void colEnter();
+    void colExit();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    friend class DatasetModel;
+    void datasetReset();
+    void datasetMoved(int row);
+    QString formatted(const GridColumn& c, const QVariant& v, const QString& text) const;
+
+    data::Query* dataset_ = nullptr;
+    QList<QMetaObject::Connection> links_;
+    QList<GridColumn> columns_;
+    DatasetModel* model_;
+    bool editable_ = false;
+    bool syncing_ = false;
+};
+
+// Formats a number with a mask of the kind "#0.00#": at least as many decimals as zeros,
+// at most as many as zeros and hashes after the point.
+QString formatNumber(double v, const QString& mask);
+
+} // namespace ui

@@ -1,0 +1,103 @@
+#include "ui/dialogs.h"
+
+#include "ui/form.h"
+#include "ui/guard.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+
+namespace ui {
+
+namespace {
+Script* active = nullptr;
+QList<QPointer<QDialog>> modalStack;
+
+QWidget* parentWindow() {
+    if (!modalStack.isEmpty() && modalStack.last()) return modalStack.last();
+    return QApplication::activeWindow();
+}
+} // namespace
+
+Script::Script() : previous_(active) { active = this; }
+Script::~Script() { active = previous_; }
+Script* Script::current() { return active; }
+
+void Script::onModal(QDialog* dialog, std::function<void()> action) {
+    actions_.append({dialog, std::move(action)});
+}
+
+QList<Script::Shown> Script::messages() const {
+    QList<Shown> out;
+    for (const Shown& s : shown_)
+        if (s.kind != Kind::Modal) out << s;
+    return out;
+}
+
+QStringList Script::texts() const {
+    QStringList out;
+    for (const Shown& s : shown_)
+        if (s.kind != Kind::Modal) out << s.text;
+    return out;
+}
+
+void Script::record(Kind kind, const QString& text, const QString& caption,
+                    QMessageBox::Icon icon) {
+    shown_.append({kind, text, caption, icon});
+}
+
+bool Script::takeAnswer() {
+    if (answers_.isEmpty()) {
+        ++unanswered_;
+        return false;
+    }
+    return answers_.takeFirst();
+}
+
+std::function<void()> Script::takeAction(QDialog* dialog) {
+    for (int i = 0; i < actions_.size(); ++i) {
+        if (actions_[i].first == dialog) return actions_.takeAt(i).second;
+    }
+    return {};
+}
+
+void message(const QString& text, const QString& caption, QMessageBox::Icon icon) {
+    if (active) {
+        active->record(Script::Kind::Message, text, caption, icon);
+        return;
+    }
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parentWindow());
+    box.exec();
+}
+
+void error(const QString& text) { message(text, QStringLiteral("Ошибка"), QMessageBox::Critical); }
+
+bool askYesNo(const QString& text, const QString& caption) {
+    if (active) {
+        active->record(Script::Kind::Question, text, caption, QMessageBox::Question);
+        return active->takeAnswer();
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void showModal(QDialog* dialog) {
+    QPointer<QDialog> opener = modalStack.isEmpty() ? nullptr : modalStack.last();
+    modalStack.append(dialog);
+    if (active) {
+        active->record(Script::Kind::Modal, dialog->windowTitle(), QString(), QMessageBox::NoIcon);
+        dialog->show();
+        if (auto action = active->takeAction(dialog)) run(action);
+        if (dialog->isVisible()) dialog->hide();
+    } else {
+        dialog->exec();
+    }
+    modalStack.removeAll(dialog);
+    // the opener is the active window again
+    if (auto* form = qobject_cast<Form*>(opener.data()); form && form->isVisible())
+        run([form] { form->FormActivate(); });
+}
+
+} // namespace ui

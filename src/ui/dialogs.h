@@ -1,0 +1,66 @@
+// Message boxes, modal showing and the script that stands in for the user in tests.
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QDialog;
+
+namespace ui {
+
+// An information or error box with an OK button.
+void message(const QString& text, const QString& caption,
+             QMessageBox::Icon icon = QMessageBox::Critical);
+// The error box every failure ends in: caption "Ошибка", error icon.
+void error(const QString& text);
+// A Yes/No question with the question icon; true for Yes.
+bool askYesNo(const QString& text, const QString& caption);
+// Shows a window modally and returns when it is hidden again. The window that was on top
+// before becomes active again afterwards.
+void showModal(QDialog* dialog);
+
+// While a Script lives, boxes are recorded instead of shown, questions are answered from
+// its queue, and a window shown modally runs the registered action instead of waiting.
+class Script {
+public:
+    enum class Kind { Message, Question, Modal };
+    struct Shown {
+        Kind kind;
+        QString text;    // the box's text, or the window's caption
+        QString caption; // the box's caption
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+
+    Script();
+    ~Script();
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    static Script* current();
+
+    void answer(bool yes) { answers_.append(yes); }
+    // Runs action the next time dialog is shown modally (queued per showing).
+    void onModal(QDialog* dialog, std::function<void()> action);
+
+    const QList<Shown>& shown() const { return shown_; }
+    QList<Shown> messages() const; // message boxes and questions only
+    QStringList texts() const;     // their texts
+    void clear() { shown_.clear(); }
+    int unanswered() const { return unanswered_; }
+
+    // used by the functions above
+    void record(Kind kind, const QString& text, const QString& caption, QMessageBox::Icon icon);
+    bool takeAnswer();
+    std::function<void()> takeAction(QDialog* dialog);
+
+private:
+    Script* previous_;
+    QList<bool> answers_;
+    QList<QPair<QDialog*, std::function<void()>>> actions_;
+    QList<Shown> shown_;
+    int unanswered_ = 0;
+};
+
+} // namespace ui

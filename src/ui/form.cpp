@@ -1,0 +1,49 @@
+#include "ui/form.h"
+
+#include "ui/guard.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+
+namespace ui {
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+    setWindowIcon(QIcon(QStringLiteral(":/Icon_1")));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void Form::setDefaultButton(QPushButton* button) {
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setDefault(false);
+    if (button) button->setDefault(true);
+}
+
+void Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) run([this] { FormActivate(); });
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (cancel_ && cancel_->isVisible() && cancel_->isEnabled()) cancel_->click();
+        else hide();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void centre(QWidget* window) {
+    QRect area;
+    if (QWidget* main = QApplication::activeWindow(); main && main != window)
+        area = main->frameGeometry();
+    else if (QScreen* s = QApplication::primaryScreen())
+        area = s->availableGeometry();
+    if (area.isEmpty()) return;
+    QRect g = window->frameGeometry();
+    g.moveCenter(area.center());
+    window->move(g.topLeft());
+}
+
+} // namespace ui

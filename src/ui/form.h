@@ -1,0 +1,41 @@
+// Base of every window: a dialog created once, hidden when closed, with the tag its opener
+// sets, an activation handler, and default and cancel buttons.
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace ui {
+
+class Form : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form(QWidget* parent = nullptr);
+
+    // Mode of the window, set by whoever opens it.
+    int Tag = 0;
+
+    // Runs when the window is shown and whenever a window shown from it closes.
+    virtual void FormActivate() {}
+
+    // Enter presses the default button; Escape presses the cancel button.
+    void setDefaultButton(QPushButton* button);
+    void setCancelButton(QPushButton* button) { cancel_ = button; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // Hides the window; a modal showing returns.
+    void closeForm() { hide(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* cancel_ = nullptr;
+};
+
+// Centres a window over the program's main window (or the screen).
+void centre(QWidget* window);
+
+} // namespace ui
