@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "journal/record_editor.h"
 #include "app/login_window.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -58,7 +59,11 @@ void createForms(const QStringList& params) {
     // The journal window's creation makes the data module, connects and shows the login.
     new TForm1(params);
     if (terminated || !Form23) return;
-    // Windows of the other areas, created once and hidden, in this order.
+    // Windows of the other areas, created once and hidden, in this order:
+    // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
+    // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
+    // TForm26, TForm27.
+    new TForm11;
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
