@@ -1,0 +1,328 @@
+// The access layer over the real ODBC connection, the SQL text helpers and the data
+// module's shared operations.
+#include "app/app.h"
+#include "data/data_module.h"
+#include "data/db_error.h"
+#include "data/sql_text.h"
+#include "testdb.h"
+#include "ui/dialogs.h"
+
+#include <QtTest>
+
+class AccessTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void typedParametersAndValues();
+    void filter_data();
+    void filter();
+    void badFilterNamesPosition();
+    void navigationAndRecordNumber();
+    void locate();
+    void tableEditing();
+    void tableWithoutKey();
+    void serverErrorCarriesMessage();
+    void transactionRollsBack();
+    void sqlText();
+    void round4_data();
+    void round4();
+    void checkDuplicate_data();
+    void checkDuplicate();
+    void fixDecimalSeparator_data();
+    void fixDecimalSeparator();
+
+private:
+    TDataModule6* dm = nullptr;
+};
+
+void AccessTest::initTestCase() {
+    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    fixture::createDatabase(QString::fromUtf8(f.readAll()));
+    dm = new TDataModule6;
+    dm->ADO_DB.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
+    dm->ADO_DB.open();
+}
+
+void AccessTest::typedParametersAndValues() {
+    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, "
+                  "color, ok, vvod) values ('2024-02-19', 1, 1, 101, 1, 12.5, 10, 2, 8, 0, 'no', '2024-02-20')");
+    data::Query q(dm->ADO_DB);
+    q.setSql("select id, data, cena, kol_vo::numeric, round((kol_vo-brak)*cena::numeric, 2) as summa, "
+             "vvod, ok, 'a:b' as t, 1::int8 as big from accounts_dep.smena where data=:day and ok<>:ok and w_id=:w");
+    q.setParam("day", QDateTime(QDate(2024, 2, 19), QTime(0, 0)));
+    q.setParam("ok", QString("ta"));
+    q.setParam("w", 1);
+    q.open();
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.asText("data"), QString("19.02.2024"));
+    QCOMPARE(q.asDate("data"), QDate(2024, 2, 19));
+    QCOMPARE(q.asText("cena"), QString("12.5"));
+    QCOMPARE(q.asFloat("cena"), 12.5);
+    QCOMPARE(q.asText("kol_vo"), QString("10"));
+    QCOMPARE(q.asText("summa"), QString("100")); // 100.00 shown in its general form
+    QCOMPARE(q.asText("vvod"), QString("20.02.2024"));
+    QCOMPARE(q.asText("t"), QString("a:b"));
+    QCOMPARE(q.asInt("big"), 1);
+    QCOMPARE(q.asText("ok"), QString("no"));
+    // a missing parameter is an error, not an empty match
+    data::Query missing(dm->ADO_DB);
+    missing.setSql("select 1 as x where 1=:one");
+    QVERIFY_THROWS_EXCEPTION(data::DbError, missing.open());
+    fixture::exec("delete from accounts_dep.smena");
+}
+
+void AccessTest::filter_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("off") << "" << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("prefix") << "fio like 'Пе%'" << QStringList{"Петров П.П."};
+    QTest::newRow("cyrillic ignores case") << "fio like 'пЕтр%'" << QStringList{"Петров П.П."};
+    QTest::newRow("anywhere") << "fio like '%ов %'" << QStringList{"Иванов И.И.", "Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("one character") << "fio like '_ванов%'" << QStringList{"Иванов И.И."};
+    QTest::newRow("apostrophe") << "fio like 'О''Н%'" << QStringList{"О'Нил Д.Р."};
+    QTest::newRow("number") << "id=3" << QStringList{"О'Нил Д.Р."};
+    QTest::newRow("number or text") << "id=2 or fio like 'С%'" << QStringList{"Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("regex characters are plain") << "fio like '.*%'" << QStringList{};
+}
+
+void AccessTest::filter() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, names);
+    data::Query& q = dm->Workers;
+    q.close();
+    q.open();
+    q.setFilter(filter);
+    q.setFiltered(!filter.isEmpty());
+    QCOMPARE(q.recNo(), names.isEmpty() ? 0 : 1);
+    QStringList got;
+    for (q.first(); !q.eof(); q.next()) got << q.asText("fio");
+    QCOMPARE(got, names);
+    QCOMPARE(q.recordCount(), names.size());
+    q.setFiltered(false);
+    QCOMPARE(q.recordCount(), 4);
+    q.close();
+}
+
+void AccessTest::badFilterNamesPosition() {
+    data::Query& q = dm->Workers;
+    try {
+        q.setFilter("fio like 'abc");
+        QFAIL("no error");
+    } catch (const data::DbError& e) {
+        QVERIFY2(e.message().contains("fio like 'abc") && e.message().contains("позиция"), qPrintable(e.message()));
+    }
+}
+
+void AccessTest::navigationAndRecordNumber() {
+    data::Query& q = dm->Workers;
+    q.open();
+    QCOMPARE(q.recNo(), 1);
+    q.last();
+    QCOMPARE(q.recNo(), 4);
+    q.next();
+    QVERIFY(q.eof());
+    QCOMPARE(q.recNo(), 4);
+    q.setRecNo(2);
+    QCOMPARE(q.asText("fio"), QString("О'Нил Д.Р."));
+    q.prior();
+    q.prior();
+    QVERIFY(q.bof());
+    QCOMPARE(q.recNo(), 1);
+    q.setRecNo(3);
+    q.refresh();
+    QCOMPARE(q.recNo(), 3);
+    q.close();
+    QCOMPARE(q.recNo(), 0);
+    data::Query empty(dm->ADO_DB);
+    empty.setSql("select * from accounts_dep.person where id < 0");
+    empty.open();
+    QVERIFY(empty.eof() && empty.isEmpty());
+    QCOMPARE(empty.recNo(), 0);
+    QCOMPARE(empty.asText("fio"), QString());
+    QCOMPARE(empty.asInt("id"), 0);
+}
+
+void AccessTest::locate() {
+    data::Query& q = dm->Oper;
+    q.open();
+    QCOMPARE(q.recordCount(), 4); // with the two kinds of work of every installation
+    QVERIFY(q.locate("id", 2));
+    QCOMPARE(q.asText("marka"), QString("ШК-200"));
+    QVERIFY(q.locate("ID", QString("1")));
+    QCOMPARE(q.asText("cena"), QString("10")); // lowest norm price
+    QCOMPARE(q.asInt("norma"), 2);
+    QCOMPARE(q.asText("nmn"), QString("Готовая продукция"));
+    QVERIFY(!q.locate("id", 99));
+    QCOMPARE(q.asInt("id"), 1); // not moved
+    q.close();
+}
+
+void AccessTest::tableEditing() {
+    data::Table norm(dm->ADO_DB, "accounts_dep.norm");
+    norm.setOrder("norma");
+    norm.open();
+    norm.setFilter("o_id=1");
+    norm.setFiltered(true);
+    QCOMPARE(norm.recordCount(), 2);
+    norm.insert();
+    norm.setField("o_id", 1);
+    norm.setField("norma", 5);
+    norm.setField("price", 9.75);
+    norm.post();
+    QVERIFY(norm.asInt("id") > 0); // the key the database gave
+    norm.setRecNo(1);
+    norm.edit();
+    norm.setField("price", 11.25);
+    norm.post();
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm where o_id=1"), QString("3"));
+    QCOMPARE(fixture::scalar("select price from accounts_dep.norm where o_id=1 and norma=10"), QString("11.25"));
+    norm.refresh();
+    QCOMPARE(norm.recordCount(), 3);
+    norm.first();
+    QCOMPARE(norm.asInt("norma"), 5); // ordered by norma
+    norm.remove();
+    QCOMPARE(norm.recordCount(), 2);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm where norma=5"), QString("0"));
+    fixture::exec("update accounts_dep.norm set price=12.5 where o_id=1 and norma=10");
+}
+
+void AccessTest::tableWithoutKey() {
+    // accounts_dep.ver has no key column: the row is found by its former values
+    fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (1, 2, null), (3, 4, ',')");
+    data::Table ver(dm->ADO_DB, "accounts_dep.ver");
+    ver.open();
+    ver.first();
+    const int firstT = int(ver.asInt("t"));
+    ver.edit();
+    ver.setField("d", 10);
+    ver.post();
+    QCOMPARE(fixture::scalar(QString("select count(*) from accounts_dep.ver where d=10 and t=%1").arg(firstT)), QString("1"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.ver where d=10"), QString("1"));
+    fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (0, 0, '.')");
+}
+
+void AccessTest::serverErrorCarriesMessage() {
+    data::Command c(dm->ADO_DB);
+    c.setSql("insert into accounts_dep.nothing values (1)");
+    try {
+        c.execute();
+        QFAIL("no error");
+    } catch (const data::DbError& e) {
+        QVERIFY2(e.message().contains("nothing"), qPrintable(e.message()));
+    }
+    // the connection is still usable afterwards
+    QCOMPARE(dm->lookup("select count(*) as cnt from accounts_dep.person", "cnt").toInt(), 4);
+}
+
+void AccessTest::transactionRollsBack() {
+    try {
+        data::Transaction t(dm->ADO_DB);
+        data::Command c(dm->ADO_DB);
+        c.setSql("insert into accounts_dep.vid_oper(vid) values ('Временная')");
+        c.execute();
+        {
+            data::Transaction inner(dm->ADO_DB); // nested scopes share the outer transaction
+            c.execute();
+            inner.commit();
+        }
+        c.setSql("insert into accounts_dep.no_such_table values (1)");
+        c.execute();
+        t.commit();
+        QFAIL("no error");
+    } catch (const data::DbError&) {
+    }
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Временная'"), QString("0"));
+    QVERIFY(!dm->ADO_DB.inTransaction());
+    {
+        data::Transaction t(dm->ADO_DB);
+        dm->DelSmena.setSql("insert into accounts_dep.vid_oper(vid) values ('Постоянная')");
+        dm->DelSmena.execute();
+        t.commit();
+    }
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Постоянная'"), QString("1"));
+}
+
+void AccessTest::sqlText() {
+    using namespace data::sql;
+    QCOMPARE(integer(-42), QString("-42"));
+    QCOMPARE(date(QDate(2024, 3, 5)), QString("05.03.2024"));
+    QCOMPARE(toDate(QDate(2024, 3, 5)), QString("to_date('05.03.2024', 'DD.MM.YYYY')"));
+    QCOMPARE(quoted("О'Нил"), QString("'О''Нил'"));
+    QCOMPARE(escaped("a''b'"), QString("a''''b''"));
+    QCOMPARE(general(12.5), QString("12.5"));
+    QCOMPARE(general(125.0), QString("125"));
+    QCOMPARE(general(0.1 + 0.2), QString("0.3"));
+    QCOMPARE(general(-0.0), QString("0"));
+    QCOMPARE(general(123456789012.345), QString("123456789012.345"));
+    // the server reads a quoted text back unchanged, and a bare DD.MM date day first
+    QCOMPARE(dm->lookup("select " + quoted("О'Нил; drop table x; --") + " as t", "t").toString(),
+             QString("О'Нил; drop table x; --"));
+    QCOMPARE(dm->lookup("select '05.03.2024'::date as d", "d").toDate(), QDate(2024, 3, 5));
+}
+
+void AccessTest::round4_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("third") << 1.0 / 3 << "0.3333";
+    QTest::newRow("two thirds") << 2.0 / 3 << "0.6667";
+    QTest::newRow("tie to even down") << 33.0 / 32 << "1.0312"; // 10312.5 exactly
+    QTest::newRow("tie to even up") << 35.0 / 32 << "1.0938";   // 10937.5 exactly
+    QTest::newRow("plain") << 12.5 << "12.5";
+    QTest::newRow("times factors") << 10.0 * 2 * 1.5 << "30";
+    QTest::newRow("shift 3") << 12.34 * 1.2 << "14.808";
+    QTest::newRow("negative") << -1.0 / 3 << "-0.3333";
+}
+
+void AccessTest::round4() {
+    QFETCH(double, value);
+    QTEST(data::sql::general(data::sql::round4(value)), "text");
+}
+
+void AccessTest::checkDuplicate_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("duplicate");
+    QTest::newRow("none") << "select count(*) as cnt from accounts_dep.person where fio='Нет'" << "Есть!" << false;
+    QTest::newRow("two") << "select count(*) as cnt from accounts_dep.oper where vid in (1,2)" << "Есть!" << true;
+    QTest::newRow("no message text") << "select 1 as cnt" << "" << true;
+}
+
+void AccessTest::checkDuplicate() {
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+    QFETCH(bool, duplicate);
+    ui::Script script;
+    QCOMPARE(dm->CheckDuplicate(sql, message), duplicate);
+    QVERIFY(!dm->Control.active());
+    if (duplicate) {
+        QCOMPARE(script.texts(), QStringList{message});
+        QCOMPARE(script.shown().first().caption, QString("Ошибка"));
+        QCOMPARE(script.shown().first().icon, QMessageBox::Critical);
+    } else {
+        QVERIFY(script.shown().isEmpty());
+    }
+}
+
+void AccessTest::fixDecimalSeparator_data() {
+    QTest::addColumn<QString>("delim");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("comma to point") << "." << "12,5" << "12.5";
+    QTest::newRow("point stays") << "." << "12.5" << "12.5";
+    QTest::newRow("integer") << "." << "12" << "12";
+    QTest::newRow("point to comma") << "," << "12.5" << "12,5";
+    QTest::newRow("comma first, once") << "." << "1.250,5" << "1.250.5";
+    QTest::newRow("unread separator keeps a point") << "" << "12,5" << "12.5";
+    QTest::newRow("unread separator, point") << "" << "12.5" << "12.5";
+}
+
+void AccessTest::fixDecimalSeparator() {
+    QFETCH(QString, delim);
+    QFETCH(QString, input);
+    dm->DbDelim = delim;
+    QTEST(dm->FixDecimalSeparator(input), "output");
+}
+
+QTEST_MAIN(AccessTest)
+#include "tst_access.moc"
