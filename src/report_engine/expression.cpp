@@ -34,7 +34,8 @@ private:
 
     void advance() {
         int i = at_;
-        while (i < src_.size() && src_.at(i).isSpace()) ++i;
+        while (i < src_.size() && src_.at(i).isSpace())
+            ++i;
         tok_ = Token();
         tok_.pos = i + 1;
         if (i >= src_.size()) {
@@ -42,9 +43,11 @@ private:
             return;
         }
         const QChar c = src_.at(i);
-        if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < src_.size() && src_.at(i + 1).isDigit())) {
+        if (c.isDigit() ||
+            (c == QLatin1Char('.') && i + 1 < src_.size() && src_.at(i + 1).isDigit())) {
             int j = i;
-            while (j < src_.size() && (src_.at(j).isDigit() || src_.at(j) == QLatin1Char('.'))) ++j;
+            while (j < src_.size() && (src_.at(j).isDigit() || src_.at(j) == QLatin1Char('.')))
+                ++j;
             bool ok = false;
             tok_.kind = Token::Kind::Number;
             tok_.number = src_.mid(i, j - i).toDouble(&ok);
@@ -74,8 +77,9 @@ private:
         }
         if (c.isLetter() || c == QLatin1Char('_')) {
             int j = i;
-            while (j < src_.size() && (src_.at(j).isLetterOrNumber() || src_.at(j) == QLatin1Char('_') ||
-                                       src_.at(j) == QLatin1Char('.')))
+            while (j < src_.size() &&
+                   (src_.at(j).isLetterOrNumber() || src_.at(j) == QLatin1Char('_') ||
+                    src_.at(j) == QLatin1Char('.')))
                 ++j;
             tok_.kind = Token::Kind::Ident;
             tok_.text = src_.mid(i, j - i);
@@ -103,14 +107,16 @@ private:
         return tok_.kind == Token::Kind::Symbol && tok_.text == QLatin1String(s);
     }
     bool isWord(const char* s) const {
-        return tok_.kind == Token::Kind::Ident && tok_.text.compare(QLatin1String(s), Qt::CaseInsensitive) == 0;
+        return tok_.kind == Token::Kind::Ident &&
+               tok_.text.compare(QLatin1String(s), Qt::CaseInsensitive) == 0;
     }
     void expect(const char* s) {
         if (!isSymbol(s)) fail(tok_.pos, QStringLiteral("ожидается \"%1\"").arg(QLatin1String(s)));
         advance();
     }
 
-    static std::unique_ptr<Node> binary(Op op, int pos, std::unique_ptr<Node> a, std::unique_ptr<Node> b) {
+    static std::unique_ptr<Node> binary(Op op, int pos, std::unique_ptr<Node> a,
+                                        std::unique_ptr<Node> b) {
         auto n = std::make_unique<Node>();
         n->kind = Node::Kind::Binary;
         n->op = op;
@@ -154,9 +160,9 @@ private:
 
     std::unique_ptr<Node> parseCompare() {
         auto left = parseAdd();
-        static const std::pair<const char*, Op> ops[] = {{"=", Op::Eq},  {"<>", Op::Ne}, {"!=", Op::Ne},
-                                                         {"<=", Op::Le}, {">=", Op::Ge}, {"<", Op::Lt},
-                                                         {">", Op::Gt}};
+        static const std::pair<const char*, Op> ops[] = {
+            {"=", Op::Eq},  {"<>", Op::Ne}, {"!=", Op::Ne}, {"<=", Op::Le},
+            {">=", Op::Ge}, {"<", Op::Lt},  {">", Op::Gt}};
         for (const auto& [s, op] : ops) {
             if (isSymbol(s)) {
                 const int pos = tok_.pos;
@@ -302,7 +308,8 @@ Compiled compileNode(const Node& n, const Binder& binder, bool inSum) {
     default:
         break;
     }
-    for (const auto& a : n.args) c.args.push_back(compileNode(*a, binder, inSum));
+    for (const auto& a : n.args)
+        c.args.push_back(compileNode(*a, binder, inSum));
     return c;
 }
 
@@ -367,7 +374,8 @@ Expression Expression::parse(const QString& text) {
     Expression e;
     e.text_ = text;
     if (text.trimmed().isEmpty())
-        throw Error(QStringLiteral("Ошибка в выражении \"%1\" в позиции 1: пустое выражение").arg(text));
+        throw Error(
+            QStringLiteral("Ошибка в выражении \"%1\" в позиции 1: пустое выражение").arg(text));
     Parser p(text);
     e.root_ = p.parseAll();
     return e;
@@ -418,9 +426,11 @@ Value evaluate(const Compiled& c, const EvalContext& ctx) {
     }
     case Node::Kind::Binary: {
         if (c.op == Op::And)
-            return Value::boolean(evaluate(c.args[0], ctx).truth() && evaluate(c.args[1], ctx).truth());
+            return Value::boolean(evaluate(c.args[0], ctx).truth() &&
+                                  evaluate(c.args[1], ctx).truth());
         if (c.op == Op::Or)
-            return Value::boolean(evaluate(c.args[0], ctx).truth() || evaluate(c.args[1], ctx).truth());
+            return Value::boolean(evaluate(c.args[0], ctx).truth() ||
+                                  evaluate(c.args[1], ctx).truth());
         const Value a = evaluate(c.args[0], ctx);
         const Value b = evaluate(c.args[1], ctx);
         switch (c.op) {

@@ -4,16 +4,21 @@
 
 namespace report {
 
-int QueryRows::rowCount() const { return query_.active() ? query_.recordCount() : 0; }
+int QueryRows::rowCount() const {
+    return query_.active() ? query_.recordCount() : 0;
+}
 
-int QueryRows::fieldIndex(const QString& name) const { return query_.fieldIndex(name.toLower()); }
+int QueryRows::fieldIndex(const QString& name) const {
+    return query_.fieldIndex(name.toLower());
+}
 
 Value QueryRows::value(int row, int field) const {
     return Value::fromVariant(query_.valueAt(row, field));
 }
 
 MemoryRows::MemoryRows(const QStringList& fields) {
-    for (const QString& f : fields) fields_ << f.toLower();
+    for (const QString& f : fields)
+        fields_ << f.toLower();
 }
 
 MemoryRows& MemoryRows::add(const QVariantList& values) {
@@ -29,8 +34,7 @@ int MemoryRows::fieldIndex(const QString& name) const {
 }
 
 Value MemoryRows::value(int row, int field) const {
-    if (row < 0 || row >= int(rows_.size()) || field < 0 || field >= int(fields_.size()))
-        return {};
+    if (row < 0 || row >= int(rows_.size()) || field < 0 || field >= int(fields_.size())) return {};
     return rows_[row][field];
 }
 

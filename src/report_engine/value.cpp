@@ -24,7 +24,8 @@ Value Value::fromVariant(const QVariant& v) {
         return Value(v.toDate().toString(QStringLiteral("dd.MM.yyyy")));
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
-        if (dt.time() == QTime(0, 0)) return Value(dt.date().toString(QStringLiteral("dd.MM.yyyy")));
+        if (dt.time() == QTime(0, 0))
+            return Value(dt.date().toString(QStringLiteral("dd.MM.yyyy")));
         return Value(dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
     }
     default:
@@ -124,7 +125,8 @@ void roundDecimal(double v, int decimals, QString& intPart, QString& fracPart) {
     intPart = digits.left(intDigits);
     fracPart = digits.mid(intDigits);
     int lead = 0;
-    while (lead < intPart.size() - 1 && intPart.at(lead) == QLatin1Char('0')) ++lead;
+    while (lead < intPart.size() - 1 && intPart.at(lead) == QLatin1Char('0'))
+        ++lead;
     intPart.remove(0, lead);
 }
 
@@ -165,11 +167,14 @@ QString formatNumber(double v, const QString& mask) {
 
     QString intPart, fracPart;
     roundDecimal(v, maxFrac, intPart, fracPart);
-    while (fracPart.size() > minFrac && fracPart.endsWith(QLatin1Char('0'))) fracPart.chop(1);
+    while (fracPart.size() > minFrac && fracPart.endsWith(QLatin1Char('0')))
+        fracPart.chop(1);
     if (intPart == QLatin1String("0") && minInt == 0) intPart.clear();
-    if (intPart.size() < minInt) intPart.prepend(QString(minInt - intPart.size(), QLatin1Char('0')));
+    if (intPart.size() < minInt)
+        intPart.prepend(QString(minInt - intPart.size(), QLatin1Char('0')));
     if (grouping) {
-        for (int i = intPart.size() - 3; i > 0; i -= 3) intPart.insert(i, QChar(0x00A0));
+        for (int i = intPart.size() - 3; i > 0; i -= 3)
+            intPart.insert(i, QChar(0x00A0));
     }
     bool zero = true;
     for (QChar c : intPart + fracPart)

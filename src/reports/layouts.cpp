@@ -1,0 +1,257 @@
+#include "reports/layouts.h"
+
+namespace reports {
+
+using namespace report;
+
+namespace {
+
+const QColor kHeadGrey(0xF4, 0xF4, 0xF4);  // report head
+const QColor kGroupGrey(0xE0, 0xE0, 0xE0); // outermost group head
+const QColor kTotalGrey(0xEF, 0xEF, 0xEF); // total cells
+const QColor kFootGrey(0xDC, 0xDC, 0xDC);  // report foot
+const QColor kDots(0x80, 0x80, 0x80);      // dotted rules of the timesheet
+
+const QString kStage = QStringLiteral("IF(naimen=0,'Готовая продукция','Заготовки')");
+const QString kColour =
+    QStringLiteral("if(color>0,if(color=1,' (грунт)',' (RAL: '+STR(color)+')'),' ')");
+
+// Heights of the summary reports' bands, mm.
+constexpr double kTitle = 7;
+constexpr double kSpacer = 0.5;
+constexpr double kHead = 5.5;
+constexpr double kLine = 5;
+constexpr double kFoot = 5.5;
+constexpr double kReportFoot = 6;
+constexpr double kPageFoot = 5;
+
+LayoutBuilder summaryReport(const QString& title) {
+    LayoutBuilder b(QPageLayout::Portrait, 10);
+    b.font(QStringLiteral("Arial"), 10).title(title);
+    return b;
+}
+
+void pageNumber(LayoutBuilder& b) {
+    b.pageFoot(kPageFoot).expr(176, 14, QStringLiteral("PAGENUMBER"));
+}
+
+} // namespace
+
+Layout timesheetLayout() {
+    LayoutBuilder b(QPageLayout::Landscape, 10);
+    b.font(QStringLiteral("Arial"), 10).title(QStringLiteral("Табель"));
+    const double first = 81.2, pitch = 5.9, total = 264.6;
+    const double totalWidth = b.width() - total;
+
+    auto head = b.reportHead(6.6, /*repeatOnNewPage=*/true).frame(Top | Bottom);
+    head.label(0, first - 1, QStringLiteral("Данные за:")).bold().name(QStringLiteral("QRLabel33"));
+    for (int d = 1; d <= 31; ++d)
+        head.label(first + (d - 1) * pitch, pitch, QString::number(d))
+            .center()
+            .bold()
+            .frame(Left | Right, LineStyle::Dotted, kDots)
+            .name(QStringLiteral("QRLabel%1").arg(d));
+    head.label(total, totalWidth, QStringLiteral("Итого"))
+        .center()
+        .bold()
+        .name(QStringLiteral("QRLabel32"));
+
+    auto line = b.detail(6.35).frame(Top | Bottom, LineStyle::Dotted, kDots);
+    line.field(0, 80.4, QStringLiteral("fio"));
+    QStringList days;
+    for (int d = 1; d <= 31; ++d) {
+        auto cell = line.field(first + (d - 1) * pitch, pitch, QStringLiteral("sd%1").arg(d))
+                        .center()
+                        .size(9);
+        if (d % 2 == 1) cell.frame(Left | Right, LineStyle::Dotted, kDots);
+        days << QStringLiteral("sd%1").arg(d);
+    }
+    line.expr(total, totalWidth, days.join(QLatin1Char('+')))
+        .center()
+        .bold()
+        .name(QStringLiteral("QRExpr1"));
+
+    b.pageFoot(4.5)
+        .expr(b.width() - 30, 30, QStringLiteral("PAGENUMBER"))
+        .right()
+        .name(QStringLiteral("QRExpr2"));
+    return b.build();
+}
+
+Layout workersReportLayout() {
+    LayoutBuilder b = summaryReport(QStringLiteral("Отчет по рабочим"));
+    auto title = b.reportHead(kTitle).fill(kHeadGrey);
+    title.label(0, 190, QString()).bold().name(QStringLiteral("QRLabel1"));
+    title.child(kSpacer);
+
+    b.groupHead(QStringLiteral("fio"), kHead)
+        .fill(kGroupGrey)
+        .field(0, 190, QStringLiteral("fio"))
+        .bold();
+    b.groupHead(QStringLiteral("nom"), kHead, /*linkedToFoot=*/true)
+        .field(0, 190, QStringLiteral("nom"))
+        .bold();
+
+    auto line = b.detail(kLine);
+    line.expr(13, 44, kStage);
+    line.field(57, 45, QStringLiteral("vid")).center();
+    line.expr(102, 36, kColour);
+    line.field(138, 25, QStringLiteral("kolvo")).center();
+    line.field(163, 27, QStringLiteral("summa")).center().mask(QStringLiteral("#0.000"));
+
+    auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
+    nom.expr(138, 24, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    nom.expr(163, 27, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.000"));
+
+    b.groupFoot(QStringLiteral("fio"), kFoot)
+        .expr(163, 27, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
+    foot.label(138, 22, QStringLiteral("Итого:")).bold();
+    foot.expr(161, 29, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    pageNumber(b);
+    return b.build();
+}
+
+Layout productsReportLayout() {
+    LayoutBuilder b = summaryReport(QStringLiteral("Отчет по продукции"));
+    auto title = b.reportHead(kTitle).fill(kHeadGrey);
+    title.label(0, 134, QString()).bold().name(QStringLiteral("QRLabel1"));
+    title.label(136, 27, QStringLiteral("Коробки")).bold();
+    title.label(165, 25, QStringLiteral("Количество")).bold();
+    title.child(kSpacer);
+
+    b.groupHead(QStringLiteral("nom"), kHead, /*linkedToFoot=*/true)
+        .fill(kGroupGrey)
+        .field(0, 190, QStringLiteral("nom"))
+        .bold();
+
+    auto line = b.detail(kLine);
+    line.expr(13, 42, kStage);
+    line.field(55, 38, QStringLiteral("vid")).center();
+    line.expr(93, 41, kColour);
+    line.field(134, 29, QStringLiteral("mass")).center();
+    line.field(163, 27, QStringLiteral("kolvo")).center();
+
+    auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
+    nom.expr(134, 28, QStringLiteral("sum(mass)")).bold().fill(kTotalGrey);
+    nom.expr(163, 27, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+
+    auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
+    foot.label(106, 24, QStringLiteral("Итого:")).bold();
+    foot.expr(131, 29, QStringLiteral("sum(mass)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0"));
+    foot.expr(161, 29, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+
+    pageNumber(b);
+    return b.build();
+}
+
+Layout workersDetailLayout() {
+    LayoutBuilder b = summaryReport(QStringLiteral("Детальный отчет по рабочим"));
+    auto title = b.reportHead(kTitle).fill(kHeadGrey);
+    title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
+    title.label(124, 9, QStringLiteral("Брак")).bold();
+    title.label(133, 24, QStringLiteral("Количество")).bold();
+    title.label(157, 33, QStringLiteral("Сумма")).bold();
+    title.child(kSpacer);
+
+    b.groupHead(QStringLiteral("fio"), kHead, /*linkedToFoot=*/true)
+        .fill(kGroupGrey)
+        .field(0, 190, QStringLiteral("fio"))
+        .bold();
+
+    auto line = b.detail(kLine);
+    line.field(0, 43, QStringLiteral("marka"));
+    line.field(43, 31, QStringLiteral("vid")).center();
+    line.field(74, 17, QStringLiteral("color")).center();
+    line.expr(91, 37, kStage);
+    line.field(128, 18, QStringLiteral("brk")).center();
+    line.field(146, 24, QStringLiteral("kolvo")).center();
+    line.field(170, 20, QStringLiteral("summa")).center().mask(QStringLiteral("#0.00"));
+
+    auto fio = b.groupFoot(QStringLiteral("fio"), kFoot);
+    fio.expr(128, 17, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
+    fio.expr(146, 23, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    fio.expr(170, 20, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
+    foot.label(106, 25, QStringLiteral("Итого:")).bold();
+    foot.expr(132, 12, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
+    foot.expr(145, 20, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    foot.expr(166, 24, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    pageNumber(b);
+    return b.build();
+}
+
+Layout productsDetailLayout() {
+    LayoutBuilder b = summaryReport(QStringLiteral("Детальный отчет по продукции"));
+    auto title = b.reportHead(kTitle).fill(kHeadGrey);
+    title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
+    title.label(124, 11, QStringLiteral("Брак")).bold();
+    title.label(135, 18, QStringLiteral("Коробки")).bold();
+    title.label(153, 17, QStringLiteral("Кол-во")).bold();
+    title.label(174, 16, QStringLiteral("Сумма")).bold();
+    title.child(kSpacer);
+
+    b.groupHead(QStringLiteral("nom"), kHead, /*linkedToFoot=*/true)
+        .fill(kGroupGrey)
+        .field(0, 190, QStringLiteral("nom"))
+        .bold();
+
+    auto line = b.detail(kLine);
+    line.field(1, 52, QStringLiteral("marka"));
+    line.field(53, 28, QStringLiteral("vid"));
+    line.field(81, 18, QStringLiteral("color")).center();
+    line.expr(99, 26, kStage);
+    line.field(125, 9, QStringLiteral("brk")).center();
+    line.field(134, 18, QStringLiteral("mass")).center();
+    line.field(152, 18, QStringLiteral("kolvo")).center();
+    line.field(170, 20, QStringLiteral("summa")).center().mask(QStringLiteral("#0.000"));
+
+    auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
+    nom.expr(124, 9, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
+    nom.expr(133, 18, QStringLiteral("sum(mass)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+    nom.expr(152, 17, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    nom.expr(170, 20, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
+    foot.label(100, 23, QStringLiteral("Итого:")).bold();
+    foot.expr(124, 9, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
+    foot.expr(133, 18, QStringLiteral("sum(mass)")).bold().fill(kTotalGrey);
+    foot.expr(152, 17, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    foot.expr(170, 20, QStringLiteral("sum(summa)"))
+        .bold()
+        .fill(kTotalGrey)
+        .mask(QStringLiteral("#0.00"));
+
+    pageNumber(b);
+    return b.build();
+}
+
+} // namespace reports
