@@ -1,10 +1,10 @@
 #include "app/app.h"
 
+#include "app/login_window.h"
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
-#include "app/login_window.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -89,7 +89,11 @@ void terminate() {
     QCoreApplication::exit(0);
 }
 
-bool terminationRequested() { return terminated; }
-void clearTermination() { terminated = false; }
+bool terminationRequested() {
+    return terminated;
+}
+void clearTermination() {
+    terminated = false;
+}
 
 } // namespace app

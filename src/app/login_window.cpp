@@ -73,7 +73,8 @@ TForm23::TForm23(QWidget* parent) : ui::Form(parent) {
 
 void TForm23::FormActivate() {
     app::checkVersion();
-    setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
+    setWindowTitle(
+        QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
     Edit1->setFocus();
 }
 
@@ -89,10 +90,14 @@ void TForm23::Button1Click() {
     struct Rights {
         bool add, change, remove, browse, menus;
     } rights;
-    if (text == ReadOnly) rights = {false, false, false, false, false};
-    else if (text == DataEntry) rights = {true, false, false, true, false};
-    else if (text == ReportOnly) rights = {false, false, false, true, false};
-    else if (full) rights = {true, true, true, true, true};
+    if (text == ReadOnly)
+        rights = {false, false, false, false, false};
+    else if (text == DataEntry)
+        rights = {true, false, false, true, false};
+    else if (text == ReportOnly)
+        rights = {false, false, false, true, false};
+    else if (full)
+        rights = {true, true, true, true, true};
     else {
         ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
                     QMessageBox::Critical);
@@ -101,7 +106,8 @@ void TForm23::Button1Click() {
     Form1->Button1->setEnabled(rights.add);
     Form1->Button2->setEnabled(rights.change);
     Form1->Button3->setEnabled(rights.remove);
-    for (QWidget* w : Form1->browseControls()) w->setEnabled(rights.browse);
+    for (QWidget* w : Form1->browseControls())
+        w->setEnabled(rights.browse);
     Form1->N2->setEnabled(rights.menus);
     Form1->N11->setEnabled(rights.menus);
 
@@ -112,9 +118,13 @@ void TForm23::Button1Click() {
     close();
 }
 
-void TForm23::Button2Click() { close(); }
+void TForm23::Button2Click() {
+    close();
+}
 
-void TForm23::Timer1Timer() { app::terminate(); }
+void TForm23::Timer1Timer() {
+    app::terminate();
+}
 
 void TForm23::closeEvent(QCloseEvent* event) {
     // the login window is the main window: closing it ends the program

@@ -33,7 +33,9 @@ int stampDate(const QString& compilerDate) {
         if (compilerDate.startsWith(QLatin1String(months[i]))) month = i + 1;
     const int day = digit(compilerDate, 4) * 10 + digit(compilerDate, 5);
     const QString year = compilerDate.mid(7, 4);
-    return (year + QStringLiteral("%1%2").arg(month, 2, 10, QLatin1Char('0')).arg(day, 2, 10, QLatin1Char('0')))
+    return (year + QStringLiteral("%1%2")
+                       .arg(month, 2, 10, QLatin1Char('0'))
+                       .arg(day, 2, 10, QLatin1Char('0')))
         .toInt();
 }
 
@@ -69,8 +71,9 @@ void checkVersion() {
     t = ver.asInt("t");
     if (d > bd || (d == bd && t > bt)) {
         Form23->Timer1->start();
-        ui::message(QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."),
-                    QStringLiteral("Ошибка"), QMessageBox::Critical);
+        ui::message(
+            QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."),
+            QStringLiteral("Ошибка"), QMessageBox::Critical);
         terminate();
     }
 }

@@ -15,8 +15,9 @@ const char* const TDataModule6::OperStatement =
 
 QString TDataModule6::journalStatement(int shift) {
     const QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
-    const QString order = shift == 1 ? QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color")
-                                     : QStringLiteral("fio");
+    const QString order = shift == 1
+                              ? QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color")
+                              : QStringLiteral("fio");
     return QStringLiteral(
                "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  "
                "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen "
@@ -64,11 +65,14 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     Vid_oper.setUpdateTable("accounts_dep.vid_oper");
     Oper.setSql(QString::fromUtf8(OperStatement));
     data::Query* journal[] = {&Smena1, &Smena2, &Smena3, &Smena4};
-    for (int i = 0; i < 4; ++i) journal[i]->setSql(journalStatement(i + 1));
+    for (int i = 0; i < 4; ++i)
+        journal[i]->setSql(journalStatement(i + 1));
     Smena1.setParam("ok", QStringLiteral("ok"));
-    for (data::Query* q : {&Smena2, &Smena3, &Smena4}) q->setParam("ok", QStringLiteral("ta"));
+    for (data::Query* q : {&Smena2, &Smena3, &Smena4})
+        q->setParam("ok", QStringLiteral("ta"));
     data::Query* timesheet[] = {&H_Tabel_1, &H_Tabel_2, &H_Tabel_3};
-    for (int i = 0; i < 3; ++i) timesheet[i]->setSql(timesheetStatement(i + 1));
+    for (int i = 0; i < 3; ++i)
+        timesheet[i]->setSql(timesheetStatement(i + 1));
 
     Oper_ins.setSql("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)\n"
                     "values (:oper_vid, :naimen, :i_id, :cena_new)\n");

@@ -23,9 +23,12 @@ QRegularExpression likeExpression(const QString& pattern) {
     rx.reserve(pattern.size() * 2 + 4);
     rx += QLatin1String("\\A");
     for (const QChar c : pattern) {
-        if (c == u'%') rx += QLatin1String(".*");
-        else if (c == u'_') rx += u'.';
-        else rx += QRegularExpression::escape(QString(c));
+        if (c == u'%')
+            rx += QLatin1String(".*");
+        else if (c == u'_')
+            rx += u'.';
+        else
+            rx += QRegularExpression::escape(QString(c));
     }
     rx += QLatin1String("\\z");
     return QRegularExpression(rx, QRegularExpression::CaseInsensitiveOption |
@@ -52,7 +55,8 @@ private:
                           .arg(what));
     }
     void skip() {
-        while (pos_ < s_.size() && s_[pos_].isSpace()) ++pos_;
+        while (pos_ < s_.size() && s_[pos_].isSpace())
+            ++pos_;
     }
     bool keyword(const char* word) {
         skip();
@@ -88,7 +92,8 @@ private:
     QString identifier() {
         skip();
         const qsizetype start = pos_;
-        while (pos_ < s_.size() && (s_[pos_].isLetterOrNumber() || s_[pos_] == u'_' || s_[pos_] == u'.'))
+        while (pos_ < s_.size() &&
+               (s_[pos_].isLetterOrNumber() || s_[pos_] == u'_' || s_[pos_] == u'.'))
             ++pos_;
         if (pos_ == start) fail(QStringLiteral("ожидается имя поля"));
         QString name = s_.mid(start, pos_ - start);
@@ -97,7 +102,8 @@ private:
     }
     QString quoted() {
         skip();
-        if (pos_ >= s_.size() || s_[pos_] != u'\'') fail(QStringLiteral("ожидается текст в апострофах"));
+        if (pos_ >= s_.size() || s_[pos_] != u'\'')
+            fail(QStringLiteral("ожидается текст в апострофах"));
         ++pos_;
         QString out;
         for (;;) {
@@ -119,7 +125,8 @@ private:
         if (pos_ < s_.size() && s_[pos_] == u'\'') return quoted();
         const qsizetype start = pos_;
         if (pos_ < s_.size() && (s_[pos_] == u'-' || s_[pos_] == u'+')) ++pos_;
-        while (pos_ < s_.size() && (s_[pos_].isDigit() || s_[pos_] == u'.')) ++pos_;
+        while (pos_ < s_.size() && (s_[pos_].isDigit() || s_[pos_] == u'.'))
+            ++pos_;
         bool ok = false;
         const double v = s_.mid(start, pos_ - start).toDouble(&ok);
         if (!ok) {
@@ -214,9 +221,13 @@ Filter Filter::parse(const QString& text) {
     return f;
 }
 
-bool Filter::empty() const { return !root_; }
+bool Filter::empty() const {
+    return !root_;
+}
 
-bool Filter::matches(const Lookup& lookup) const { return !root_ || evaluate(*root_, lookup); }
+bool Filter::matches(const Lookup& lookup) const {
+    return !root_ || evaluate(*root_, lookup);
+}
 
 bool likeMatch(const QString& text, const QString& pattern) {
     return likeExpression(pattern).match(text).hasMatch();

@@ -29,7 +29,8 @@ void run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
     } else {
         ok = q.prepare(sql);
         if (ok) {
-            for (const QVariant& v : binds) q.addBindValue(v);
+            for (const QVariant& v : binds)
+                q.addBindValue(v);
             ok = q.exec();
         }
     }
@@ -39,8 +40,7 @@ void run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
 QVariantList bindsFor(const QStringList& names, const Params& params) {
     QVariantList binds;
     for (const QString& n : names) {
-        if (!params.contains(n))
-            throw DbError(QStringLiteral("Не задан параметр :%1").arg(n));
+        if (!params.contains(n)) throw DbError(QStringLiteral("Не задан параметр :%1").arg(n));
         binds << params.value(n);
     }
     return binds;
@@ -49,7 +49,8 @@ QVariantList bindsFor(const QStringList& names, const Params& params) {
 // "12.500" -> "12.5", "125.00" -> "125", "-0.0" -> "0"
 QString trimDecimal(QString s) {
     if (s.contains(u'.') && !s.contains(u'e') && !s.contains(u'E')) {
-        while (s.endsWith(u'0')) s.chop(1);
+        while (s.endsWith(u'0'))
+            s.chop(1);
         if (s.endsWith(u'.')) s.chop(1);
     }
     if (s == QLatin1String("-0")) s = QStringLiteral("0");
@@ -67,14 +68,16 @@ QString Params::positional(const QString& sql, QStringList& names) {
         if (c == u'\'' || c == u'"') {
             // copy a quoted text or identifier as it stands ('' and "" double themselves)
             const qsizetype start = i++;
-            while (i < n && sql[i] != c) ++i;
+            while (i < n && sql[i] != c)
+                ++i;
             if (i < n) ++i;
             out += sql.mid(start, i - start);
             continue;
         }
         if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
             const qsizetype start = i;
-            while (i < n && sql[i] != u'\n') ++i;
+            while (i < n && sql[i] != u'\n')
+                ++i;
             out += sql.mid(start, i - start);
             continue;
         }
@@ -85,7 +88,8 @@ QString Params::positional(const QString& sql, QStringList& names) {
         }
         if (c == u':' && i + 1 < n && (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
             qsizetype j = i + 1;
-            while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_')) ++j;
+            while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
             names << sql.mid(i + 1, j - i - 1);
             out += u'?';
             i = j;
@@ -222,7 +226,9 @@ void Query::prior() {
     setCurrent(cur_ - 1);
 }
 
-int Query::recNo() const { return cur_ < 0 ? 0 : cur_ + 1; }
+int Query::recNo() const {
+    return cur_ < 0 ? 0 : cur_ + 1;
+}
 
 void Query::setRecNo(int recNo) {
     if (visible_.isEmpty()) return;
@@ -327,9 +333,13 @@ QDate Query::asDate(const QString& name) const {
     return v.toDate();
 }
 
-bool Query::isNull(const QString& name) const { return value(name).isNull(); }
+bool Query::isNull(const QString& name) const {
+    return value(name).isNull();
+}
 
-QVariant Query::fieldValue(const Row& row, int index) const { return row.value(index); }
+QVariant Query::fieldValue(const Row& row, int index) const {
+    return row.value(index);
+}
 
 QVariant Query::valueAt(int row, int field) const {
     if (row < 0 || row >= visible_.size() || field < 0 || field >= fields_.size()) return {};
@@ -470,8 +480,9 @@ void Query::post() {
         }
         const QString where = keyCondition(rows_[rowIndex], binds);
         QSqlQuery q(connection_.database());
-        run(q, QStringLiteral("update %1 set %2 where %3")
-                   .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
+        run(q,
+            QStringLiteral("update %1 set %2 where %3")
+                .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
             binds);
     }
     rows_[rowIndex] = buffer_;

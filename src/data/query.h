@@ -39,6 +39,8 @@ public:
 
     explicit Query(Connection& connection, QObject* parent = nullptr);
 
+    Connection& connection() const { return connection_; }
+
     // Statement and parameters.
     void setSql(const QString& sql) { sql_ = sql; }
     const QString& sql() const { return sql_; }
@@ -102,9 +104,9 @@ public:
     static QString displayText(const QVariant& v, bool decimal = false);
 
 signals:
-    void reset();              // rows, filter or open state changed
-    void rowChanged(int row);  // one visible row's values changed
-    void moved(int row);       // the current row changed (0-based, -1 when none)
+    void reset();             // rows, filter or open state changed
+    void rowChanged(int row); // one visible row's values changed
+    void moved(int row);      // the current row changed (0-based, -1 when none)
 
 protected:
     virtual QString statement() const { return sql_; }
@@ -163,6 +165,7 @@ private:
 class Command {
 public:
     explicit Command(Connection& connection) : connection_(connection) {}
+    Connection& connection() const { return connection_; }
     void setSql(const QString& sql) { sql_ = sql; }
     const QString& sql() const { return sql_; }
     void setParam(const QString& name, const QVariant& value) { params_.set(name, value); }

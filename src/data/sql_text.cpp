@@ -5,9 +5,13 @@
 
 namespace data::sql {
 
-QString integer(qint64 v) { return QString::number(v); }
+QString integer(qint64 v) {
+    return QString::number(v);
+}
 
-QString date(const QDate& d) { return d.toString(QStringLiteral("dd.MM.yyyy")); }
+QString date(const QDate& d) {
+    return d.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 QString toDate(const QDate& d) {
     return QStringLiteral("to_date('") + date(d) + QStringLiteral("', 'DD.MM.YYYY')");
@@ -19,7 +23,9 @@ QString escaped(const QString& text) {
     return s;
 }
 
-QString quoted(const QString& text) { return u'\'' + escaped(text) + u'\''; }
+QString quoted(const QString& text) {
+    return u'\'' + escaped(text) + u'\'';
+}
 
 QString general(double v) {
     if (v == 0) return QStringLiteral("0"); // also for -0

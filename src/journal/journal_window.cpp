@@ -27,7 +27,9 @@
 TForm1* Form1 = nullptr;
 
 namespace {
-bool weekend(const QDate& d) { return d.dayOfWeek() >= 6; }
+bool weekend(const QDate& d) {
+    return d.dayOfWeek() >= 6;
+}
 
 const QColor ShiftOn(0, 255, 0);
 const QColor AcceptedColour(0, 128, 0);
@@ -139,14 +141,16 @@ void TForm1::build() {
     Button8 = new QPushButton(QStringLiteral("Обновить"), this);
     Button5 = new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this);
     Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4}) b->setAutoDefault(false);
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
+        b->setAutoDefault(false);
     setCancelButton(Button4);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(30000);
 
     auto* top = new QHBoxLayout;
-    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) top->addWidget(r);
+    for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
+        top->addWidget(r);
     top->addSpacing(20);
     auto* dayLabel = new QLabel(QStringLiteral("&Дата:"), this);
     dayLabel->setBuddy(DateT);
@@ -155,7 +159,8 @@ void TForm1::build() {
     top->addWidget(CBox1);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5}) bottom->addWidget(b);
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5})
+        bottom->addWidget(b);
     bottom->addStretch();
     bottom->addWidget(Button4);
     auto* layout = new QVBoxLayout(this);
@@ -179,10 +184,18 @@ void TForm1::build() {
     DateT->installEventFilter(this);
     DateT->calendarWidget()->window()->installEventFilter(this);
 
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton1Click(); }); });
-    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton2Click(); }); });
-    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton3Click(); }); });
-    connect(RadioButton4, &QRadioButton::toggled, this, [this](bool on) { if (on) ui::run([this] { RadioButton4Click(); }); });
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ui::run([this] { RadioButton1Click(); });
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ui::run([this] { RadioButton2Click(); });
+    });
+    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ui::run([this] { RadioButton3Click(); });
+    });
+    connect(RadioButton4, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ui::run([this] { RadioButton4Click(); });
+    });
     connect(CBox1, &QCheckBox::toggled, this, ui::guard([this] { CBox1Click(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
@@ -280,10 +293,18 @@ void TForm1::selectShift(int shift) {
     CurShift = shift;
 }
 
-void TForm1::RadioButton1Click() { selectShift(1); }
-void TForm1::RadioButton2Click() { selectShift(2); }
-void TForm1::RadioButton3Click() { selectShift(3); }
-void TForm1::RadioButton4Click() { selectShift(4); }
+void TForm1::RadioButton1Click() {
+    selectShift(1);
+}
+void TForm1::RadioButton2Click() {
+    selectShift(2);
+}
+void TForm1::RadioButton3Click() {
+    selectShift(3);
+}
+void TForm1::RadioButton4Click() {
+    selectShift(4);
+}
 
 void TForm1::CBox1Click() {
     const bool on = CBox1->isChecked();
@@ -299,10 +320,16 @@ void TForm1::CBox1Click() {
 
 void TForm1::Button8Click() {
     ui::BusyCursor busy;
-    for (int shift = 1; shift <= 4; ++shift) DataModule6->smenaQuery(shift).close();
-    for (int shift = 1; shift <= 4; ++shift) DataModule6->smenaQuery(shift).open();
+    for (int shift = 1; shift <= 4; ++shift)
+        DataModule6->smenaQuery(shift).close();
+    for (int shift = 1; shift <= 4; ++shift)
+        DataModule6->smenaQuery(shift).open();
 }
 
-void TForm1::Button4Click() { close(); }
+void TForm1::Button4Click() {
+    close();
+}
 
-void TForm1::Timer1Timer() { app::checkVersion(); }
+void TForm1::Timer1Timer() {
+    app::checkVersion();
+}

@@ -44,12 +44,12 @@ public:
 
     // Main menu
     QMenuBar* MainMenu1;
-    QAction* N2; // "Справочники"
-    QAction* N1; // "Рабочие"
-    QAction* N3; // "Изделия"
-    QAction* N4; // "Цены"
-    QAction* N6; // "Операции"
-    QAction* N8; // "Внеурочное"
+    QAction* N2;  // "Справочники"
+    QAction* N1;  // "Рабочие"
+    QAction* N3;  // "Изделия"
+    QAction* N4;  // "Цены"
+    QAction* N6;  // "Операции"
+    QAction* N8;  // "Внеурочное"
     QAction* N11; // "Табель"
     QAction* N9;  // "Табель сделка"
     QAction* N13; // "Табель по сменам"

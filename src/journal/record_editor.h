@@ -1,9 +1,11 @@
-// TForm11, the shift record editor "Заведение новой позиции (11)" / "Изменение данных о позиции (11)".
+// TForm11, the shift record editor "Заведение новой позиции (11)" / "Изменение данных о позиции
+// (11)".
 #pragma once
 
 #include "data/query.h"
 #include "ui/form.h"
 
+#include <QDate>
 #include <memory>
 
 class QDateEdit;
@@ -41,6 +43,16 @@ public:
     int ProductId = 0;
     int Stage = 0;
     double Price = 0;
+    // Lowest norm price of the chosen operation, shown as "Цена база".
+    double BasePrice = 0;
+    // The record being changed (tag 2): its key, and the worker and day it had, whose
+    // timesheet cell is recomputed when the change moves it away.
+    int RecordId = 0;
+    int OldWorkerId = 0;
+    QDate OldDate;
+
+    // True when an operation text names a painting operation.
+    static bool isPainting(const QString& text);
 
     void FormActivate() override;
     // Enables the colour box for painting operations, clears and disables it otherwise.

@@ -13,14 +13,17 @@ QString formatNumber(double v, const QString& mask) {
     int minDec = 0, maxDec = 0;
     if (point >= 0) {
         for (qsizetype i = point + 1; i < mask.size(); ++i) {
-            if (mask[i] == u'0') ++minDec, ++maxDec;
-            else if (mask[i] == u'#') ++maxDec;
+            if (mask[i] == u'0')
+                ++minDec, ++maxDec;
+            else if (mask[i] == u'#')
+                ++maxDec;
         }
     }
     QString s = QString::number(v, 'f', maxDec);
     if (maxDec > minDec && s.contains(u'.')) {
         qsizetype keep = s.indexOf(u'.') + 1 + minDec;
-        while (s.size() > keep && s.endsWith(u'0')) s.chop(1);
+        while (s.size() > keep && s.endsWith(u'0'))
+            s.chop(1);
         if (s.endsWith(u'.')) s.chop(1);
     }
     if (s.startsWith(u'-') && s.toDouble() == 0) s.remove(0, 1);
@@ -117,16 +120,20 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(th
     setTabKeyNavigation(false);
 }
 
-void DBGrid::setDataSource(data::DataSource* source) { setDataSet(source ? source->dataSet : nullptr); }
+void DBGrid::setDataSource(data::DataSource* source) {
+    setDataSet(source ? source->dataSet : nullptr);
+}
 
 void DBGrid::setDataSet(data::Query* dataset) {
     if (dataset == dataset_) return;
-    for (const auto& l : links_) disconnect(l);
+    for (const auto& l : links_)
+        disconnect(l);
     links_.clear();
     dataset_ = dataset;
     if (dataset_) {
         links_ << connect(dataset_, &data::Query::reset, this, [this] { datasetReset(); });
-        links_ << connect(dataset_, &data::Query::moved, this, [this](int row) { datasetMoved(row); });
+        links_ << connect(dataset_, &data::Query::moved, this,
+                          [this](int row) { datasetMoved(row); });
         links_ << connect(dataset_, &data::Query::rowChanged, this, [this](int row) {
             if (row >= 0 && row < model_->rowCount())
                 emit model_->dataChanged(model_->index(row, 0),

@@ -19,9 +19,15 @@ QWidget* parentWindow() {
 }
 } // namespace
 
-Script::Script() : previous_(active) { active = this; }
-Script::~Script() { active = previous_; }
-Script* Script::current() { return active; }
+Script::Script() : previous_(active) {
+    active = this;
+}
+Script::~Script() {
+    active = previous_;
+}
+Script* Script::current() {
+    return active;
+}
 
 void Script::onModal(QDialog* dialog, std::function<void()> action) {
     actions_.append({dialog, std::move(action)});
@@ -70,7 +76,9 @@ void message(const QString& text, const QString& caption, QMessageBox::Icon icon
     box.exec();
 }
 
-void error(const QString& text) { message(text, QStringLiteral("Ошибка"), QMessageBox::Critical); }
+void error(const QString& text) {
+    message(text, QStringLiteral("Ошибка"), QMessageBox::Critical);
+}
 
 bool askYesNo(const QString& text, const QString& caption) {
     if (active) {

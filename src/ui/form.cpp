@@ -16,7 +16,8 @@ Form::Form(QWidget* parent) : QDialog(parent) {
 }
 
 void Form::setDefaultButton(QPushButton* button) {
-    for (QPushButton* b : findChildren<QPushButton*>()) b->setDefault(false);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setDefault(false);
     if (button) button->setDefault(true);
 }
 
@@ -27,8 +28,10 @@ void Form::showEvent(QShowEvent* event) {
 
 void Form::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (cancel_ && cancel_->isVisible() && cancel_->isEnabled()) cancel_->click();
-        else hide();
+        if (cancel_ && cancel_->isVisible() && cancel_->isEnabled())
+            cancel_->click();
+        else
+            hide();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -9,8 +9,7 @@ namespace ui {
 void run(const std::function<void()>& handler) noexcept;
 
 // Wraps a handler for connect(); the signal's arguments are dropped.
-template <class F>
-auto guard(F f) {
+template <class F> auto guard(F f) {
     return [f](auto&&...) mutable { run(f); };
 }
 

@@ -48,8 +48,10 @@ void StartupTest::connectionString_data() {
     QTest::newRow("no parameters") << QStringList() << "korvast" << TABEL_SERVER;
     QTest::newRow("database only is ignored") << QStringList{"test"} << "korvast" << TABEL_SERVER;
     QTest::newRow("empty server") << QStringList{"test", ""} << "korvast" << TABEL_SERVER;
-    QTest::newRow("database and server") << QStringList{"test", "dbhost"} << "test" << "dbhost";
-    QTest::newRow("taken as they stand") << QStringList{" a b ", "10.0.0.7 "} << " a b " << "10.0.0.7 ";
+    QTest::newRow("database and server") << QStringList{"test", "dbhost"} << "test"
+                                         << "dbhost";
+    QTest::newRow("taken as they stand") << QStringList{" a b ", "10.0.0.7 "} << " a b "
+                                         << "10.0.0.7 ";
 }
 
 void StartupTest::connectionString() {
@@ -73,10 +75,14 @@ void StartupTest::stamp_data() {
     QTest::addColumn<QString>("time");
     QTest::addColumn<int>("stampDate");
     QTest::addColumn<int>("stampTime");
-    QTest::newRow("19 Feb") << "Feb 19 2024" << "10:57:13" << 20240219 << 39433;
-    QTest::newRow("day below 10") << "Mar  5 2024" << "09:05:07" << 20240305 << 32707;
-    QTest::newRow("December midnight") << "Dec 31 2025" << "00:00:00" << 20251231 << 0;
-    QTest::newRow("last second") << "Jan  1 2026" << "23:59:59" << 20260101 << 86399;
+    QTest::newRow("19 Feb") << "Feb 19 2024"
+                            << "10:57:13" << 20240219 << 39433;
+    QTest::newRow("day below 10") << "Mar  5 2024"
+                                  << "09:05:07" << 20240305 << 32707;
+    QTest::newRow("December midnight") << "Dec 31 2025"
+                                       << "00:00:00" << 20251231 << 0;
+    QTest::newRow("last second") << "Jan  1 2026"
+                                 << "23:59:59" << 20260101 << 86399;
 }
 
 void StartupTest::stamp() {
@@ -91,14 +97,16 @@ void StartupTest::versionCheck_data() {
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("ends");
     QTest::newRow("older stamp is replaced")
-        << "insert into accounts_dep.ver values (20240218, 50000, ',')" << "20240219|39433|," << false;
-    QTest::newRow("same stamp")
-        << "insert into accounts_dep.ver values (20240219, 39433, '.')" << "20240219|39433|." << false;
-    QTest::newRow("newer time ends")
-        << "insert into accounts_dep.ver values (20240219, 40000, '.')" << "20240219|40000|." << true;
-    QTest::newRow("newer day ends")
-        << "insert into accounts_dep.ver values (20240301, 0, '.')" << "20240301|0|." << true;
-    QTest::newRow("empty table gets a row") << "" << "20240219|39433|" << false;
+        << "insert into accounts_dep.ver values (20240218, 50000, ',')"
+        << "20240219|39433|," << false;
+    QTest::newRow("same stamp") << "insert into accounts_dep.ver values (20240219, 39433, '.')"
+                                << "20240219|39433|." << false;
+    QTest::newRow("newer time ends") << "insert into accounts_dep.ver values (20240219, 40000, '.')"
+                                     << "20240219|40000|." << true;
+    QTest::newRow("newer day ends") << "insert into accounts_dep.ver values (20240301, 0, '.')"
+                                    << "20240301|0|." << true;
+    QTest::newRow("empty table gets a row") << ""
+                                            << "20240219|39433|" << false;
 }
 
 void StartupTest::versionCheck() {
@@ -110,13 +118,17 @@ void StartupTest::versionCheck() {
     app::clearTermination();
     ui::Script script;
     app::checkVersion();
-    QCOMPARE(fixture::scalar("select d || '|' || t || '|' || coalesce(delim, '') from accounts_dep.ver"), after);
+    QCOMPARE(
+        fixture::scalar("select d || '|' || t || '|' || coalesce(delim, '') from accounts_dep.ver"),
+        after);
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.ver"), QString("1"));
     QCOMPARE(DataModule6->DbDelim, after.section('|', 2));
     QCOMPARE(app::terminationRequested(), ends);
     QCOMPARE(Form23->Timer1->isActive(), ends);
     if (ends) {
-        QCOMPARE(script.texts(), QStringList{"Версия программы не соответсвует БД! Запустите программу через 5 мин."});
+        QCOMPARE(
+            script.texts(),
+            QStringList{"Версия программы не соответсвует БД! Запустите программу через 5 мин."});
         QCOMPARE(script.shown().first().caption, QString("Ошибка"));
     } else {
         QVERIFY(script.shown().isEmpty());
@@ -175,7 +187,8 @@ void StartupTest::loginRoles() {
                                .arg(int(Form1->N2->isEnabled()))
                                .arg(int(Form1->N11->isEnabled()));
     QCOMPARE(actual, enabled);
-    for (QWidget* w : Form1->browseControls()) QCOMPARE(w->isEnabled(), enabled[3] == '1');
+    for (QWidget* w : Form1->browseControls())
+        QCOMPARE(w->isEnabled(), enabled[3] == '1');
     // buttons every role keeps
     QVERIFY(Form1->Button4->isEnabled() && Form1->Button5->isEnabled() && Form1->N7->isEnabled());
     QCOMPARE(DataModule6->Smena1.param("ok").toString(), QString("ta"));
@@ -206,7 +219,8 @@ void StartupTest::cancelEndsProgram() {
     Form23->Button2Click();
     QVERIFY(app::terminationRequested());
     QVERIFY(!Form23->isVisible());
-    for (const auto& s : script.shown()) QVERIFY(s.kind != ui::Script::Kind::Modal);
+    for (const auto& s : script.shown())
+        QVERIFY(s.kind != ui::Script::Kind::Modal);
 }
 
 QTEST_MAIN(StartupTest)

@@ -45,11 +45,15 @@ void AccessTest::initTestCase() {
 }
 
 void AccessTest::typedParametersAndValues() {
-    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, "
-                  "color, ok, vvod) values ('2024-02-19', 1, 1, 101, 1, 12.5, 10, 2, 8, 0, 'no', '2024-02-20')");
+    fixture::exec(
+        "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, "
+        "color, ok, vvod) values ('2024-02-19', 1, 1, 101, 1, 12.5, 10, 2, 8, 0, 'no', "
+        "'2024-02-20')");
     data::Query q(dm->ADO_DB);
-    q.setSql("select id, data, cena, kol_vo::numeric, round((kol_vo-brak)*cena::numeric, 2) as summa, "
-             "vvod, ok, 'a:b' as t, 1::int8 as big from accounts_dep.smena where data=:day and ok<>:ok and w_id=:w");
+    q.setSql(
+        "select id, data, cena, kol_vo::numeric, round((kol_vo-brak)*cena::numeric, 2) as summa, "
+        "vvod, ok, 'a:b' as t, 1::int8 as big from accounts_dep.smena where data=:day and ok<>:ok "
+        "and w_id=:w");
     q.setParam("day", QDateTime(QDate(2024, 2, 19), QTime(0, 0)));
     q.setParam("ok", QString("ta"));
     q.setParam("w", 1);
@@ -75,14 +79,17 @@ void AccessTest::typedParametersAndValues() {
 void AccessTest::filter_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("off") << "" << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("off") << ""
+                         << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П.", "Сидоров С.С."};
     QTest::newRow("prefix") << "fio like 'Пе%'" << QStringList{"Петров П.П."};
     QTest::newRow("cyrillic ignores case") << "fio like 'пЕтр%'" << QStringList{"Петров П.П."};
-    QTest::newRow("anywhere") << "fio like '%ов %'" << QStringList{"Иванов И.И.", "Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("anywhere") << "fio like '%ов %'"
+                              << QStringList{"Иванов И.И.", "Петров П.П.", "Сидоров С.С."};
     QTest::newRow("one character") << "fio like '_ванов%'" << QStringList{"Иванов И.И."};
     QTest::newRow("apostrophe") << "fio like 'О''Н%'" << QStringList{"О'Нил Д.Р."};
     QTest::newRow("number") << "id=3" << QStringList{"О'Нил Д.Р."};
-    QTest::newRow("number or text") << "id=2 or fio like 'С%'" << QStringList{"Петров П.П.", "Сидоров С.С."};
+    QTest::newRow("number or text")
+        << "id=2 or fio like 'С%'" << QStringList{"Петров П.П.", "Сидоров С.С."};
     QTest::newRow("regex characters are plain") << "fio like '.*%'" << QStringList{};
 }
 
@@ -96,7 +103,8 @@ void AccessTest::filter() {
     q.setFiltered(!filter.isEmpty());
     QCOMPARE(q.recNo(), names.isEmpty() ? 0 : 1);
     QStringList got;
-    for (q.first(); !q.eof(); q.next()) got << q.asText("fio");
+    for (q.first(); !q.eof(); q.next())
+        got << q.asText("fio");
     QCOMPARE(got, names);
     QCOMPARE(q.recordCount(), names.size());
     q.setFiltered(false);
@@ -110,7 +118,8 @@ void AccessTest::badFilterNamesPosition() {
         q.setFilter("fio like 'abc");
         QFAIL("no error");
     } catch (const data::DbError& e) {
-        QVERIFY2(e.message().contains("fio like 'abc") && e.message().contains("позиция"), qPrintable(e.message()));
+        QVERIFY2(e.message().contains("fio like 'abc") && e.message().contains("позиция"),
+                 qPrintable(e.message()));
     }
 }
 
@@ -176,7 +185,8 @@ void AccessTest::tableEditing() {
     norm.setField("price", 11.25);
     norm.post();
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm where o_id=1"), QString("3"));
-    QCOMPARE(fixture::scalar("select price from accounts_dep.norm where o_id=1 and norma=10"), QString("11.25"));
+    QCOMPARE(fixture::scalar("select price from accounts_dep.norm where o_id=1 and norma=10"),
+             QString("11.25"));
     norm.refresh();
     QCOMPARE(norm.recordCount(), 3);
     norm.first();
@@ -189,7 +199,8 @@ void AccessTest::tableEditing() {
 
 void AccessTest::tableWithoutKey() {
     // accounts_dep.ver has no key column: the row is found by its former values
-    fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (1, 2, null), (3, 4, ',')");
+    fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (1, 2, null), "
+                  "(3, 4, ',')");
     data::Table ver(dm->ADO_DB, "accounts_dep.ver");
     ver.open();
     ver.first();
@@ -197,7 +208,9 @@ void AccessTest::tableWithoutKey() {
     ver.edit();
     ver.setField("d", 10);
     ver.post();
-    QCOMPARE(fixture::scalar(QString("select count(*) from accounts_dep.ver where d=10 and t=%1").arg(firstT)), QString("1"));
+    QCOMPARE(fixture::scalar(
+                 QString("select count(*) from accounts_dep.ver where d=10 and t=%1").arg(firstT)),
+             QString("1"));
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.ver where d=10"), QString("1"));
     fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (0, 0, '.')");
 }
@@ -232,7 +245,8 @@ void AccessTest::transactionRollsBack() {
         QFAIL("no error");
     } catch (const data::DbError&) {
     }
-    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Временная'"), QString("0"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Временная'"),
+             QString("0"));
     QVERIFY(!dm->ADO_DB.inTransaction());
     {
         data::Transaction t(dm->ADO_DB);
@@ -240,7 +254,8 @@ void AccessTest::transactionRollsBack() {
         dm->DelSmena.execute();
         t.commit();
     }
-    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Постоянная'"), QString("1"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Постоянная'"),
+             QString("1"));
 }
 
 void AccessTest::sqlText() {
@@ -283,9 +298,12 @@ void AccessTest::checkDuplicate_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("duplicate");
-    QTest::newRow("none") << "select count(*) as cnt from accounts_dep.person where fio='Нет'" << "Есть!" << false;
-    QTest::newRow("two") << "select count(*) as cnt from accounts_dep.oper where vid in (1,2)" << "Есть!" << true;
-    QTest::newRow("no message text") << "select 1 as cnt" << "" << true;
+    QTest::newRow("none") << "select count(*) as cnt from accounts_dep.person where fio='Нет'"
+                          << "Есть!" << false;
+    QTest::newRow("two") << "select count(*) as cnt from accounts_dep.oper where vid in (1,2)"
+                         << "Есть!" << true;
+    QTest::newRow("no message text") << "select 1 as cnt"
+                                     << "" << true;
 }
 
 void AccessTest::checkDuplicate() {
@@ -308,13 +326,27 @@ void AccessTest::fixDecimalSeparator_data() {
     QTest::addColumn<QString>("delim");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
-    QTest::newRow("comma to point") << "." << "12,5" << "12.5";
-    QTest::newRow("point stays") << "." << "12.5" << "12.5";
-    QTest::newRow("integer") << "." << "12" << "12";
-    QTest::newRow("point to comma") << "," << "12.5" << "12,5";
-    QTest::newRow("comma first, once") << "." << "1.250,5" << "1.250.5";
-    QTest::newRow("unread separator keeps a point") << "" << "12,5" << "12.5";
-    QTest::newRow("unread separator, point") << "" << "12.5" << "12.5";
+    QTest::newRow("comma to point") << "."
+                                    << "12,5"
+                                    << "12.5";
+    QTest::newRow("point stays") << "."
+                                 << "12.5"
+                                 << "12.5";
+    QTest::newRow("integer") << "."
+                             << "12"
+                             << "12";
+    QTest::newRow("point to comma") << ","
+                                    << "12.5"
+                                    << "12,5";
+    QTest::newRow("comma first, once") << "."
+                                       << "1.250,5"
+                                       << "1.250.5";
+    QTest::newRow("unread separator keeps a point") << ""
+                                                    << "12,5"
+                                                    << "12.5";
+    QTest::newRow("unread separator, point") << ""
+                                             << "12.5"
+                                             << "12.5";
 }
 
 void AccessTest::fixDecimalSeparator() {

@@ -16,7 +16,8 @@ const QDate Day(2024, 2, 21); // a Wednesday
 
 QStringList column(data::Query& q, const QString& field) {
     QStringList out;
-    for (int row = 0; row < q.recordCount(); ++row) out << q.textAt(row, q.fieldIndex(field));
+    for (int row = 0; row < q.recordCount(); ++row)
+        out << q.textAt(row, q.fieldIndex(field));
     return out;
 }
 } // namespace
@@ -59,8 +60,10 @@ void JournalTest::queries_data() {
     QTest::addColumn<QString>("ok");
     QTest::addColumn<QStringList>("workers");
     // a null mark and a worker without a person are never listed
-    QTest::newRow("shift 1, every mark") << 1 << "ta" << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П."};
-    QTest::newRow("shift 1, hide accepted") << 1 << "ok" << QStringList{"О'Нил Д.Р.", "Петров П.П."};
+    QTest::newRow("shift 1, every mark")
+        << 1 << "ta" << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П."};
+    QTest::newRow("shift 1, hide accepted")
+        << 1 << "ok" << QStringList{"О'Нил Д.Р.", "Петров П.П."};
     QTest::newRow("overtime apart") << 4 << "ta" << QStringList{"Петров П.П."};
     QTest::newRow("shift 2 empty") << 2 << "ta" << QStringList{};
 }
@@ -81,8 +84,10 @@ void JournalTest::queries() {
 
 void JournalTest::sums() {
     data::Query& q = DataModule6->Smena1;
-    QCOMPARE(column(q, "summa"), (QStringList{"100", "1", "0"})); // 8×12.5; 3×0.3333; rejects = quantity
-    QCOMPARE(column(q, "nmn"), (QStringList{"Готовая продукция", "Готовая продукция", "Заготовки"}));
+    QCOMPARE(column(q, "summa"),
+             (QStringList{"100", "1", "0"})); // 8×12.5; 3×0.3333; rejects = quantity
+    QCOMPARE(column(q, "nmn"),
+             (QStringList{"Готовая продукция", "Готовая продукция", "Заготовки"}));
     QCOMPARE(column(q, "vvod"), (QStringList{"21.02.2024", "22.02.2024", "21.02.2024"}));
     QCOMPARE(Form1->DBGrid2->cellText(2, "color"), QString("1015"));
 }
@@ -99,7 +104,10 @@ void JournalTest::colourRule() {
     QVERIFY(g->cellStyle(1, "ok").bold.value());
     QVERIFY(!g->cellStyle(0, "fio").text.has_value()); // other columns as usual
     // the view gets the same colour through the model
-    QCOMPARE(g->model()->data(g->model()->index(1, g->columnOf("ok")), Qt::ForegroundRole).value<QColor>(), red);
+    QCOMPARE(g->model()
+                 ->data(g->model()->index(1, g->columnOf("ok")), Qt::ForegroundRole)
+                 .value<QColor>(),
+             red);
 }
 
 void JournalTest::dayChangeSetsDayOff_data() {
@@ -120,7 +128,8 @@ void JournalTest::dayChangeSetsDayOff() {
     QCOMPARE(Form1->CBox1->font().bold(), dayOff);
     QCOMPARE(Form1->CBox1->palette().color(QPalette::WindowText) == QColor(255, 0, 0), dayOff);
     for (int shift = 1; shift <= 4; ++shift)
-        QCOMPARE(DataModule6->smenaQuery(shift).param("data").toDateTime(), QDateTime(day, QTime(0, 0)));
+        QCOMPARE(DataModule6->smenaQuery(shift).param("data").toDateTime(),
+                 QDateTime(day, QTime(0, 0)));
 }
 
 void JournalTest::activationShowsToday() {
@@ -166,7 +175,8 @@ void JournalTest::shiftChoice() {
 }
 
 void JournalTest::refreshReReads() {
-    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, ok, vvod)"
+    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, "
+                  "brak, time, color, ok, vvod)"
                   " values ('2024-02-21', 4, 3, 101, 1, 15, 2, 0, 3, 0, 'no', '2024-02-21')");
     QCOMPARE(DataModule6->Smena4.recordCount(), 1);
     Form1->Button8Click();

@@ -1,0 +1,465 @@
+// A shift record from the journal: the editor's checks and statements, the timesheet
+// cells it keeps, acceptance and deletion, and several writers at once.
+#include "app/app.h"
+#include "data/connection.h"
+#include "data/data_module.h"
+#include "data/db_error.h"
+#include "journal/hours_posting.h"
+#include "journal/journal_window.h"
+#include "journal/record_editor.h"
+#include "testdb.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+const QDate March5(2024, 3, 5); // a Tuesday
+
+struct Entry {
+    int worker = 1;
+    QString name = "Иванов И.И.";
+    int oper = 1; // Сварка on СТ-100
+    int product = 101;
+    QString operText = "СТ-100; Сварка; Готовая продукция";
+    double price = 10;
+    QString qty = "10";
+    QString rejects = "0";
+    QString hours = "8";
+    QString colour;
+    QDate day = March5;
+};
+
+// Fills the open editor as the picks and the user would, and presses "Запись".
+void fill(const Entry& e) {
+    TForm11* f = Form11;
+    f->Edit1->setText(e.name);
+    f->WorkerId = e.worker;
+    f->Edit2->setText(e.operText);
+    f->OperId = e.oper;
+    f->ProductId = e.product;
+    f->Price = e.price;
+    f->updateColourBox();
+    f->Edit3->setText(e.qty);
+    f->Edit4->setText(e.rejects);
+    f->Edit6->setText(e.hours);
+    if (!e.colour.isNull()) f->Edit5->setText(e.colour);
+    f->DTimeP->setDate(e.day);
+    f->Button1->click(); // through the button, as the user presses it
+}
+
+void showDay(const QDate& day, int shift) {
+    Form1->DateT->setDate(day);
+    Form1->DateTCloseUp();
+    Form1->RadioButton1->setChecked(shift == 1);
+    if (shift == 1) Form1->RadioButton1Click();
+    if (shift == 2) Form1->RadioButton2Click();
+    if (shift == 3) Form1->RadioButton3Click();
+    if (shift == 4) Form1->RadioButton4Click();
+}
+
+// Adds a record through "Добавить"; returns the messages shown.
+QStringList add(const Entry& e, int shift = 1, bool* stayedOpen = nullptr) {
+    showDay(e.day, shift);
+    ui::Script s;
+    s.onModal(Form11, [&] {
+        fill(e);
+        if (stayedOpen) *stayedOpen = Form11->isVisible();
+    });
+    Form1->Button1Click();
+    return s.texts();
+}
+
+// Changes the selected record of the journal through "Изменить".
+QStringList change(int row, const std::function<void()>& edit, bool* stayedOpen = nullptr) {
+    Form1->DBGrid2->selectRow(row);
+    ui::Script s;
+    s.onModal(Form11, [&] {
+        edit();
+        Form11->Button1->click();
+        if (stayedOpen) *stayedOpen = Form11->isVisible();
+    });
+    Form1->Button2Click();
+    return s.texts();
+}
+
+QString cells(int worker, int shift, const QString& days = "d5, d6") {
+    return fixture::scalar(
+        QString("select string_agg(concat_ws('/', %1), ' ') from accounts_dep.h_tabel "
+                "where w_id=%2 and smena=%3 and month=3 and year=2024")
+            .arg(days)
+            .arg(worker)
+            .arg(shift));
+}
+} // namespace
+
+class RecordsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void postingFollowsRecords();
+    void validation_data();
+    void validation();
+    void priceAndSum();
+    void dayOffAndShiftPrices();
+    void acceptance();
+    void deletion_data();
+    void deletion();
+    void postingFailureKeepsNothing();
+    void concurrentPostingMakesOneRow();
+};
+
+void RecordsTest::initTestCase() {
+    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    fixture::createDatabase(QString::fromUtf8(f.readAll()));
+    QCOMPARE(fixture::startProgram(), QStringList());
+    Form1->UserText = "7093";
+    for (int shift = 1; shift <= 4; ++shift) // as the login sets them: every mark is listed
+        DataModule6->smenaQuery(shift).setParam("ok", QString("ta"));
+}
+
+void RecordsTest::init() {
+    fixture::exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel;");
+    Form1->CBox1->setChecked(false);
+}
+
+void RecordsTest::postingFollowsRecords() {
+    // first record inserts the row
+    QCOMPARE(add(Entry{}), QStringList());
+    QCOMPARE(cells(1, 1, "smena, d5"), QString("1/8"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel where d4 is not null"),
+             QString("0"));
+    QCOMPARE(DataModule6->Smena1.recordCount(), 1);
+    QCOMPARE(DataModule6->Smena1.asText("summa"), QString("100"));
+    QCOMPARE(DataModule6->Smena1.asText("ok"), QString("no"));
+    QCOMPARE(DataModule6->Smena1.asText("vvod"), QDate::currentDate().toString("dd.MM.yyyy"));
+
+    // a second record of the day sums, it does not add up increments
+    Entry second;
+    second.oper = 2;
+    second.product = 102;
+    second.operText = "ШК-200; Покраска; Заготовки";
+    second.colour = "1015";
+    second.hours = "3";
+    QCOMPARE(add(second), QStringList());
+    QCOMPARE(cells(1, 1), QString("11"));
+
+    // a change re-sums: the welding record (row 1, sorted by mark) from 8 to 6 hours
+    QCOMPARE(DataModule6->Smena1.asText("marka"), QString("СТ-100"));
+    QCOMPARE(change(0, [] { Form11->Edit6->setText("6"); }), QStringList());
+    QCOMPARE(cells(1, 1), QString("9"));
+
+    // moving it to the 6th fixes both days
+    QCOMPARE(change(0, [] { Form11->DTimeP->setDate(QDate(2024, 3, 6)); }), QStringList());
+    QCOMPARE(cells(1, 1), QString("3/6"));
+    QCOMPARE(DataModule6->Smena1.recordCount(), 1); // it has left the list of the 5th
+
+    // giving the painting record to another worker empties the first worker's day
+    showDay(March5, 1);
+    QCOMPARE(change(0,
+                    [] {
+                        Form11->WorkerId = 2;
+                        Form11->Edit1->setText("Петров П.П.");
+                    }),
+             QStringList());
+    QCOMPARE(cells(1, 1), QString("0/6"));
+    QCOMPARE(cells(2, 1, "d5"), QString("3"));
+
+    // overtime goes to its own row
+    Entry overtime;
+    overtime.hours = "2";
+    QCOMPARE(add(overtime, 4), QStringList());
+    QCOMPARE(cells(1, 4, "smena, d5"), QString("4/2"));
+    QCOMPARE(cells(1, 1), QString("0/6"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("3"));
+}
+
+void RecordsTest::validation_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no worker") << "name"
+                               << ""
+                               << "Все поля должны быть заполнены!";
+    QTest::newRow("no operation") << "oper"
+                                  << ""
+                                  << "Все поля должны быть заполнены!";
+    QTest::newRow("no quantity") << "qty"
+                                 << " "
+                                 << "Все поля должны быть заполнены!";
+    QTest::newRow("no hours") << "hours"
+                              << ""
+                              << "Все поля должны быть заполнены!";
+    QTest::newRow("painting without colour") << "colour"
+                                             << ""
+                                             << "Все поля должны быть заполнены!";
+    QTest::newRow("same colour") << "colour"
+                                 << "1015"
+                                 << "Позиция с такими параметрами уже заведена!";
+    QTest::newRow("another colour") << "colour"
+                                    << "3020"
+                                    << "";
+    QTest::newRow("another day") << "day"
+                                 << ""
+                                 << "";
+    QTest::newRow("rejects above quantity") << "rejects"
+                                            << "50"
+                                            << "";
+}
+
+void RecordsTest::validation() {
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    Entry painting;
+    painting.oper = 2;
+    painting.product = 102;
+    painting.operText = "ШК-200; Покраска; Заготовки";
+    painting.colour = "1015";
+    QCOMPARE(add(painting), QStringList());
+
+    Entry e = painting;
+    if (field == "name") e.name = value;
+    if (field == "oper") e.operText = value;
+    if (field == "qty") e.qty = value;
+    if (field == "hours") e.hours = value;
+    if (field == "colour") e.colour = value;
+    if (field == "rejects") {
+        e.rejects = value;
+        e.colour = "7035";
+    }
+    if (field == "day") e.day = March5.addDays(1);
+    bool open = false;
+    const QStringList shown = add(e, 1, &open);
+    QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(open, !message.isEmpty()); // refused input stays in the editor
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"),
+             message.isEmpty() ? QString("2") : QString("1"));
+    if (!message.isEmpty()) QCOMPARE(Form11->Edit3->text(), e.qty);
+
+    // an unchanged change is no duplicate of itself
+    showDay(March5, 1);
+    QCOMPARE(change(0, [] {}), QStringList());
+}
+
+void RecordsTest::priceAndSum() {
+    Entry third;
+    third.price = 1.0 / 3;
+    third.qty = "3";
+    QCOMPARE(add(third), QStringList());
+    QCOMPARE(fixture::scalar("select cena from accounts_dep.smena"), QString("0.3333"));
+
+    ui::Script s;
+    s.onModal(Form11, [] {
+        Form11->Price = 12.5;
+        Form11->Edit3->setText("10");
+        Form11->Recompute();
+        QCOMPARE(Form11->Edit9->text(), QString("125"));
+        QCOMPARE(Form11->Edit7->text(), QString("12.5"));
+        Form11->Edit3->setText("");
+        Form11->Edit6->setText("");
+        Form11->Recompute();
+        QCOMPARE(Form11->Edit3->text(), QString("0"));
+        QCOMPARE(Form11->Edit6->text(), QString("0"));
+        Form11->Button2Click();
+    });
+    Form1->Button1Click();
+    // the colour box follows the operation: enabled for painting only
+    Form11->Edit2->setText("ШК-200; Покраска порошковая; Заготовки");
+    Form11->updateColourBox();
+    QVERIFY(Form11->Edit5->isEnabled() && Form11->Label6->isEnabled());
+    Form11->Edit5->setText("12");
+    Form11->Edit2->setText("СТ-100; Сварка; Готовая продукция");
+    Form11->updateColourBox();
+    QVERIFY(!Form11->Edit5->isEnabled() && Form11->Edit5->text().isEmpty());
+    // digits only
+    QCOMPARE(Form11->Edit3->validator()->metaObject(), Form11->Edit4->validator()->metaObject());
+    Form11->Edit3->clear();
+    QTest::keyClicks(Form11->Edit3, "1a2,5-");
+    QCOMPARE(Form11->Edit3->text(), QString("125"));
+}
+
+void RecordsTest::dayOffAndShiftPrices() {
+    // "Изменить" fills the editor from the record, including its base and final price
+    Entry e;
+    e.price = 30; // 10 on a day off in overtime: × 2 × 1.5
+    QCOMPARE(add(e, 4), QStringList());
+    ui::Script s;
+    s.onModal(Form11, [] {
+        QCOMPARE(Form11->windowTitle(), QString("Изменение данных о позиции (11)"));
+        QCOMPARE(Form11->Edit7->text(), QString("30"));
+        QCOMPARE(Form11->Edit8->text(), QString("10"));
+        QCOMPARE(Form11->Edit9->text(), QString("300"));
+        QCOMPARE(Form11->Edit2->text(), QString("СТ-100; Сварка; Готовая продукция"));
+        QCOMPARE(Form11->Edit1->text(), QString("Иванов И.И."));
+        QVERIFY(!Form11->Edit5->isEnabled());
+        Form11->Button2Click();
+    });
+    Form1->Button2Click();
+    QCOMPARE(s.shown().size(), 1);
+}
+
+void RecordsTest::acceptance() {
+    Entry a, b;
+    b.worker = 3;
+    b.name = "О'Нил Д.Р.";
+    QCOMPARE(add(a), QStringList());
+    QCOMPARE(add(b), QStringList());
+    data::Query& q = DataModule6->Smena1;
+    Form1->DBGrid2->selectRow(1); // О'Нил, after Иванов
+    Form1->DBGrid2DblClick();
+    QCOMPARE(q.recNo(), 2); // stays on the record
+    QCOMPARE(q.asText("ok"), QString("ok"));
+    QCOMPARE(Form1->DBGrid2->cellStyle(1, "ok").text.value(), QColor(0, 128, 0));
+    Form1->DBGrid2DblClick();
+    QCOMPARE(q.asText("ok"), QString("no"));
+    fixture::exec("update accounts_dep.smena set ok='да' where w_id=1");
+    Form1->Button8Click();
+    Form1->DBGrid2->selectRow(0);
+    Form1->DBGrid2DblClick();
+    QCOMPARE(q.asText("ok"), QString("no"));
+
+    Form1->UserText = "plovnik"; // the data-entry role cannot accept
+    Form1->DBGrid2DblClick();
+    QCOMPARE(q.asText("ok"), QString("no"));
+    Form1->UserText = "7093";
+
+    showDay(March5.addDays(1), 1); // an empty list: nothing happens
+    Form1->DBGrid2DblClick();
+    QCOMPARE(fixture::scalar("select string_agg(ok, ',' order by w_id) from accounts_dep.smena"),
+             QString("no,no"));
+}
+
+void RecordsTest::deletion_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("yes, one of two") << true << "1"
+                                     << "3";
+    QTest::newRow("no") << false << "2"
+                        << "11";
+}
+
+void RecordsTest::deletion() {
+    QFETCH(bool, yes);
+    Entry a, b;
+    b.oper = 2;
+    b.product = 102;
+    b.operText = "ШК-200; Покраска; Заготовки";
+    b.colour = "1";
+    b.hours = "3";
+    QCOMPARE(add(a), QStringList());
+    QCOMPARE(add(b), QStringList());
+    Form1->DBGrid2->selectRow(0); // СТ-100, 8 hours
+    ui::Script s;
+    s.answer(yes);
+    Form1->Button3Click();
+    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?"});
+    QCOMPARE(s.shown().first().caption, QString("Удаление"));
+    QCOMPARE(s.shown().first().kind, ui::Script::Kind::Question);
+    QTEST(fixture::scalar("select count(*) from accounts_dep.smena"), "left");
+    QTEST(cells(1, 1, "d5"), "cell");
+    QCOMPARE(DataModule6->Smena1.recordCount(), yes ? 1 : 2);
+    if (yes) {
+        // the last record of the day leaves 0; the other days of the row stay
+        fixture::exec("update accounts_dep.h_tabel set d9=7");
+        s.answer(true);
+        Form1->Button3Click();
+        QCOMPARE(cells(1, 1, "d5, d9"), QString("0/7"));
+        // an empty list asks nothing
+        Form1->Button3Click();
+        QCOMPARE(s.texts().size(), 2);
+    }
+}
+
+void RecordsTest::postingFailureKeepsNothing() {
+    // the timesheet refuses this worker's row, as a failing server would
+    fixture::exec(R"(
+        create function accounts_dep.refuse() returns trigger language plpgsql as
+        $$ begin raise exception 'timesheet is locked'; end $$;
+        create trigger refuse before insert or update on accounts_dep.h_tabel
+        for each row when (new.w_id = 3) execute function accounts_dep.refuse();)");
+    Entry e;
+    e.worker = 3;
+    e.name = "О'Нил Д.Р.";
+    bool open = false;
+    const QStringList shown = add(e, 1, &open);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains("timesheet is locked"), qPrintable(shown.first()));
+    QVERIFY(open);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("0"));
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
+    QCOMPARE(Form11->Edit1->text(), QString("О'Нил Д.Р."));
+
+    // once the server takes it, the same input is saved, not refused as a duplicate
+    fixture::exec("drop trigger refuse on accounts_dep.h_tabel");
+    ui::Script s;
+    Form11->Button1->click();
+    QCOMPARE(s.texts(), QStringList());
+    QVERIFY(!Form11->isVisible());
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("1"));
+    QCOMPARE(cells(3, 1, "d5"), QString("8"));
+
+    // deleting and recomputing fail together too
+    fixture::exec("create trigger refuse before insert or update on accounts_dep.h_tabel "
+                  "for each row when (new.w_id = 3) execute function accounts_dep.refuse()");
+    showDay(March5, 1);
+    s.answer(true);
+    Form1->Button3->click();
+    QVERIFY(s.texts().last().contains("timesheet is locked"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("1"));
+    QCOMPARE(cells(3, 1, "d5"), QString("8"));
+    fixture::exec(
+        "drop trigger refuse on accounts_dep.h_tabel; drop function accounts_dep.refuse()");
+}
+
+namespace {
+class Poster : public QThread {
+public:
+    QString error;
+    void run() override {
+        try {
+            data::Connection c;
+            c.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
+            c.open();
+            data::Query control(c);
+            data::Command command(c);
+            journal::postHours(control, command, 1, 1, March5);
+            c.close();
+        } catch (const data::DbError& e) {
+            error = e.message();
+        }
+    }
+};
+} // namespace
+
+void RecordsTest::concurrentPostingMakesOneRow() {
+    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, "
+                  "brak, time, color, ok)"
+                  " values ('2024-03-05', 1, 1, 101, 1, 10, 1, 0, 5, 0, 'no')");
+    data::Connection& c = DataModule6->ADO_DB;
+    auto* first = new data::Transaction(c);
+    journal::postHours(1, 1, March5); // holds the row's lock, its insert not yet visible
+    Poster second;
+    second.start();
+    // wait until the second writer stands at the lock
+    QTRY_COMPARE_WITH_TIMEOUT(
+        fixture::scalar("select count(*) from pg_locks where locktype='advisory' and not granted"),
+        QString("1"), 20000);
+    first->commit();
+    delete first;
+    QVERIFY(second.wait(20000));
+    QCOMPARE(second.error, QString());
+    QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
+             QString("1:5"));
+}
+
+QTEST_MAIN(RecordsTest)
+#include "tst_records.moc"
