@@ -164,7 +164,7 @@ Layout workersDetailLayout() {
     auto title = b.reportHead(kTitle).fill(kHeadGrey);
     title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
     title.label(124, 9, QStringLiteral("Брак")).bold();
-    title.label(133, 24, QStringLiteral("Количество")).bold();
+    title.label(135, 22, QStringLiteral("Количество")).bold(); // clear of "Брак"
     title.label(157, 33, QStringLiteral("Сумма")).bold();
     title.child(kSpacer);
 
