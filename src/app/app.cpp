@@ -5,6 +5,16 @@
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
+#include "refdata/class_picker.h"
+#include "refdata/kind_editor.h"
+#include "refdata/kinds_list.h"
+#include "refdata/norms_window.h"
+#include "refdata/operation_editor.h"
+#include "refdata/operations_list.h"
+#include "refdata/product_editor.h"
+#include "refdata/products_list.h"
+#include "refdata/worker_editor.h"
+#include "refdata/workers_list.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -63,7 +73,17 @@ void createForms(const QStringList& params) {
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
     // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
     // TForm26, TForm27.
+    new TForm2;
+    new TForm3;
+    new TForm4;
+    new TForm5;
+    new TForm7;
+    new TForm8;
+    new TForm9;
+    new TForm10;
     new TForm11;
+    new TForm22;
+    new TForm26;
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {

@@ -441,6 +441,7 @@ QString Query::keyCondition(const Row& original, QVariantList& binds) const {
 
 void Query::post() {
     if (state_ != State::Edit && state_ != State::Insert) return;
+    if (beforePost) beforePost(*this);
     const int rowIndex = visible_[cur_];
     if (state_ == State::Insert) {
         QStringList cols, marks;

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 namespace data {
 
@@ -99,6 +100,9 @@ public:
     void post();
     void cancel();
     void remove();
+    // Runs at the start of every post of an inserted or edited row, whatever starts it
+    // (post(), navigation, insert()); it may still set fields of the row.
+    std::function<void(Query&)> beforePost;
 
     // Text of a value as the lists show it: dates as DD.MM.YYYY, numbers in general form.
     static QString displayText(const QVariant& v, bool decimal = false);

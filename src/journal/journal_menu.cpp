@@ -1,10 +1,14 @@
 // The journal's menu commands that open the windows of the other areas.
 #include "journal/journal_window.h"
+#include "refdata/kinds_list.h"
+#include "refdata/operations_list.h"
+#include "refdata/products_list.h"
+#include "refdata/workers_list.h"
 
-void TForm1::N1Click() {}
-void TForm1::N3Click() {}
-void TForm1::N4Click() {}
-void TForm1::N6Click() {}
+void TForm1::N1Click() { Form5->ShowBrowse(); }
+void TForm1::N3Click() { Form3->ShowBrowse(); }
+void TForm1::N4Click() { Form4->ShowBrowse(); }
+void TForm1::N6Click() { Form8->ShowBrowse(); }
 void TForm1::N9Click() {}
 void TForm1::N10Click() {}
 void TForm1::N13Click() {}

@@ -92,8 +92,10 @@ public:
             }
             closeGroups(level, r - 1);
             openGroups(level, r, values);
+            // the page break comes first, so that a page's sums count only its own lines
+            if (detail_) makeRoom(*detail_, r);
             accumulate(r);
-            if (detail_) place(*detail_, r);
+            if (detail_) emitBand(*detail_, r);
             row_ = r;
         }
         closeGroups(0, n - 1);
@@ -184,8 +186,12 @@ private:
 
     bool pageFresh() const { return y_ <= bodyTop_ + kEpsilon; }
 
-    void place(const CompiledBand& cb, int row) {
+    void makeRoom(const CompiledBand& cb, int row) {
         if (!pageFresh() && y_ + cb.fullHeight() > bottom_ + kEpsilon) newPage(row);
+    }
+
+    void place(const CompiledBand& cb, int row) {
+        makeRoom(cb, row);
         emitBand(cb, row);
     }
 

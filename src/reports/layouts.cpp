@@ -164,7 +164,7 @@ Layout workersDetailLayout() {
     auto title = b.reportHead(kTitle).fill(kHeadGrey);
     title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
     title.label(124, 9, QStringLiteral("Брак")).bold();
-    title.label(133, 24, QStringLiteral("Количество")).bold();
+    title.label(135, 22, QStringLiteral("Количество")).bold(); // clear of "Брак"
     title.label(157, 33, QStringLiteral("Сумма")).bold();
     title.child(kSpacer);
 
@@ -221,8 +221,10 @@ Layout productsDetailLayout() {
     auto line = b.detail(kLine);
     line.field(1, 52, QStringLiteral("marka"));
     line.field(53, 28, QStringLiteral("vid"));
-    line.field(81, 18, QStringLiteral("color")).center();
-    line.expr(99, 26, kStage);
+    // colour and stage a little to the left of where the old form had them, so that
+    // "Готовая продукция" (31 mm) ends before the rejects column
+    line.field(77, 14, QStringLiteral("color")).center();
+    line.expr(92, 33, kStage);
     line.field(125, 9, QStringLiteral("brk")).center();
     line.field(134, 18, QStringLiteral("mass")).center();
     line.field(152, 18, QStringLiteral("kolvo")).center();

@@ -3,6 +3,7 @@
 #include "ui/guard.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
 
@@ -70,6 +71,14 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && grid_->indicator_ && grid_->dataset_) {
+        if (role == Qt::DisplayRole) {
+            const bool current = section == grid_->dataset_->currentRow();
+            return DBGrid::rowMarker(current ? grid_->dataset_->state() : data::Query::State::Browse,
+                                     current);
+        }
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+    }
     if (orientation != Qt::Horizontal || section < 0 || section >= grid_->columns_.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const GridColumn& c = grid_->columns_[section];
@@ -99,7 +108,8 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     bool done = false;
     run([&] {
-        grid_->dataset_->setRecNo(index.row() + 1);
+        // moving onto the row it is on would store the row being edited first
+        if (index.row() != grid_->dataset_->currentRow()) grid_->dataset_->setRecNo(index.row() + 1);
         grid_->onEdit(grid_->columns_[index.column()], value.toString());
         done = true;
     });
@@ -138,6 +148,7 @@ void DBGrid::setDataSet(data::Query* dataset) {
             if (row >= 0 && row < model_->rowCount())
                 emit model_->dataChanged(model_->index(row, 0),
                                          model_->index(row, int(columns_.size()) - 1));
+            refreshIndicator();
         });
     }
     datasetReset();
@@ -157,17 +168,20 @@ void DBGrid::datasetMoved(int row) {
     if (row < 0) {
         selectionModel()->clearSelection();
     } else {
-        const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+        const int col = currentIndex().isValid() ? currentIndex().column()
+                                                 : qMin(lastColumn_, int(columns_.size()) - 1);
         const QModelIndex idx = model_->index(row, qMax(0, col));
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect |
                                                    QItemSelectionModel::Rows);
         scrollTo(idx);
     }
     syncing_ = false;
+    refreshIndicator();
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    if (current.isValid()) lastColumn_ = current.column();
     if (current.column() != previous.column() && previous.isValid()) emit colExit();
     if (!syncing_ && dataset_ && current.isValid() && dataset_->active() &&
         current.row() != dataset_->currentRow()) {
@@ -181,6 +195,86 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
 void DBGrid::selectRow(int row) {
     if (!dataset_ || row < 0 || row >= model_->rowCount()) return;
     dataset_->setRecNo(row + 1);
+}
+
+bool DBGrid::appending() const {
+    return dataset_ && dataset_->state() == data::Query::State::Insert && !dataset_->modified();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+    if (editable_) commitEdit(); // what was typed into the cell counts before the row is left
+    if (editable_ && appending()) {
+        const QModelIndex idx = indexAt(event->position().toPoint());
+        if (idx.isValid() && idx.row() != dataset_->currentRow()) dataset_->cancel();
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    if (!editable_ || !dataset_ || !dataset_->active() || state() == EditingState) {
+        // Enter in a cell editor ends the cell; it does not press the window's default button
+        if (editable_ && state() == EditingState &&
+            (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const int key = event->key();
+    const bool onLast = model_->rowCount() == 0 || currentIndex().row() >= model_->rowCount() - 1;
+    if (appendRows_ && key == Qt::Key_Down && onLast) {
+        // a new row that is still empty is not followed by another one
+        if (!appending()) run([this] { dataset_->insert(); });
+        event->accept();
+        return;
+    }
+    if (appendRows_ && model_->rowCount() == 0 && !event->text().isEmpty() &&
+        event->text().at(0).isPrint()) {
+        run([this] { dataset_->insert(); });
+    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp ||
+                               key == Qt::Key_Home || key == Qt::Key_Escape)) {
+        dataset_->cancel();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::commitEdit() {
+    if (state() != EditingState) return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void DBGrid::setRowIndicator(bool on) {
+    indicator_ = on;
+    verticalHeader()->setVisible(on);
+    if (on) {
+        verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 6);
+    }
+    refreshIndicator();
+}
+
+QString DBGrid::rowMarker(data::Query::State state, bool current) {
+    if (!current) return {};
+    switch (state) {
+    case data::Query::State::Insert:
+        return QStringLiteral("*");
+    case data::Query::State::Edit:
+        return QStringLiteral("I");
+    default:
+        return QStringLiteral("\u25B6");
+    }
+}
+
+void DBGrid::refreshIndicator() {
+    if (!indicator_) return;
+    const int rows = model_->rowCount();
+    if (rows > 0) emit model_->headerDataChanged(Qt::Vertical, 0, rows - 1);
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {

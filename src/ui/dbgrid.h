@@ -78,11 +78,19 @@ public:
     // Text shown in a cell (row 0-based among the visible rows).
     QString cellText(int row, const QString& field) const;
 
-    // In-place editing (the norms grid): setCellText moves to the row and puts the text
-    // into the dataset's edit buffer through onEdit.
+    // In-place editing (the norms grid): a committed cell moves the dataset to its row and
+    // hands the text to onEdit, which puts it into the dataset's edit buffer.
     void setEditable(bool on);
     bool editable() const { return editable_; }
     std::function<void(const GridColumn& column, const QString& text)> onEdit;
+    // With editing on: Down on the last row (or a key in an empty grid) begins a new row at
+    // the end; leaving a new row nobody typed into drops it again.
+    void setAppendRows(bool on) { appendRows_ = on; }
+    // Hands the text of an open cell editor to onEdit and closes the editor.
+    void commitEdit();
+    // A marker column in front of the rows: current row, row being edited, new row.
+    void setRowIndicator(bool on);
+    static QString rowMarker(data::Query::State state, bool current);
 
     void selectRow(int row); // 0-based; moves the dataset too
 
@@ -93,6 +101,8 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
@@ -100,13 +110,18 @@ private:
     void datasetReset();
     void datasetMoved(int row);
     QString formatted(const GridColumn& c, const QVariant& v, const QString& text) const;
+    bool appending() const; // editing a new row nobody has typed into yet
+    void refreshIndicator();
 
     data::Query* dataset_ = nullptr;
     QList<QMetaObject::Connection> links_;
     QList<GridColumn> columns_;
     DatasetModel* model_;
     bool editable_ = false;
+    bool appendRows_ = false;
+    bool indicator_ = false;
     bool syncing_ = false;
+    int lastColumn_ = 0;
 };
 
 // Formats a number with a mask of the kind "#0.00#": at least as many decimals as zeros,

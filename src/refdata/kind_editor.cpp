@@ -1,0 +1,81 @@
+#include "refdata/kind_editor.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm9* Form9 = nullptr;
+
+TForm9::TForm9(QWidget* parent) : refdata::ListWindow(parent) {
+    Form9 = this;
+    GroupBox1 = new QGroupBox(QStringLiteral("Вид операции"), this);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setMinimumWidth(300);
+    Edit1->setMaxLength(50);
+    Button1 = new QPushButton(QStringLiteral("Записать"), this);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button2);
+
+    auto* fields = new QFormLayout(GroupBox1);
+    fields->addRow(QStringLiteral("Операция"), Edit1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+}
+
+void TForm9::FormActivate() {
+    Edit1->setFocus();
+}
+
+void TForm9::Button1Click() {
+    const QString name = Edit1->text().trimmed();
+    if (name.isEmpty()) {
+        ui::error(QStringLiteral("Все поля должны быть заполнены!"));
+        return;
+    }
+    data::Query& kinds = DataModule6->Vid_oper;
+    QString count =
+        QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='") +
+        data::sql::escaped(name.toUpper());
+    count += Tag == 1 ? QStringLiteral("'")
+                      : QStringLiteral("' and id<>") + data::sql::integer(kinds.asInt("id"));
+    if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая операция уже заведена!"))) return;
+
+    if (Tag == 1)
+        kinds.insert();
+    else if (Tag == 2)
+        kinds.edit();
+    else
+        return;
+    try {
+        kinds.setField("vid", name);
+        kinds.post();
+    } catch (...) {
+        kinds.cancel(); // the list goes back to what the database holds
+        throw;
+    }
+    kinds.close();
+    kinds.open();
+    closeForm();
+}
+
+void TForm9::Button2Click() {
+    closeForm();
+}

@@ -1,0 +1,167 @@
+#include "refdata/operation_editor.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "refdata/kinds_list.h"
+#include "refdata/products_list.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <cmath>
+
+TForm10* Form10 = nullptr;
+
+TForm10::TForm10(QWidget* parent) : refdata::ListWindow(parent) {
+    Form10 = this;
+    Norm_ins = std::make_unique<data::Command>(DataModule6->ADO_DB);
+    Norm_ins->setSql(
+        QStringLiteral("insert into accounts_dep.norm(o_id, price)\nvalues (:o_id, :price)"));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Цена операции"), this);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setReadOnly(true);
+    Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit1->setMinimumWidth(280);
+    Button3 = new QPushButton(QStringLiteral("..."), GroupBox1);
+    Edit2 = new QLineEdit(GroupBox1);
+    Edit2->setReadOnly(true);
+    Edit2->setFocusPolicy(Qt::NoFocus);
+    Button4 = new QPushButton(QStringLiteral("..."), GroupBox1);
+    for (QPushButton* b : {Button3, Button4}) {
+        b->setAutoDefault(false);
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    }
+    ComboBox1 = new QComboBox(GroupBox1);
+    ComboBox1->addItems({QStringLiteral("Готовая продукция"), QStringLiteral("Заготовки")});
+    Label4 = new QLabel(QStringLiteral("Цена"), GroupBox1);
+    Edit3 = new QLineEdit(GroupBox1);
+    Edit3->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*[.,]?[0-9]*")), Edit3));
+    Label4->setBuddy(Edit3);
+    Button1 = new QPushButton(QStringLiteral("Записать"), this);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button2);
+
+    auto* grid = new QGridLayout(GroupBox1);
+    grid->addWidget(new QLabel(QStringLiteral("Марка изделия"), GroupBox1), 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(Button3, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Операция"), GroupBox1), 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(Button4, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Вид"), GroupBox1), 2, 0);
+    grid->addWidget(ComboBox1, 2, 1);
+    grid->addWidget(Label4, 3, 0);
+    grid->addWidget(Edit3, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrder(Button3, Button4);
+    setTabOrder(Button4, ComboBox1);
+    setTabOrder(ComboBox1, Edit3);
+    setTabOrder(Edit3, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
+}
+
+TForm10::~TForm10() = default;
+
+void TForm10::FormActivate() {
+    // a new operation gets its first norm row with the price typed here
+    Label4->setVisible(Tag == 1);
+    Edit3->setVisible(Tag == 1);
+    Button3->setFocus();
+}
+
+void TForm10::Button3Click() {
+    Form3->ShowPick();
+}
+
+void TForm10::Button4Click() {
+    Form8->ShowPick();
+}
+
+void TForm10::Button1Click() {
+    const int stage = ComboBox1->currentIndex();
+    const QString missing = QStringLiteral("Все поля должны быть заполнены!");
+    if (Edit1->text().trimmed().isEmpty() || Edit2->text().trimmed().isEmpty()) {
+        ui::error(missing);
+        return;
+    }
+    const QString kind = data::sql::integer(KindId);
+    const QString product = data::sql::integer(ProductId);
+    const QString same = QStringLiteral(" where vid=") + kind + QStringLiteral(" and naimen=") +
+                         data::sql::integer(stage) + QStringLiteral(" and i_id=") + product;
+    const QString duplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
+    if (Tag == 1) {
+        QString typed = Edit3->text().trimmed();
+        typed.replace(u',', u'.');
+        bool ok = false;
+        const double price = typed.toDouble(&ok);
+        if (!ok || !std::isfinite(price)) {
+            ui::error(missing);
+            return;
+        }
+        if (DataModule6->CheckDuplicate(
+                QStringLiteral("select count(ID) as cnt from accounts_dep.OPER") + same, duplicate))
+            return;
+        // the operation with its first norm row, so that the list shows it at once
+        data::Transaction transaction(DataModule6->ADO_DB);
+        DataModule6->Oper_ins.setSql(
+            QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values (") +
+            kind + QStringLiteral(", ") + data::sql::integer(stage) + QStringLiteral(", ") +
+            product + QStringLiteral(", 0)"));
+        DataModule6->Oper_ins.execute();
+        const qint64 id =
+            DataModule6
+                ->lookup(
+                    QStringLiteral("select currval(pg_get_serial_sequence('accounts_dep.oper', "
+                                   "'id')) as id"),
+                    QStringLiteral("id"))
+                .toLongLong();
+        Norm_ins->setParam("o_id", int(id));
+        Norm_ins->setParam("price", price);
+        Norm_ins->execute();
+        transaction.commit();
+    } else if (Tag == 2) {
+        if (DataModule6->CheckDuplicate(
+                QStringLiteral("select count(*) as cnt from accounts_dep.OPER") + same +
+                    QStringLiteral(" and id<>") + data::sql::integer(OperId),
+                duplicate))
+            return;
+        DataModule6->Oper_ed.setSql(QStringLiteral("update accounts_dep.oper set vid=") + kind +
+                                    QStringLiteral(", naimen=") + data::sql::integer(stage) +
+                                    QStringLiteral(",  i_id=") + product +
+                                    QStringLiteral(" where id=") + data::sql::integer(OperId));
+        DataModule6->Oper_ed.execute();
+    } else {
+        return;
+    }
+    data::Query& oper = DataModule6->Oper;
+    oper.close();
+    oper.open();
+    closeForm();
+}
+
+void TForm10::Button2Click() {
+    closeForm();
+}

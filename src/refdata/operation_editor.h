@@ -1,0 +1,47 @@
+// TForm10, the operation editor (its caption is set by the operations list).
+#pragma once
+
+#include "data/query.h"
+#include "refdata/list_window.h"
+
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TForm10 : public refdata::ListWindow {
+    Q_OBJECT
+public:
+    explicit TForm10(QWidget* parent = nullptr);
+    ~TForm10() override;
+
+    QGroupBox* GroupBox1; // "Цена операции"
+    QLineEdit* Edit1;     // "Марка изделия", filled by the products list
+    QPushButton* Button3; // "..." product
+    QLineEdit* Edit2;     // "Операция", filled by the kinds list
+    QPushButton* Button4; // "..." kind
+    QComboBox* ComboBox1; // "Вид": "Готовая продукция", "Заготовки"
+    QLabel* Label4;       // "Цена"
+    QLineEdit* Edit3;     // price of the first norm row of a new operation
+    QPushButton* Button1; // "Записать"
+    QPushButton* Button2; // "Отмена"
+    // The first norm row of a new operation.
+    std::unique_ptr<data::Command> Norm_ins;
+
+    int ProductId = 0;
+    int KindId = 0;
+    int OperId = 0; // the operation being changed
+
+    void FormActivate() override;
+
+public slots:
+    void Button1Click(); // save
+    void Button2Click(); // cancel
+    void Button3Click(); // pick the product
+    void Button4Click(); // pick the kind
+};
+
+extern TForm10* Form10;

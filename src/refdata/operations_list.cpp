@@ -1,0 +1,258 @@
+#include "refdata/operations_list.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "journal/journal_window.h"
+#include "journal/record_editor.h"
+#include "refdata/norms_window.h"
+#include "refdata/operation_editor.h"
+#include "reports/excel.h"
+#include "ui/busy_cursor.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm4* Form4 = nullptr;
+
+namespace {
+QString stageCaption(qint64 naimen) {
+    return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+}
+} // namespace
+
+TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
+    Form4 = this;
+    setWindowTitle(QStringLiteral("Операции"));
+    resize(820, 560);
+
+    XLS_Rep = std::make_unique<data::Query>(DataModule6->ADO_DB);
+    XLS_Rep->setSql(QStringLiteral(
+        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN "
+        "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, "
+        "oper.i_id, oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,"
+        "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and oper.vid=vid_oper.id order by "
+        "izdel.marka, vid_oper.vid, oper.naimen"));
+
+    DataSource1.dataSet = &DataModule6->Oper;
+    DBGrid1 = new ui::DBGrid(this);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    DBGrid1->addColumn("marka", QStringLiteral("Марка"), 160);
+    DBGrid1->addColumn("vid", QStringLiteral("Опреция"), 220);
+    DBGrid1->addColumn("cena", QStringLiteral("Цена (min)"), 90, right);
+    DBGrid1->addColumn("nmn", QStringLiteral("Вид"), 150);
+    DBGrid1->addColumn("norma", QStringLiteral("Нормы (шт.)"), 90, right);
+    for (const char* hidden : {"id", "i_id", "oper_vid"}) {
+        DBGrid1->addColumn(hidden, QString::fromLatin1(hidden), 60);
+        DBGrid1->setColumnVisible(hidden, false);
+    }
+    DBGrid1->setDataSource(&DataSource1);
+
+    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
+    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
+    Button5 = new QPushButton(QStringLiteral("Excel"), this);
+    CheckBox1 = new QCheckBox(QStringLiteral("Цены"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
+    Button4 = new QPushButton(QStringLiteral("Выход"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button4);
+
+    auto* search = new QHBoxLayout;
+    search->addWidget(Edit1, 1);
+    search->addWidget(CheckBox1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Button1, Button2, Button3, Button5})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(Button4);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(search);
+    layout->addLayout(buttons);
+    setTabOrder(Edit1, DBGrid1);
+    setTabOrder(DBGrid1, CheckBox1);
+    setTabOrder(CheckBox1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button5);
+    setTabOrder(Button5, Button4);
+
+    Edit1->installEventFilter(this);
+    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid1DblClick(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
+    connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
+    connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::ShowBrowse() {
+    Tag = 0;
+    data::Query& oper = DataModule6->Oper;
+    oper.open();
+    Button2->setText(QStringLiteral("Изменить"));
+    setDefaultButton(Button1);
+    Button1->setVisible(true);
+    Button3->setVisible(true);
+    ui::showModal(this);
+    oper.close();
+}
+
+void TForm4::ShowPick(int operId) {
+    Tag = 1;
+    data::Query& oper = DataModule6->Oper;
+    oper.open();
+    // the box is cleared first: clearing it lifts the filter and would lose the position
+    Edit1->setVisible(true);
+    Edit1->clear();
+    oper.setFiltered(false);
+    if (operId == 0 || !oper.locate("id", operId)) oper.first();
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button1->setVisible(false);
+    Button3->setVisible(false);
+    setDefaultButton(Button2);
+    ui::showModal(this);
+    setDefaultButton(Button1);
+    Edit1->setVisible(false);
+    oper.setFiltered(false);
+}
+
+void TForm4::FormActivate() {
+    if (Edit1->isVisible()) Edit1->setFocus();
+}
+
+void TForm4::Edit1Change() {
+    refdata::applySearch(DataModule6->Oper, Edit1->text().trimmed().isEmpty(),
+                         refdata::likeFilter(QStringLiteral("marka like '%"), Edit1->text()));
+}
+
+bool TForm4::Edit1KeyDown(QKeyEvent* event) {
+    return refdata::searchKey(event, DataModule6->Oper, true);
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        bool used = false;
+        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
+        if (used) return true;
+    }
+    return refdata::ListWindow::eventFilter(watched, event);
+}
+
+void TForm4::DBGrid1DblClick() {
+    if (Tag != 0 || !CheckBox1->isChecked()) {
+        Button2Click();
+        return;
+    }
+    data::Query& oper = DataModule6->Oper;
+    if (!oper.active() || oper.isEmpty()) return;
+    Form22->ShowFor(int(oper.asInt("id")));
+}
+
+void TForm4::Button1Click() {
+    Form10->Edit1->clear();
+    Form10->Edit2->clear();
+    Form10->Edit3->clear();
+    Form10->ComboBox1->setCurrentIndex(0);
+    Form10->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
+    Form10->Tag = 1;
+    ui::showModal(Form10);
+}
+
+void TForm4::Button2Click() {
+    data::Query& oper = DataModule6->Oper;
+    if (Tag != 0) {
+        // an empty list hands nothing back: the record keeps what it had
+        if (oper.active() && !oper.isEmpty()) {
+            const qint64 productId = oper.asInt("i_id");
+            const qint64 stage = oper.asInt("naimen");
+            double price = oper.asFloat("cena");
+            if (Form1->CBox1->isChecked()) price *= 2;
+            if (Form1->CurShift == 3)
+                price *= 1.2;
+            else if (Form1->CurShift == 4)
+                price *= 1.5;
+            Form11->ProductId = int(productId);
+            Form11->OperId = int(oper.asInt("id"));
+            Form11->Stage = int(stage);
+            Form11->Price = price;
+            const QString mark =
+                DataModule6
+                    ->lookup(QStringLiteral("select marka from accounts_dep.izdel where id=") +
+                                 data::sql::integer(productId),
+                             QStringLiteral("marka"))
+                    .toString()
+                    .trimmed();
+            Form11->Edit2->setText(mark + QStringLiteral("; ") + oper.asText("vid").trimmed() +
+                                   QStringLiteral("; ") + stageCaption(stage));
+        }
+        closeForm();
+        return;
+    }
+    if (!oper.active() || oper.isEmpty()) return;
+    Form10->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
+    Form10->Tag = 2;
+    Form10->Edit1->setText(oper.asText("marka").trimmed());
+    Form10->Edit2->setText(oper.asText("vid").trimmed());
+    Form10->ComboBox1->setCurrentIndex(oper.asInt("naimen") == 0 ? 0 : 1);
+    Form10->ProductId = int(oper.asInt("i_id"));
+    Form10->KindId = int(oper.asInt("oper_vid"));
+    Form10->OperId = int(oper.asInt("id"));
+    ui::showModal(Form10);
+}
+
+void TForm4::Button3Click() {
+    data::Query& oper = DataModule6->Oper;
+    if (!oper.active() || oper.isEmpty()) return;
+    if (!ui::askYesNo(QStringLiteral("Удалить операцию?"), QStringLiteral("Удаление"))) return;
+    DataModule6->Oper_del.setParam("id", int(oper.asInt("id")));
+    DataModule6->Oper_del.execute();
+    oper.close();
+    oper.open();
+}
+
+void TForm4::Button4Click() {
+    closeForm();
+}
+
+void TForm4::Button5Click() {
+    struct Closer {
+        data::Query& q;
+        ~Closer() { q.close(); }
+    } closer{*XLS_Rep};
+    data::Query& rep = *XLS_Rep;
+    {
+        ui::BusyCursor busy;
+        rep.close();
+        rep.open();
+    }
+    if (ExcelOpen(QString(), QStringLiteral("Операции")) < 0) return;
+    {
+        ui::BusyCursor busy;
+        ExcelWriteCell(1, 1, 1, QStringLiteral("Марка"));
+        ExcelWriteCell(1, 2, 1, QStringLiteral("Операция"));
+        ExcelWriteCell(1, 3, 1, QStringLiteral("Цена"));
+        ExcelWriteCell(1, 4, 1, QStringLiteral("Вид"));
+        int row = 2;
+        for (rep.first(); !rep.eof(); rep.next(), ++row) {
+            ExcelWriteCell(1, 1, row, rep.asText("marka"));
+            ExcelWriteCell(1, 2, row, rep.asText("vid"));
+            ExcelWriteCell(1, 3, row, data::sql::general(rep.asFloat("cena")));
+            ExcelWriteCell(1, 4, row, stageCaption(rep.asInt("naimen")));
+        }
+    }
+    ExcelSetVisible(true);
+}

@@ -1,0 +1,138 @@
+#include "refdata/product_editor.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+#include "ui/lookup_combo.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+TForm7* Form7 = nullptr;
+
+TForm7::TForm7(QWidget* parent) : refdata::ListWindow(parent) {
+    Form7 = this;
+    setWindowTitle(QStringLiteral("Изделие"));
+
+    item =
+        std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("cmn_classifier.item"));
+    item->setOrder(QStringLiteral("s_caption"));
+    item->setFilter(QStringLiteral("id_level=2"));
+    item->setFiltered(true);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Данные об изделии"), this);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setMinimumWidth(300);
+    Edit2 = new QLineEdit(GroupBox1);
+    // what a paste could bring in besides the keys Edit2KeyPress lets through
+    Edit2->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), Edit2));
+    cb_item = new ui::DBLookupComboBox(GroupBox1);
+    cb_item->setListSource(item.get(), "id", "s_caption");
+    Button1 = new QPushButton(QStringLiteral("Записать"), this);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button2);
+
+    auto* fields = new QFormLayout(GroupBox1);
+    fields->addRow(QStringLiteral("Марка"), Edit1);
+    fields->addRow(QStringLiteral("Расценка"), Edit2);
+    fields->addRow(QString(), cb_item);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, cb_item);
+    setTabOrder(cb_item, Button1);
+    setTabOrder(Button1, Button2);
+
+    Edit2->installEventFilter(this);
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+}
+
+TForm7::~TForm7() = default;
+
+void TForm7::FormActivate() {
+    Edit1->setFocus();
+}
+
+bool TForm7::Edit2KeyPress(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty() || !text.at(0).isPrint()) return false; // Backspace, arrows, Enter …
+    if (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+    if (text == u'.' || text == u',') {
+        Edit2->insert(QStringLiteral("."));
+        return true;
+    }
+    return !text.at(0).isDigit() || text.at(0).unicode() > '9';
+}
+
+bool TForm7::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit2 && event->type() == QEvent::KeyPress) {
+        bool used = false;
+        ui::run([&] { used = Edit2KeyPress(static_cast<QKeyEvent*>(event)); });
+        if (used) return true;
+    }
+    return refdata::ListWindow::eventFilter(watched, event);
+}
+
+void TForm7::Button1Click() {
+    const QString mark = Edit1->text().trimmed();
+    if (mark.isEmpty() || Edit2->text().trimmed().isEmpty() || cb_item->keyValue().isNull()) {
+        ui::error(QStringLiteral("Все поля должны быть заполнены!"));
+        return;
+    }
+    bool number = false;
+    Edit2->text().trimmed().toDouble(&number);
+    if (!number) {
+        ui::error(QStringLiteral("Расценка должна быть числом!"));
+        return;
+    }
+    const QString id = data::sql::integer(ProductId);
+    const QString classKey = data::sql::integer(qRound64(cb_item->keyValue().toDouble()));
+    QString count =
+        QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)='") +
+        data::sql::escaped(mark.toUpper());
+    count += Tag == 1 ? QStringLiteral("'") : QStringLiteral("'and id<>") + id;
+    if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая марка изделия уже заведена!")))
+        return;
+
+    QString sql;
+    if (Tag == 1) {
+        sql = QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, "
+                             "id_msm_bs, massa, id_class_item)VALUES('") +
+              data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + Edit2->text() +
+              QStringLiteral(",") + classKey + QStringLiteral(")");
+    } else if (Tag == 2) {
+        sql = QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption='") +
+              data::sql::escaped(mark) +
+              QStringLiteral("', s_description='', id_msm_bs=6, massa=") +
+              DataModule6->FixDecimalSeparator(Edit2->text()) + QStringLiteral(", id_class_item=") +
+              classKey + QStringLiteral(" where id=") + id;
+    } else {
+        return;
+    }
+    DataModule6->SQL_exec.setSql(sql);
+    DataModule6->SQL_exec.execute();
+    data::Query& izdel = DataModule6->Izdel;
+    izdel.close();
+    izdel.open();
+    closeForm();
+}
+
+void TForm7::Button2Click() {
+    closeForm();
+}

@@ -1,0 +1,217 @@
+#include "refdata/products_list.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "refdata/operation_editor.h"
+#include "refdata/product_editor.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+#include "ui/lookup_combo.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm3* Form3 = nullptr;
+
+TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
+    Form3 = this;
+    setWindowTitle(QStringLiteral("Изделия (3)"));
+    resize(640, 520);
+
+    data::Connection& db = DataModule6->ADO_DB;
+    Izdel_Smena = std::make_unique<data::Query>(db);
+    Izdel_Smena->setSql(QStringLiteral("select count(*) as cnt from accounts_dep.smena s where "
+                                       "s.i_id =:id_ii and s.\"data\">=:dt"));
+    ii_oper = std::make_unique<data::Query>(db);
+    ii_oper->setSql(
+        QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
+
+    DataSource1.dataSet = &DataModule6->Izdel;
+    DBGrid1 = new ui::DBGrid(this);
+    DBGrid1->addColumn("marka", QStringLiteral("Марка изделия"), 200);
+    DBGrid1->addColumn("nom", QStringLiteral("Номенклатурная группа"), 250);
+    DBGrid1->addColumn("massa", QStringLiteral("Коробки"), 100);
+    DBGrid1->setDataSource(&DataSource1);
+    Edit1 = new QLineEdit(this);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
+    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
+    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
+    Button4 = new QPushButton(QStringLiteral("Выход"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button4);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Button1, Button2, Button3})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(Button4);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(Edit1);
+    layout->addLayout(buttons);
+    setTabOrder(Edit1, DBGrid1);
+    setTabOrder(DBGrid1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button4);
+
+    Edit1->installEventFilter(this);
+    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button2Click(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
+    connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
+}
+
+TForm3::~TForm3() = default;
+
+void TForm3::ShowBrowse() {
+    Tag = 0;
+    data::Query& izdel = DataModule6->Izdel;
+    izdel.open();
+    Button2->setText(QStringLiteral("Изменить"));
+    setDefaultButton(Button1);
+    Button1->setVisible(true);
+    Button3->setVisible(true);
+    ui::showModal(this);
+    izdel.close();
+}
+
+void TForm3::ShowPick() {
+    Tag = 1;
+    data::Query& izdel = DataModule6->Izdel;
+    izdel.open();
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button1->setVisible(false);
+    Button3->setVisible(false);
+    setDefaultButton(Button2);
+    Edit1->setVisible(true);
+    Edit1->clear();
+    izdel.setFiltered(false);
+    ui::showModal(this);
+    setDefaultButton(Button1);
+    Edit1->setVisible(false);
+    izdel.close();
+}
+
+void TForm3::FormActivate() {
+    if (Edit1->isVisible()) Edit1->setFocus();
+}
+
+void TForm3::Edit1Change() {
+    refdata::applySearch(DataModule6->Izdel, Edit1->text().isEmpty(),
+                         refdata::likeFilter(QStringLiteral("marka like '"), Edit1->text()));
+}
+
+bool TForm3::Edit1KeyDown(QKeyEvent* event) {
+    return refdata::searchKey(event, DataModule6->Izdel, false);
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        bool used = false;
+        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
+        if (used) return true;
+    }
+    return refdata::ListWindow::eventFilter(watched, event);
+}
+
+namespace {
+void backTo(data::Query& q, int recNo) {
+    if (q.active() && recNo >= 1 && recNo <= q.recordCount()) q.setRecNo(recNo);
+}
+} // namespace
+
+void TForm3::Button1Click() {
+    data::Query& izdel = DataModule6->Izdel;
+    const int rec = izdel.recNo();
+    Form7->Edit1->clear();
+    Form7->Edit2->clear();
+    Form7->setWindowTitle(QStringLiteral("Заведение нового изделия (7)"));
+    Form7->Tag = 1;
+    Form7->item->open();
+    ui::showModal(Form7);
+    Form7->item->close();
+    backTo(izdel, rec);
+}
+
+void TForm3::Button2Click() {
+    data::Query& izdel = DataModule6->Izdel;
+    if (Tag == 1) {
+        const bool any = izdel.active() && !izdel.isEmpty();
+        Form10->Edit1->setText(any ? izdel.asText("marka").trimmed() : QString());
+        Form10->ProductId = any ? int(izdel.asInt("id")) : 0;
+        closeForm();
+        return;
+    }
+    if (!izdel.active() || izdel.isEmpty()) return;
+    const int rec = izdel.recNo();
+    Form7->setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
+    Form7->Tag = 2;
+    Form7->Edit1->setText(izdel.asText("marka").trimmed());
+    Form7->Edit2->setText(izdel.asText("massa").trimmed());
+    Form7->ProductId = int(izdel.asInt("id"));
+    Form7->item->open();
+    Form7->cb_item->setKeyValue(izdel.asInt("id_class_item"));
+    ui::showModal(Form7);
+    Form7->item->close();
+    backTo(izdel, rec);
+}
+
+QString TForm3::CountFromText(const QDate& today) {
+    int m = today.month();
+    if (m == 1) m = 13;
+    return QStringLiteral("01.") + QString::number(m - 1) + QStringLiteral(".2000");
+}
+
+void TForm3::Button3Click() {
+    data::Query& izdel = DataModule6->Izdel;
+    if (!izdel.active() || izdel.isEmpty()) return;
+    const qint64 id = izdel.asInt("id");
+    const QString key = data::sql::integer(id);
+    const QDate from =
+        QDate::fromString(CountFromText(QDate::currentDate()), QStringLiteral("dd.M.yyyy"));
+
+    Izdel_Smena->close();
+    Izdel_Smena->setParam("id_ii", int(id));
+    Izdel_Smena->setParam("dt", QDateTime(from, QTime(0, 0)));
+    Izdel_Smena->open();
+    ii_oper->close();
+    ii_oper->setParam("id_ii", int(id));
+    ii_oper->open();
+
+    data::Command& del = DataModule6->DelSmena;
+    const QString caption = QStringLiteral("Удаление");
+    const QString deleteProduct =
+        QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=") + key;
+    if (ii_oper->asInt("cnt") > 0 &&
+        ui::askYesNo(QStringLiteral("По изделию есть расценки они будут удалены!!!"), caption)) {
+        del.setSql(QStringLiteral("delete from accounts_dep.oper o where o.i_id =") + key);
+        del.execute();
+    }
+    if (Izdel_Smena->asInt("cnt") > 0) {
+        if (ui::askYesNo(QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и "
+                                        "ранее, они будут удалены. Удалить изделие? "),
+                         caption)) {
+            del.setSql(QStringLiteral("delete from accounts_dep.smena s where s.i_id =") + key);
+            del.execute();
+            del.setSql(deleteProduct);
+            del.execute();
+        }
+    } else if (ui::askYesNo(QStringLiteral("Удалить изделие? "), caption)) {
+        del.setSql(deleteProduct);
+        del.execute();
+    }
+    izdel.close();
+    izdel.open();
+}
+
+void TForm3::Button4Click() {
+    closeForm();
+}

@@ -1,0 +1,144 @@
+#include "refdata/worker_editor.h"
+
+#include "data/data_module.h"
+#include "data/sql_text.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+#include "ui/lookup_combo.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+TForm2* Form2 = nullptr;
+
+using data::sql::escaped;
+
+TForm2::TForm2(QWidget* parent) : refdata::ListWindow(parent) {
+    Form2 = this;
+    setWindowTitle(QStringLiteral("Работники"));
+
+    data::Connection& db = DataModule6->ADO_DB;
+    department = std::make_unique<data::Table>(db, QStringLiteral("cmn_department.department"));
+    staffpos = std::make_unique<data::Table>(db, QStringLiteral("hrms_staffpos.staffpos"));
+    roles = std::make_unique<data::Table>(db, QStringLiteral("adm_role.roles"));
+    for (data::Table* t : {department.get(), staffpos.get(), roles.get()})
+        t->setOrder("s_caption");
+    cmd_person = std::make_unique<data::Command>(db);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Данные о работнике"), this);
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setMinimumWidth(320);
+    LCB_department = new ui::DBLookupComboBox(GroupBox1);
+    LCB_staffpos = new ui::DBLookupComboBox(GroupBox1);
+    LCB_roles = new ui::DBLookupComboBox(GroupBox1);
+    LCB_department->setListSource(department.get(), "id", "s_caption");
+    LCB_staffpos->setListSource(staffpos.get(), "id", "s_caption");
+    LCB_roles->setListSource(roles.get(), "id", "s_caption");
+    Button1 = new QPushButton(QStringLiteral("Записать"), this);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
+    setDefaultButton(Button1);
+    setCancelButton(Button2);
+
+    auto* fields = new QFormLayout(GroupBox1);
+    fields->addRow(QStringLiteral("ФИО"), Edit1);
+    fields->addRow(QStringLiteral("Подразделение"), LCB_department);
+    fields->addRow(QStringLiteral("Должность"), LCB_staffpos);
+    fields->addRow(QStringLiteral("Роль"), LCB_roles);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrder(Edit1, LCB_staffpos);
+    setTabOrder(LCB_staffpos, LCB_department);
+    setTabOrder(LCB_department, LCB_roles);
+    setTabOrder(LCB_roles, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::ReopenLookups() {
+    for (data::Table* t : {staffpos.get(), roles.get(), department.get()}) {
+        t->close();
+        t->open();
+    }
+}
+
+void TForm2::ShowPosition(const QString& position) {
+    CurrentPosition = position;
+    LCB_staffpos->selectText(position.trimmed());
+}
+
+void TForm2::FormActivate() {
+    Edit1->setFocus();
+}
+
+void TForm2::Button1Click() {
+    const QString name = Edit1->text().trimmed();
+    if (name.isEmpty()) {
+        ui::error(QStringLiteral("ФИО нужно заполнить!"));
+        return;
+    }
+    // "Должность" is what the list shows under that title; a worker whose stored position
+    // the list does not offer keeps it
+    QString position = LCB_staffpos->text();
+    if (position.isEmpty() && Tag == 2) position = CurrentPosition;
+    QString sql;
+    if (Tag == 1) {
+        sql = QStringLiteral("INSERT INTO accounts_dep.person (fio, s_staffpos_hl)VALUES('") +
+              escaped(name) + QStringLiteral("', '") + escaped(position) + QStringLiteral("')");
+    } else if (Tag == 2) {
+        sql = QStringLiteral("UPDATE accounts_dep.person SET fio='") + escaped(name) +
+              QStringLiteral("', s_staffpos_hl='") + escaped(position) +
+              QStringLiteral("' where accounts_dep.person.id=") + data::sql::integer(WorkerId);
+    } else {
+        return;
+    }
+    cmd_person->setSql(sql);
+    cmd_person->execute();
+    closeForm();
+}
+
+void TForm2::Button2Click() {
+    closeForm();
+}
+
+namespace {
+// Moves the focused one of the editor's lists by one entry, as its arrow keys do.
+void step(TForm2* form, int key) {
+    for (ui::DBLookupComboBox* list : {form->LCB_roles, form->LCB_staffpos, form->LCB_department}) {
+        if (!list->hasFocus()) continue;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &press);
+    }
+}
+} // namespace
+
+void TForm2::FormMouseWheelDown() {
+    step(this, Qt::Key_Down);
+}
+void TForm2::FormMouseWheelUp() {
+    step(this, Qt::Key_Up);
+}
+
+void TForm2::wheelEvent(QWheelEvent* event) {
+    const int dy = event->angleDelta().y();
+    if (dy < 0)
+        ui::run([this] { FormMouseWheelDown(); });
+    else if (dy > 0)
+        ui::run([this] { FormMouseWheelUp(); });
+    event->accept();
+}

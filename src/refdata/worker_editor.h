@@ -1,0 +1,56 @@
+// TForm2, the worker editor "Работники".
+#pragma once
+
+#include "data/query.h"
+#include "refdata/list_window.h"
+
+#include <memory>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QWheelEvent;
+namespace ui {
+class DBLookupComboBox;
+}
+
+class TForm2 : public refdata::ListWindow {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    QGroupBox* GroupBox1;                 // "Данные о работнике"
+    QLineEdit* Edit1;                     // "ФИО"
+    ui::DBLookupComboBox* LCB_department; // "Подразделение"
+    ui::DBLookupComboBox* LCB_staffpos;   // "Должность"
+    ui::DBLookupComboBox* LCB_roles;      // "Роль"
+    QPushButton* Button1;                 // "Записать"
+    QPushButton* Button2;                 // "Отмена"
+
+    std::unique_ptr<data::Table> department; // cmn_department.department
+    std::unique_ptr<data::Table> staffpos;   // hrms_staffpos.staffpos
+    std::unique_ptr<data::Table> roles;      // adm_role.roles
+    std::unique_ptr<data::Command> cmd_person;
+
+    int WorkerId = 0;        // the worker being changed
+    QString CurrentPosition; // his stored position, kept when the list offers none of it
+
+    // Re-reads the three lists so that they show current data.
+    void ReopenLookups();
+    // For a change: the worker's stored position chosen in "Должность" when it is offered.
+    void ShowPosition(const QString& position);
+
+    void FormActivate() override;
+
+public slots:
+    void Button1Click(); // save
+    void Button2Click(); // cancel
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+};
+
+extern TForm2* Form2;
