@@ -77,6 +77,8 @@ public:
     // Fields of the current row (of the edit buffer while editing).
     const QStringList& fieldNames() const { return fields_; }
     int fieldIndex(const QString& name) const; // -1 when there is no such field
+    // True for exact decimal columns, whose values are kept as their text.
+    bool isDecimal(int field) const { return decimal_.value(field); }
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     QVariant value(const QString& name) const;
     QString asText(const QString& name) const;

@@ -13,7 +13,14 @@ int QueryRows::fieldIndex(const QString& name) const {
 }
 
 Value QueryRows::value(int row, int field) const {
-    return Value::fromVariant(query_.valueAt(row, field));
+    const QVariant v = query_.valueAt(row, field);
+    // exact decimals arrive as their text; the report computes with them as numbers
+    if (query_.isDecimal(field) && v.typeId() == QMetaType::QString && !v.isNull()) {
+        bool ok = false;
+        const double d = v.toString().toDouble(&ok);
+        if (ok) return Value(d);
+    }
+    return Value::fromVariant(v);
 }
 
 MemoryRows::MemoryRows(const QStringList& fields) {
