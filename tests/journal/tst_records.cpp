@@ -7,6 +7,8 @@
 #include "journal/hours_posting.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
+#include "refdata/operations_list.h"
+#include "refdata/workers_list.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -102,6 +104,7 @@ class RecordsTest : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void roadWithPicks();
     void postingFollowsRecords();
     void validation_data();
     void validation();
@@ -127,6 +130,46 @@ void RecordsTest::initTestCase() {
 void RecordsTest::init() {
     fixture::exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel;");
     Form1->CBox1->setChecked(false);
+}
+
+void RecordsTest::roadWithPicks() {
+    // "Добавить" → pick the worker → pick the operation → quantities → "Запись", on a
+    // Saturday in overtime: the lowest price 10 × 2 × 1.5
+    const QDate saturday(2024, 3, 9);
+    showDay(saturday, 4);
+    QVERIFY(Form1->CBox1->isChecked());
+    ui::Script s;
+    s.onModal(Form5, [] {
+        Form5->Edit1->setText("пЕТ"); // the search narrows to Петров
+        QCOMPARE(Form5->DBGrid1->model()->rowCount(), 1);
+        Form5->Button2Click();
+    });
+    s.onModal(Form4, [] {
+        Form4->DBGrid1->selectRow(0); // СТ-100, Сварка
+        Form4->Button2Click();
+    });
+    s.onModal(Form11, [] {
+        Form11->Button3->click();
+        Form11->Button4->click();
+        QCOMPARE(Form11->Edit1->text(), QString("Петров П.П."));
+        QCOMPARE(Form11->Edit2->text(), QString("СТ-100; Сварка; Готовая продукция"));
+        QCOMPARE(Form11->Edit8->text(), QString("10"));
+        QCOMPARE(Form11->Edit7->text(), QString("30"));
+        Form11->Edit3->setText("12");
+        Form11->Edit4->setText("2");
+        Form11->Edit6->setText("5");
+        Form11->Recompute();
+        QCOMPARE(Form11->Edit9->text(), QString("360"));
+        Form11->Button1->click();
+    });
+    Form1->Button1Click();
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(DataModule6->Smena4.recordCount(), 1);
+    QCOMPARE(DataModule6->Smena4.asText("fio"), QString("Петров П.П."));
+    QCOMPARE(DataModule6->Smena4.asText("summa"), QString("300")); // (12 − 2) × 30
+    QCOMPARE(fixture::scalar("select d9 from accounts_dep.h_tabel where w_id=2 and smena=4 and "
+                             "month=3 and year=2024"),
+             QString("5"));
 }
 
 void RecordsTest::postingFollowsRecords() {
