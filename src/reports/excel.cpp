@@ -181,7 +181,7 @@ QString Excel::write() const {
     for (int i = 1; i < 4; ++i) {
         formats[i] = workbook_add_format(book);
         if (i & 1) format_set_bold(formats[i]);
-        if (i & 2) format_set_num_format(formats[i], "@");
+        if (i & 2) format_set_num_format_index(formats[i], 49); // the built-in text format "@"
     }
     QMap<int, double> widths;
     lxw_error failed = LXW_NO_ERROR;
