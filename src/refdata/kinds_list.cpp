@@ -86,7 +86,10 @@ void TForm8::ShowPick() {
     kinds.setFiltered(false);
     ui::showModal(this);
     setDefaultButton(Button1);
+    // the box is hidden from now on, so no search may stay behind it
     Edit1->setVisible(false);
+    Edit1->clear();
+    kinds.setFiltered(false);
     kinds.close();
 }
 

@@ -96,7 +96,10 @@ void TForm3::ShowPick() {
     izdel.setFiltered(false);
     ui::showModal(this);
     setDefaultButton(Button1);
+    // the box is hidden from now on, so a search left in it would hide products unseen
     Edit1->setVisible(false);
+    Edit1->clear();
+    izdel.setFiltered(false);
     izdel.close();
 }
 
