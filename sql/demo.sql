@@ -73,12 +73,12 @@ SELECT v.id, CASE WHEN v.vid IN ('Сборка', 'Упаковка', 'Покра
 FROM cmn_gds_and_srv.gds_and_srv g
 JOIN cmn_classifier.item c ON c.id = g.id_class_item AND c.id_level = 2
 CROSS JOIN accounts_dep.vid_oper v
-WHERE v.id NOT IN (7777, 7778) AND random() < 0.5;
+WHERE v.id NOT IN (7777, 7778) AND random() + 0 * g.id < 0.5;  -- per product and kind
 
 INSERT INTO accounts_dep.norm (o_id, norma, prize, price)
 SELECT o.id, k * 10, (k - 1) * 5, round((15 + random() * 120)::numeric, 2)::double precision
 FROM accounts_dep.oper o, generate_series(1, 3) AS k
-WHERE o.id NOT IN (7777, 7778) AND (k = 1 OR random() < 0.4);
+WHERE o.id NOT IN (7777, 7778) AND (k = 1 OR random() + 0 * o.id < 0.4);  -- per operation, not per k
 
 -- Shift records: the last two months and today, in all four shifts.
 INSERT INTO accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color,
@@ -87,7 +87,7 @@ SELECT d::date, s, w.id, o.i_id, o.id,
        round(((SELECT min(price) FROM accounts_dep.norm WHERE o_id = o.id)
               * CASE WHEN extract(isodow FROM d) >= 6 THEN 2 ELSE 1 END
               * CASE s WHEN 3 THEN 1.2 WHEN 4 THEN 1.5 ELSE 1 END)::numeric, 4)::double precision,
-       q, CASE WHEN random() < 0.15 THEN 1 ELSE 0 END,
+       5 + floor(random() * 40)::int, CASE WHEN random() < 0.15 THEN 1 ELSE 0 END,
        CASE s WHEN 4 THEN 2 + floor(random() * 3)::int ELSE 4 + floor(random() * 5)::int END,
        CASE WHEN upper(v.vid) LIKE '%КРАСКА%' THEN (ARRAY[1, 1015, 3020, 5012, 7035, 9003])[1 + floor(random() * 6)::int] ELSE 0 END,
        CASE WHEN d::date < current_date - 3 THEN (CASE WHEN random() < 0.9 THEN 'ok' ELSE 'no' END)
@@ -99,9 +99,10 @@ CROSS JOIN LATERAL (SELECT p.id FROM accounts_dep.person p
                     WHERE (p.id + s) % 4 = 0 OR (s = 4 AND p.id % 7 = 0)
                     ORDER BY random() LIMIT CASE WHEN s = 4 THEN 3 ELSE 7 END) AS w
 CROSS JOIN LATERAL (SELECT o2.id, o2.i_id, o2.vid FROM accounts_dep.oper o2
-                    WHERE o2.id NOT IN (7777, 7778) AND w.id > 0 ORDER BY random() LIMIT 1) AS o
+                    -- depends on the day, shift and worker, so each row draws anew
+                    WHERE o2.id NOT IN (7777, 7778) AND w.id > 0 AND s > 0 AND d IS NOT NULL
+                    ORDER BY random() LIMIT 1) AS o
 JOIN accounts_dep.vid_oper v ON v.id = o.vid
-CROSS JOIN LATERAL (SELECT 5 + floor(random() * 40)::int + 0 * w.id AS q) AS qq
 WHERE extract(isodow FROM d) < 6 OR (s IN (1, 4) AND random() < 0.3);
 
 -- The monthly timesheet holds each worker's hours per day and shift, as posting leaves it.
