@@ -96,10 +96,8 @@ bool TForm26::Edit1KeyDown(QKeyEvent* event) {
 }
 
 bool TForm26::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        bool used = false;
-        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
-        if (used) return true;
-    }
+    if (refdata::searchKeyUsed(watched, event, Edit1,
+                               [this](QKeyEvent* e) { return Edit1KeyDown(e); }))
+        return true;
     return ui::Form::eventFilter(watched, event);
 }

@@ -1,17 +1,9 @@
 // TForm26, the product class picker "Номенклатура (26)".
 #pragma once
 
-#include "data/query.h"
 #include "refdata/list_window.h"
 
 #include <memory>
-
-class QKeyEvent;
-class QLineEdit;
-class QPushButton;
-namespace ui {
-class DBGrid;
-}
 
 class TForm26 : public ui::Form {
     Q_OBJECT

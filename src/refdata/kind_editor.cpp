@@ -3,41 +3,22 @@
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
-#include "ui/guard.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TForm9* Form9 = nullptr;
 
-TForm9::TForm9(QWidget* parent) : refdata::ListWindow(parent) {
+TForm9::TForm9(QWidget* parent) : refdata::EditorWindow(parent) {
     Form9 = this;
     GroupBox1 = new QGroupBox(QStringLiteral("Вид операции"), this);
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setMinimumWidth(300);
     Edit1->setMaxLength(50);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button2);
-
     auto* fields = new QFormLayout(GroupBox1);
     fields->addRow(QStringLiteral("Операция"), Edit1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    addButtons();
 }
 
 void TForm9::FormActivate() {
@@ -73,9 +54,5 @@ void TForm9::Button1Click() {
     }
     kinds.close();
     kinds.open();
-    closeForm();
-}
-
-void TForm9::Button2Click() {
     closeForm();
 }

@@ -1,27 +1,22 @@
 // TForm9, the operation kind editor (its caption is set by the kinds list).
 #pragma once
 
-#include "refdata/list_window.h"
+#include "refdata/editor_window.h"
 
-class QGroupBox;
 class QLineEdit;
-class QPushButton;
 
-class TForm9 : public refdata::ListWindow {
+class TForm9 : public refdata::EditorWindow {
     Q_OBJECT
 public:
     explicit TForm9(QWidget* parent = nullptr);
 
-    QGroupBox* GroupBox1; // "Вид операции"
-    QLineEdit* Edit1;     // "Операция"
-    QPushButton* Button1; // "Записать"
-    QPushButton* Button2; // "Отмена"
+    // GroupBox1 is "Вид операции".
+    QLineEdit* Edit1; // "Операция"
 
     void FormActivate() override;
 
 public slots:
-    void Button1Click(); // save
-    void Button2Click(); // cancel
+    void Button1Click() override; // save
 };
 
 extern TForm9* Form9;

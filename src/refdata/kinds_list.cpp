@@ -7,11 +7,7 @@
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TForm8* Form8 = nullptr;
 
@@ -23,78 +19,21 @@ TForm8::TForm8(QWidget* parent) : refdata::ListWindow(parent) {
     resize(440, 520);
 
     DataSource1.dataSet = &DataModule6->Vid_oper;
-    DBGrid1 = new ui::DBGrid(this);
     DBGrid1->addColumn("vid", QStringLiteral("Операции"), 380);
     DBGrid1->setDataSource(&DataSource1);
-    Edit1 = new QLineEdit(this);
     Edit1->setPlaceholderText(QStringLiteral("Поиск по названию"));
     Edit1->setVisible(false);
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
-    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
-    Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button4);
-
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(Button4);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1, 1);
-    layout->addWidget(Edit1);
-    layout->addLayout(buttons);
-    setTabOrder(Edit1, DBGrid1);
-    setTabOrder(DBGrid1, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Button4);
-
-    Edit1->installEventFilter(this);
+    layOut();
     connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button2Click(); }));
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
-    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
-    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
 }
 
 void TForm8::ShowBrowse() {
-    Tag = 0;
-    data::Query& kinds = DataModule6->Vid_oper;
-    kinds.setFiltered(false);
-    kinds.open();
-    Button2->setText(QStringLiteral("Изменить"));
-    setDefaultButton(Button1);
-    Button1->setVisible(true);
-    Button3->setVisible(true);
-    ui::showModal(this);
-    kinds.close();
+    DataModule6->Vid_oper.setFiltered(false);
+    showBrowse(DataModule6->Vid_oper);
 }
 
 void TForm8::ShowPick() {
-    Tag = 1;
-    data::Query& kinds = DataModule6->Vid_oper;
-    kinds.open();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button1->setVisible(false);
-    Button3->setVisible(false);
-    setDefaultButton(Button2);
-    Edit1->setVisible(true);
-    Edit1->clear();
-    kinds.setFiltered(false);
-    ui::showModal(this);
-    setDefaultButton(Button1);
-    // the box is hidden from now on, so no search may stay behind it
-    Edit1->setVisible(false);
-    Edit1->clear();
-    kinds.setFiltered(false);
-    kinds.close();
-}
-
-void TForm8::FormActivate() {
-    if (Edit1->isVisible()) Edit1->setFocus();
+    showPick(DataModule6->Vid_oper);
 }
 
 void TForm8::Edit1Change() {
@@ -104,15 +43,6 @@ void TForm8::Edit1Change() {
 
 bool TForm8::Edit1KeyDown(QKeyEvent* event) {
     return refdata::searchKey(event, DataModule6->Vid_oper, true);
-}
-
-bool TForm8::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        bool used = false;
-        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
-        if (used) return true;
-    }
-    return refdata::ListWindow::eventFilter(watched, event);
 }
 
 void TForm8::Button1Click() {
@@ -147,8 +77,4 @@ void TForm8::Button3Click() {
     kinds.remove();
     kinds.close();
     kinds.open();
-}
-
-void TForm8::Button4Click() {
-    closeForm();
 }

@@ -14,7 +14,7 @@
 
 TForm22* Form22 = nullptr;
 
-TForm22::TForm22(QWidget* parent) : refdata::ListWindow(parent) {
+TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     Form22 = this;
     setWindowTitle(QStringLiteral("Норматив"));
     resize(420, 360);
@@ -159,5 +159,5 @@ void TForm22::closeEvent(QCloseEvent* event) {
         storePending();
         if (DataModule6->Oper.active()) DataModule6->Oper.refresh();
     });
-    refdata::ListWindow::closeEvent(event);
+    refdata::CentredWindow::closeEvent(event);
 }

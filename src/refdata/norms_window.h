@@ -12,7 +12,7 @@ class DBGrid;
 struct GridColumn;
 } // namespace ui
 
-class TForm22 : public refdata::ListWindow {
+class TForm22 : public refdata::CentredWindow {
     Q_OBJECT
 public:
     explicit TForm22(QWidget* parent = nullptr);

@@ -10,17 +10,15 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 #include <cmath>
 
 TForm10* Form10 = nullptr;
 
-TForm10::TForm10(QWidget* parent) : refdata::ListWindow(parent) {
+TForm10::TForm10(QWidget* parent) : refdata::EditorWindow(parent) {
     Form10 = this;
     Norm_ins = std::make_unique<data::Command>(DataModule6->ADO_DB);
     Norm_ins->setSql(
@@ -47,10 +45,6 @@ TForm10::TForm10(QWidget* parent) : refdata::ListWindow(parent) {
     Edit3->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]*[.,]?[0-9]*")), Edit3));
     Label4->setBuddy(Edit3);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button2);
 
     auto* grid = new QGridLayout(GroupBox1);
     grid->addWidget(new QLabel(QStringLiteral("Марка изделия"), GroupBox1), 0, 0);
@@ -63,22 +57,13 @@ TForm10::TForm10(QWidget* parent) : refdata::ListWindow(parent) {
     grid->addWidget(ComboBox1, 2, 1);
     grid->addWidget(Label4, 3, 0);
     grid->addWidget(Edit3, 3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    addButtons();
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, ComboBox1);
     setTabOrder(ComboBox1, Edit3);
     setTabOrder(Edit3, Button1);
     setTabOrder(Button1, Button2);
 
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
 }
@@ -159,9 +144,5 @@ void TForm10::Button1Click() {
     data::Query& oper = DataModule6->Oper;
     oper.close();
     oper.open();
-    closeForm();
-}
-
-void TForm10::Button2Click() {
     closeForm();
 }

@@ -1,24 +1,22 @@
 // TForm10, the operation editor (its caption is set by the operations list).
 #pragma once
 
-#include "data/query.h"
-#include "refdata/list_window.h"
+#include "refdata/editor_window.h"
 
 #include <memory>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TForm10 : public refdata::ListWindow {
+class TForm10 : public refdata::EditorWindow {
     Q_OBJECT
 public:
     explicit TForm10(QWidget* parent = nullptr);
     ~TForm10() override;
 
-    QGroupBox* GroupBox1; // "Цена операции"
+    // GroupBox1 is "Цена операции".
     QLineEdit* Edit1;     // "Марка изделия", filled by the products list
     QPushButton* Button3; // "..." product
     QLineEdit* Edit2;     // "Операция", filled by the kinds list
@@ -26,8 +24,6 @@ public:
     QComboBox* ComboBox1; // "Вид": "Готовая продукция", "Заготовки"
     QLabel* Label4;       // "Цена"
     QLineEdit* Edit3;     // price of the first norm row of a new operation
-    QPushButton* Button1; // "Записать"
-    QPushButton* Button2; // "Отмена"
     // The first norm row of a new operation.
     std::unique_ptr<data::Command> Norm_ins;
 
@@ -38,10 +34,9 @@ public:
     void FormActivate() override;
 
 public slots:
-    void Button1Click(); // save
-    void Button2Click(); // cancel
-    void Button3Click(); // pick the product
-    void Button4Click(); // pick the kind
+    void Button1Click() override; // save
+    void Button3Click();          // pick the product
+    void Button4Click();          // pick the kind
 };
 
 extern TForm10* Form10;

@@ -14,12 +14,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 TForm4* Form4 = nullptr;
 
@@ -43,7 +39,6 @@ TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
         "izdel.marka, vid_oper.vid, oper.naimen"));
 
     DataSource1.dataSet = &DataModule6->Oper;
-    DBGrid1 = new ui::DBGrid(this);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     DBGrid1->addColumn("marka", QStringLiteral("Марка"), 160);
     DBGrid1->addColumn("vid", QStringLiteral("Опреция"), 220);
@@ -55,60 +50,19 @@ TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
         DBGrid1->setColumnVisible(hidden, false);
     }
     DBGrid1->setDataSource(&DataSource1);
-
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
-    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
+    Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
     Button5 = new QPushButton(QStringLiteral("Excel"), this);
     CheckBox1 = new QCheckBox(QStringLiteral("Цены"), this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
-    Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button4);
+    layOut(CheckBox1, Button5);
 
-    auto* search = new QHBoxLayout;
-    search->addWidget(Edit1, 1);
-    search->addWidget(CheckBox1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, Button5})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(Button4);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1, 1);
-    layout->addLayout(search);
-    layout->addLayout(buttons);
-    setTabOrder(Edit1, DBGrid1);
-    setTabOrder(DBGrid1, CheckBox1);
-    setTabOrder(CheckBox1, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Button5);
-    setTabOrder(Button5, Button4);
-
-    Edit1->installEventFilter(this);
     connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid1DblClick(); }));
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
-    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
-    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
 }
 
 TForm4::~TForm4() = default;
 
 void TForm4::ShowBrowse() {
-    Tag = 0;
-    data::Query& oper = DataModule6->Oper;
-    oper.open();
-    Button2->setText(QStringLiteral("Изменить"));
-    setDefaultButton(Button1);
-    Button1->setVisible(true);
-    Button3->setVisible(true);
-    ui::showModal(this);
-    oper.close();
+    showBrowse(DataModule6->Oper);
 }
 
 void TForm4::ShowPick(int operId) {
@@ -120,18 +74,11 @@ void TForm4::ShowPick(int operId) {
     Edit1->clear();
     oper.setFiltered(false);
     if (operId == 0 || !oper.locate("id", operId)) oper.first();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button1->setVisible(false);
-    Button3->setVisible(false);
-    setDefaultButton(Button2);
+    pickButtons();
     ui::showModal(this);
     setDefaultButton(Button1);
     Edit1->setVisible(false);
     oper.setFiltered(false);
-}
-
-void TForm4::FormActivate() {
-    if (Edit1->isVisible()) Edit1->setFocus();
 }
 
 void TForm4::Edit1Change() {
@@ -141,15 +88,6 @@ void TForm4::Edit1Change() {
 
 bool TForm4::Edit1KeyDown(QKeyEvent* event) {
     return refdata::searchKey(event, DataModule6->Oper, true);
-}
-
-bool TForm4::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        bool used = false;
-        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
-        if (used) return true;
-    }
-    return refdata::ListWindow::eventFilter(watched, event);
 }
 
 void TForm4::DBGrid1DblClick() {
@@ -222,10 +160,6 @@ void TForm4::Button3Click() {
     DataModule6->Oper_del.execute();
     oper.close();
     oper.open();
-}
-
-void TForm4::Button4Click() {
-    closeForm();
 }
 
 void TForm4::Button5Click() {

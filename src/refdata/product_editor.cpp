@@ -8,16 +8,13 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 TForm7* Form7 = nullptr;
 
-TForm7::TForm7(QWidget* parent) : refdata::ListWindow(parent) {
+TForm7::TForm7(QWidget* parent) : refdata::EditorWindow(parent) {
     Form7 = this;
     setWindowTitle(QStringLiteral("Изделие"));
 
@@ -36,31 +33,17 @@ TForm7::TForm7(QWidget* parent) : refdata::ListWindow(parent) {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), Edit2));
     cb_item = new ui::DBLookupComboBox(GroupBox1);
     cb_item->setListSource(item.get(), "id", "s_caption");
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button2);
-
     auto* fields = new QFormLayout(GroupBox1);
     fields->addRow(QStringLiteral("Марка"), Edit1);
     fields->addRow(QStringLiteral("Расценка"), Edit2);
     fields->addRow(QString(), cb_item);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    addButtons();
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, cb_item);
     setTabOrder(cb_item, Button1);
     setTabOrder(Button1, Button2);
 
     Edit2->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
 }
 
 TForm7::~TForm7() = default;
@@ -86,7 +69,7 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
         ui::run([&] { used = Edit2KeyPress(static_cast<QKeyEvent*>(event)); });
         if (used) return true;
     }
-    return refdata::ListWindow::eventFilter(watched, event);
+    return refdata::EditorWindow::eventFilter(watched, event);
 }
 
 void TForm7::Button1Click() {
@@ -130,9 +113,5 @@ void TForm7::Button1Click() {
     data::Query& izdel = DataModule6->Izdel;
     izdel.close();
     izdel.open();
-    closeForm();
-}
-
-void TForm7::Button2Click() {
     closeForm();
 }

@@ -1,31 +1,26 @@
 // TForm7, the product editor "Изделие".
 #pragma once
 
-#include "data/query.h"
-#include "refdata/list_window.h"
+#include "refdata/editor_window.h"
 
 #include <memory>
 
-class QGroupBox;
 class QKeyEvent;
 class QLineEdit;
-class QPushButton;
 namespace ui {
 class DBLookupComboBox;
 }
 
-class TForm7 : public refdata::ListWindow {
+class TForm7 : public refdata::EditorWindow {
     Q_OBJECT
 public:
     explicit TForm7(QWidget* parent = nullptr);
     ~TForm7() override;
 
-    QGroupBox* GroupBox1;          // "Данные об изделии"
+    // GroupBox1 is "Данные об изделии".
     QLineEdit* Edit1;              // "Марка"
     QLineEdit* Edit2;              // "Расценка"
     ui::DBLookupComboBox* cb_item; // the product class
-    QPushButton* Button1;          // "Записать"
-    QPushButton* Button2;          // "Отмена"
     // Product classes: cmn_classifier.item of level 2, by name.
     std::unique_ptr<data::Table> item;
 
@@ -34,8 +29,7 @@ public:
     void FormActivate() override;
 
 public slots:
-    void Button1Click(); // save
-    void Button2Click(); // cancel
+    void Button1Click() override; // save
     // Digits and Backspace pass, "." and "," are entered as ".", other characters dropped.
     bool Edit2KeyPress(QKeyEvent* event);
 

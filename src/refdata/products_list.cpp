@@ -9,11 +9,7 @@
 #include "ui/guard.h"
 #include "ui/lookup_combo.h"
 
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TForm3* Form3 = nullptr;
 
@@ -31,80 +27,23 @@ TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
         QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
 
     DataSource1.dataSet = &DataModule6->Izdel;
-    DBGrid1 = new ui::DBGrid(this);
     DBGrid1->addColumn("marka", QStringLiteral("Марка изделия"), 200);
     DBGrid1->addColumn("nom", QStringLiteral("Номенклатурная группа"), 250);
     DBGrid1->addColumn("massa", QStringLiteral("Коробки"), 100);
     DBGrid1->setDataSource(&DataSource1);
-    Edit1 = new QLineEdit(this);
     Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
-    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
-    Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button4);
-
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(Button4);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1, 1);
-    layout->addWidget(Edit1);
-    layout->addLayout(buttons);
-    setTabOrder(Edit1, DBGrid1);
-    setTabOrder(DBGrid1, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Button4);
-
-    Edit1->installEventFilter(this);
+    layOut();
     connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button2Click(); }));
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
-    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
-    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
 }
 
 TForm3::~TForm3() = default;
 
 void TForm3::ShowBrowse() {
-    Tag = 0;
-    data::Query& izdel = DataModule6->Izdel;
-    izdel.open();
-    Button2->setText(QStringLiteral("Изменить"));
-    setDefaultButton(Button1);
-    Button1->setVisible(true);
-    Button3->setVisible(true);
-    ui::showModal(this);
-    izdel.close();
+    showBrowse(DataModule6->Izdel);
 }
 
 void TForm3::ShowPick() {
-    Tag = 1;
-    data::Query& izdel = DataModule6->Izdel;
-    izdel.open();
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button1->setVisible(false);
-    Button3->setVisible(false);
-    setDefaultButton(Button2);
-    Edit1->setVisible(true);
-    Edit1->clear();
-    izdel.setFiltered(false);
-    ui::showModal(this);
-    setDefaultButton(Button1);
-    // the box is hidden from now on, so a search left in it would hide products unseen
-    Edit1->setVisible(false);
-    Edit1->clear();
-    izdel.setFiltered(false);
-    izdel.close();
-}
-
-void TForm3::FormActivate() {
-    if (Edit1->isVisible()) Edit1->setFocus();
+    showPick(DataModule6->Izdel);
 }
 
 void TForm3::Edit1Change() {
@@ -114,15 +53,6 @@ void TForm3::Edit1Change() {
 
 bool TForm3::Edit1KeyDown(QKeyEvent* event) {
     return refdata::searchKey(event, DataModule6->Izdel, false);
-}
-
-bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        bool used = false;
-        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
-        if (used) return true;
-    }
-    return refdata::ListWindow::eventFilter(watched, event);
 }
 
 namespace {
@@ -213,8 +143,4 @@ void TForm3::Button3Click() {
     }
     izdel.close();
     izdel.open();
-}
-
-void TForm3::Button4Click() {
-    closeForm();
 }

@@ -1,17 +1,9 @@
 // TForm3, the products list "Изделия (3)".
 #pragma once
 
-#include "data/query.h"
 #include "refdata/list_window.h"
 
 #include <memory>
-
-class QKeyEvent;
-class QLineEdit;
-class QPushButton;
-namespace ui {
-class DBGrid;
-}
 
 class TForm3 : public refdata::ListWindow {
     Q_OBJECT
@@ -19,13 +11,8 @@ public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
 
-    ui::DBGrid* DBGrid1;
-    QLineEdit* Edit1;     // search by mark
-    QPushButton* Button1; // "Добавить"
-    QPushButton* Button2; // "Изменить" / "Выбрать"
-    QPushButton* Button3; // "Удалить"
-    QPushButton* Button4; // "Выход"
-    data::DataSource DataSource1;
+    // Edit1 searches by mark.
+
     // Counts of a product's shift records (from the date dt on) and of its operations.
     std::unique_ptr<data::Query> Izdel_Smena;
     std::unique_ptr<data::Query> ii_oper;
@@ -38,18 +25,12 @@ public:
     // today's month, in the year 2000 ("01.2.2000" in March, "01.12.2000" in January).
     static QString CountFromText(const QDate& today);
 
-    void FormActivate() override;
-
 public slots:
-    void Button1Click(); // add
-    void Button2Click(); // change, or hand the product back
-    void Button3Click(); // delete
-    void Button4Click(); // close
-    void Edit1Change();
-    bool Edit1KeyDown(QKeyEvent* event);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Button1Click() override; // add
+    void Button2Click() override; // change, or hand the product back
+    void Button3Click() override; // delete
+    void Edit1Change() override;
+    bool Edit1KeyDown(QKeyEvent* event) override;
 };
 
 extern TForm3* Form3;

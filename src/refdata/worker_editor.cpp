@@ -8,18 +8,15 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 
 TForm2* Form2 = nullptr;
 
 using data::sql::escaped;
 
-TForm2::TForm2(QWidget* parent) : refdata::ListWindow(parent) {
+TForm2::TForm2(QWidget* parent) : refdata::EditorWindow(parent) {
     Form2 = this;
     setWindowTitle(QStringLiteral("Работники"));
 
@@ -40,32 +37,17 @@ TForm2::TForm2(QWidget* parent) : refdata::ListWindow(parent) {
     LCB_department->setListSource(department.get(), "id", "s_caption");
     LCB_staffpos->setListSource(staffpos.get(), "id", "s_caption");
     LCB_roles->setListSource(roles.get(), "id", "s_caption");
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    setDefaultButton(Button1);
-    setCancelButton(Button2);
-
     auto* fields = new QFormLayout(GroupBox1);
     fields->addRow(QStringLiteral("ФИО"), Edit1);
     fields->addRow(QStringLiteral("Подразделение"), LCB_department);
     fields->addRow(QStringLiteral("Должность"), LCB_staffpos);
     fields->addRow(QStringLiteral("Роль"), LCB_roles);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    addButtons();
     setTabOrder(Edit1, LCB_staffpos);
     setTabOrder(LCB_staffpos, LCB_department);
     setTabOrder(LCB_department, LCB_roles);
     setTabOrder(LCB_roles, Button1);
     setTabOrder(Button1, Button2);
-
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
 }
 
 TForm2::~TForm2() = default;
@@ -109,10 +91,6 @@ void TForm2::Button1Click() {
     }
     cmd_person->setSql(sql);
     cmd_person->execute();
-    closeForm();
-}
-
-void TForm2::Button2Click() {
     closeForm();
 }
 

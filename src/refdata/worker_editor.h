@@ -1,32 +1,27 @@
 // TForm2, the worker editor "Работники".
 #pragma once
 
-#include "data/query.h"
-#include "refdata/list_window.h"
+#include "refdata/editor_window.h"
 
 #include <memory>
 
-class QGroupBox;
 class QLineEdit;
-class QPushButton;
 class QWheelEvent;
 namespace ui {
 class DBLookupComboBox;
 }
 
-class TForm2 : public refdata::ListWindow {
+class TForm2 : public refdata::EditorWindow {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
 
-    QGroupBox* GroupBox1;                 // "Данные о работнике"
+    // GroupBox1 is "Данные о работнике".
     QLineEdit* Edit1;                     // "ФИО"
     ui::DBLookupComboBox* LCB_department; // "Подразделение"
     ui::DBLookupComboBox* LCB_staffpos;   // "Должность"
     ui::DBLookupComboBox* LCB_roles;      // "Роль"
-    QPushButton* Button1;                 // "Записать"
-    QPushButton* Button2;                 // "Отмена"
 
     std::unique_ptr<data::Table> department; // cmn_department.department
     std::unique_ptr<data::Table> staffpos;   // hrms_staffpos.staffpos
@@ -44,8 +39,7 @@ public:
     void FormActivate() override;
 
 public slots:
-    void Button1Click(); // save
-    void Button2Click(); // cancel
+    void Button1Click() override; // save
     void FormMouseWheelDown();
     void FormMouseWheelUp();
 

@@ -1,28 +1,14 @@
 // TForm5, the workers list "Список рабочих".
 #pragma once
 
-#include "data/query.h"
 #include "refdata/list_window.h"
-
-class QKeyEvent;
-class QLineEdit;
-class QPushButton;
-namespace ui {
-class DBGrid;
-}
 
 class TForm5 : public refdata::ListWindow {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
 
-    ui::DBGrid* DBGrid1;
-    QLineEdit* Edit1;     // search by name
-    QPushButton* Button1; // "Добавить"
-    QPushButton* Button2; // "Изменить" / "Выбрать"
-    QPushButton* Button3; // "Удалить"
-    QPushButton* Button4; // "Выход"
-    data::DataSource DataSource1;
+    // Edit1 searches by name.
 
     // Browse mode, from the menu "Справочники" → "Рабочие".
     void ShowBrowse();
@@ -30,18 +16,12 @@ public:
     // household-works entry window.
     void ShowPick(int tag);
 
-    void FormActivate() override;
-
 public slots:
-    void Button1Click(); // add
-    void Button2Click(); // change, or hand the worker back
-    void Button3Click(); // delete
-    void Button4Click(); // close
-    void Edit1Change();
-    bool Edit1KeyDown(QKeyEvent* event);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Button1Click() override; // add
+    void Button2Click() override; // change, or hand the worker back
+    void Button3Click() override; // delete
+    void Edit1Change() override;
+    bool Edit1KeyDown(QKeyEvent* event) override;
 };
 
 extern TForm5* Form5;
