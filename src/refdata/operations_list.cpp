@@ -176,10 +176,12 @@ void TForm4::Button5Click() {
     if (ExcelOpen(QString(), QStringLiteral("Операции")) < 0) return;
     {
         ui::BusyCursor busy;
-        ExcelWriteCell(1, 1, 1, QStringLiteral("Марка"));
-        ExcelWriteCell(1, 2, 1, QStringLiteral("Операция"));
-        ExcelWriteCell(1, 3, 1, QStringLiteral("Цена"));
-        ExcelWriteCell(1, 4, 1, QStringLiteral("Вид"));
+        // the header's columns are fitted to their widest text, so that no mark or
+        // kind is cut off by the cell beside it
+        const QStringList header{QStringLiteral("Марка"), QStringLiteral("Операция"),
+                                 QStringLiteral("Цена"), QStringLiteral("Вид")};
+        for (int column = 1; column <= header.size(); ++column)
+            ExcelWriteCellFormatted(1, column, 1, header[column - 1], false, true, false);
         int row = 2;
         for (rep.first(); !rep.eof(); rep.next(), ++row) {
             ExcelWriteCell(1, 1, row, rep.asText("marka"));
