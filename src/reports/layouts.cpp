@@ -31,6 +31,13 @@ LayoutBuilder summaryReport(const QString& title) {
     return b;
 }
 
+// A bold sum of a field on a grey cell, as every foot shows its totals.
+void total(BandBuilder& band, double x, double width, const char* field, const char* mask = "") {
+    ItemRef item = band.expr(x, width, QStringLiteral("sum(%1)").arg(QLatin1String(field)));
+    item.bold().fill(kTotalGrey);
+    if (*mask) item.mask(QString::fromLatin1(mask));
+}
+
 void pageNumber(LayoutBuilder& b) {
     b.pageFoot(kPageFoot).expr(176, 14, QStringLiteral("PAGENUMBER"));
 }
@@ -100,24 +107,15 @@ Layout workersReportLayout() {
     line.field(163, 27, QStringLiteral("summa")).center().mask(QStringLiteral("#0.000"));
 
     auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
-    nom.expr(138, 24, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
-    nom.expr(163, 27, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.000"));
+    total(nom, 138, 24, "kolvo");
+    total(nom, 163, 27, "summa", "#0.000");
 
-    b.groupFoot(QStringLiteral("fio"), kFoot)
-        .expr(163, 27, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    auto fio = b.groupFoot(QStringLiteral("fio"), kFoot);
+    total(fio, 163, 27, "summa", "#0.00");
 
     auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
     foot.label(138, 22, QStringLiteral("Итого:")).bold();
-    foot.expr(161, 29, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    total(foot, 161, 29, "summa", "#0.00");
 
     pageNumber(b);
     return b.build();
@@ -144,16 +142,13 @@ Layout productsReportLayout() {
     line.field(163, 27, QStringLiteral("kolvo")).center();
 
     auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
-    nom.expr(134, 28, QStringLiteral("sum(mass)")).bold().fill(kTotalGrey);
-    nom.expr(163, 27, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    total(nom, 134, 28, "mass");
+    total(nom, 163, 27, "kolvo");
 
     auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
     foot.label(106, 24, QStringLiteral("Итого:")).bold();
-    foot.expr(131, 29, QStringLiteral("sum(mass)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0"));
-    foot.expr(161, 29, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
+    total(foot, 131, 29, "mass", "#0");
+    total(foot, 161, 29, "kolvo");
 
     pageNumber(b);
     return b.build();
@@ -183,21 +178,15 @@ Layout workersDetailLayout() {
     line.field(170, 20, QStringLiteral("summa")).center().mask(QStringLiteral("#0.00"));
 
     auto fio = b.groupFoot(QStringLiteral("fio"), kFoot);
-    fio.expr(128, 17, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
-    fio.expr(146, 23, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
-    fio.expr(170, 20, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    total(fio, 128, 17, "brk");
+    total(fio, 146, 23, "kolvo");
+    total(fio, 170, 20, "summa", "#0.00");
 
     auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
     foot.label(106, 25, QStringLiteral("Итого:")).bold();
-    foot.expr(132, 12, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
-    foot.expr(145, 20, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
-    foot.expr(166, 24, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    total(foot, 132, 12, "brk");
+    total(foot, 145, 20, "kolvo");
+    total(foot, 166, 24, "summa", "#0.00");
 
     pageNumber(b);
     return b.build();
@@ -231,26 +220,17 @@ Layout productsDetailLayout() {
     line.field(170, 20, QStringLiteral("summa")).center().mask(QStringLiteral("#0.000"));
 
     auto nom = b.groupFoot(QStringLiteral("nom"), kFoot);
-    nom.expr(124, 9, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
-    nom.expr(133, 18, QStringLiteral("sum(mass)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
-    nom.expr(152, 17, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
-    nom.expr(170, 20, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    total(nom, 124, 9, "brk");
+    total(nom, 133, 18, "mass", "#0.00");
+    total(nom, 152, 17, "kolvo");
+    total(nom, 170, 20, "summa", "#0.00");
 
     auto foot = b.reportFoot(kReportFoot).fill(kFootGrey);
     foot.label(100, 23, QStringLiteral("Итого:")).bold();
-    foot.expr(124, 9, QStringLiteral("sum(brk)")).bold().fill(kTotalGrey);
-    foot.expr(133, 18, QStringLiteral("sum(mass)")).bold().fill(kTotalGrey);
-    foot.expr(152, 17, QStringLiteral("sum(kolvo)")).bold().fill(kTotalGrey);
-    foot.expr(170, 20, QStringLiteral("sum(summa)"))
-        .bold()
-        .fill(kTotalGrey)
-        .mask(QStringLiteral("#0.00"));
+    total(foot, 124, 9, "brk");
+    total(foot, 133, 18, "mass");
+    total(foot, 152, 17, "kolvo");
+    total(foot, 170, 20, "summa", "#0.00");
 
     pageNumber(b);
     return b.build();
