@@ -103,6 +103,11 @@ void TForm1::build() {
         group->addButton(r);
         r->setAutoFillBackground(true);
         r->setContentsMargins(6, 2, 6, 2);
+        // as wide as in bold, so the row does not shift when the shift changes
+        QFont bold = r->font();
+        bold.setBold(true);
+        r->setMinimumWidth(r->sizeHint().width() - r->fontMetrics().horizontalAdvance(r->text()) +
+                           QFontMetrics(bold).horizontalAdvance(r->text()) + 12);
     }
     RadioButton1->setChecked(true);
 
@@ -117,7 +122,7 @@ void TForm1::build() {
     DBGrid2->addColumn("fio", QStringLiteral("Фамилия И.О."), 170);
     DBGrid2->addColumn("marka", QStringLiteral("Марка изделия"), 120);
     DBGrid2->addColumn("vid", QStringLiteral("Операция"), 160);
-    DBGrid2->addColumn("nmn", QStringLiteral("Вид"), 125);
+    DBGrid2->addColumn("nmn", QStringLiteral("Вид"), 140);
     DBGrid2->addColumn("color", QStringLiteral("Цвет"), 55, Qt::AlignCenter);
     DBGrid2->addColumn("time", QStringLiteral("Часы"), 50, right);
     DBGrid2->addColumn("kol_vo", QStringLiteral("Кол-во"), 65, right);

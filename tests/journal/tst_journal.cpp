@@ -32,6 +32,7 @@ private slots:
     void colourRule();
     void dayChangeSetsDayOff_data();
     void dayChangeSetsDayOff();
+    void enterInDateBoxReReads();
     void activationShowsToday();
     void shiftChoice();
     void refreshReReads();
@@ -130,6 +131,21 @@ void JournalTest::dayChangeSetsDayOff() {
     for (int shift = 1; shift <= 4; ++shift)
         QCOMPARE(DataModule6->smenaQuery(shift).param("data").toDateTime(),
                  QDateTime(day, QTime(0, 0)));
+}
+
+void JournalTest::enterInDateBoxReReads() {
+    QDateEdit* box = Form1->DateT;
+    box->setDate(Day);
+    box->setFocus();
+    box->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(box, "24022024"); // typing alone reads nothing
+    QCOMPARE(box->date(), QDate(2024, 2, 24));
+    QCOMPARE(DataModule6->Smena1.param("data").toDateTime().date(), Day);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(DataModule6->Smena1.param("data").toDateTime().date(), QDate(2024, 2, 24));
+    QVERIFY(Form1->CBox1->isChecked()); // a Saturday
+    box->setDate(Day);
+    Form1->DateTCloseUp();
 }
 
 void JournalTest::activationShowsToday() {
