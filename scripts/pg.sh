@@ -9,7 +9,7 @@ export PGPASSWORD=vumbexl
 
 if ! pg_isready -q -h 127.0.0.1 -p 5432; then
   if ! pg_lsclusters -h 2>/dev/null | awk '{print $1" "$2}' | grep -qx "$PGVER main"; then
-    pg_createcluster "$PGVER" main -p 5432 >/dev/null
+    pg_createcluster "$PGVER" main -p 5432 --locale C.UTF-8 >/dev/null
   fi
   pg_ctlcluster "$PGVER" main start || true
   for _ in $(seq 1 60); do
