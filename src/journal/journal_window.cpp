@@ -107,7 +107,7 @@ void TForm1::build() {
         QFont bold = r->font();
         bold.setBold(true);
         r->setMinimumWidth(r->sizeHint().width() - r->fontMetrics().horizontalAdvance(r->text()) +
-                           QFontMetrics(bold).horizontalAdvance(r->text()) + 12);
+                           QFontMetrics(bold).horizontalAdvance(r->text()));
     }
     RadioButton1->setChecked(true);
 
