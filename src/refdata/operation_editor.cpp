@@ -1,6 +1,7 @@
 #include "refdata/operation_editor.h"
 
 #include "data/data_module.h"
+#include "data/db_error.h"
 #include "data/sql_text.h"
 #include "refdata/kinds_list.h"
 #include "refdata/products_list.h"
@@ -117,12 +118,10 @@ void TForm10::Button1Click() {
             product + QStringLiteral(", 0)"));
         DataModule6->Oper_ins.execute();
         const qint64 id =
-            DataModule6
-                ->lookup(
-                    QStringLiteral("select currval(pg_get_serial_sequence('accounts_dep.oper', "
-                                   "'id')) as id"),
-                    QStringLiteral("id"))
+            DataModule6->lookup(QStringLiteral("select lastval() as id"), QStringLiteral("id"))
                 .toLongLong();
+        if (id <= 0) // never a norm row that belongs to no operation
+            throw data::DbError(QStringLiteral("Не получен ключ новой операции"));
         Norm_ins->setParam("o_id", int(id));
         Norm_ins->setParam("price", price);
         Norm_ins->execute();

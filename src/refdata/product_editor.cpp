@@ -74,7 +74,9 @@ bool TForm7::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm7::Button1Click() {
     const QString mark = Edit1->text().trimmed();
-    if (mark.isEmpty() || Edit2->text().trimmed().isEmpty() || cb_item->keyValue().isNull()) {
+    // a class counts as chosen only when the list shows it: a product may carry a class
+    // the list does not offer
+    if (mark.isEmpty() || Edit2->text().trimmed().isEmpty() || cb_item->currentIndex() < 0) {
         ui::error(QStringLiteral("Все поля должны быть заполнены!"));
         return;
     }

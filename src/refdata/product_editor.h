@@ -24,7 +24,7 @@ public:
     // Product classes: cmn_classifier.item of level 2, by name.
     std::unique_ptr<data::Table> item;
 
-    int ProductId = 0; // the product being changed
+    qint64 ProductId = 0; // the product being changed (a key of up to 15 digits)
 
     void FormActivate() override;
 

@@ -89,7 +89,7 @@ void TForm3::Button2Click() {
     Form7->Tag = 2;
     Form7->Edit1->setText(izdel.asText("marka").trimmed());
     Form7->Edit2->setText(izdel.asText("massa").trimmed());
-    Form7->ProductId = int(izdel.asInt("id"));
+    Form7->ProductId = izdel.asInt("id");
     Form7->item->open();
     Form7->cb_item->setKeyValue(izdel.asInt("id_class_item"));
     ui::showModal(Form7);

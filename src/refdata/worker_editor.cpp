@@ -34,6 +34,12 @@ TForm2::TForm2(QWidget* parent) : refdata::EditorWindow(parent) {
     LCB_department = new ui::DBLookupComboBox(GroupBox1);
     LCB_staffpos = new ui::DBLookupComboBox(GroupBox1);
     LCB_roles = new ui::DBLookupComboBox(GroupBox1);
+    // the wheel moves the list that has the focus, never the one under the pointer
+    for (QWidget* list : {static_cast<QWidget*>(LCB_department),
+                          static_cast<QWidget*>(LCB_staffpos), static_cast<QWidget*>(LCB_roles)}) {
+        list->setFocusPolicy(Qt::StrongFocus);
+        list->installEventFilter(this);
+    }
     LCB_department->setListSource(department.get(), "id", "s_caption");
     LCB_staffpos->setListSource(staffpos.get(), "id", "s_caption");
     LCB_roles->setListSource(roles.get(), "id", "s_caption");
@@ -110,6 +116,15 @@ void TForm2::FormMouseWheelDown() {
 }
 void TForm2::FormMouseWheelUp() {
     step(this, Qt::Key_Up);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel &&
+        (watched == LCB_department || watched == LCB_staffpos || watched == LCB_roles)) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return refdata::EditorWindow::eventFilter(watched, event);
 }
 
 void TForm2::wheelEvent(QWheelEvent* event) {

@@ -45,6 +45,7 @@ public slots:
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 extern TForm2* Form2;

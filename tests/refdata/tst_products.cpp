@@ -69,6 +69,7 @@ private slots:
     void save_data();
     void save();
     void classShownAndKept();
+    void unusualProducts();
     void rateKeys();
     void deletion_data();
     void deletion();
@@ -193,6 +194,39 @@ void ProductsTest::save_data() {
                                        << "СТ-100||6|1.75|12";
     QTest::newRow("change to another's mark") << 101 << "шк-200"
                                               << "2" << 11 << duplicate << "";
+}
+
+void ProductsTest::unusualProducts() {
+    // keys of the resource-planning system run past 32 bits; classes of other levels
+    // are listed but not offered
+    fixture::exec(
+        "insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, s_description, id_msm_bs, "
+        "massa, id_class_item) values (3000000000, 'БГ-1', '', 6, 1, 11), "
+        "(105, 'ПЛ-1', '', 6, 1, 13)");
+    auto change = [](qint64 id, const QString& rate) {
+        ui::Script s;
+        inBrowse(
+            [&] {
+                s.onModal(Form7, [&] {
+                    Form7->Edit2->setText(rate);
+                    Form7->Button1Click();
+                    Form7->closeForm();
+                });
+                QVERIFY(DataModule6->Izdel.locate("id", id));
+                Form3->Button2Click();
+            },
+            s);
+        return s.texts();
+    };
+    QCOMPARE(change(3000000000LL, "4"), QStringList());
+    QCOMPARE(stored("select massa from cmn_gds_and_srv.gds_and_srv where id=3000000000"),
+             QString("4"));
+    QCOMPARE(change(105, "2"), QStringList{"Все поля должны быть заполнены!"});
+    QCOMPARE(
+        stored(
+            "select massa || '/' || id_class_item from cmn_gds_and_srv.gds_and_srv where id=105"),
+        QString("1/13"));
+    fixture::exec("delete from cmn_gds_and_srv.gds_and_srv where id in (3000000000, 105)");
 }
 
 void ProductsTest::save() {

@@ -71,6 +71,7 @@ private slots:
     void changeKeepsRowAndPosition_data();
     void changeKeepsRowAndPosition();
     void deleteWorker();
+    void wheelMovesTheFocusedList();
 };
 
 void WorkersTest::initTestCase() {
@@ -343,6 +344,32 @@ void WorkersTest::deleteWorker() {
     QCOMPARE(s.messages().first().kind, ui::Script::Kind::Question);
     QCOMPARE(stored("select count(*) from accounts_dep.person where id=" + QString::number(last)),
              QStringLiteral("0"));
+}
+
+void WorkersTest::wheelMovesTheFocusedList() {
+    ui::Script s;
+    s.onModal(Form2, [] {
+        QApplication::setActiveWindow(Form2);
+        Form2->LCB_staffpos->setCurrentIndex(0);
+        Form2->LCB_roles->setCurrentIndex(0);
+        Form2->LCB_staffpos->setFocus();
+        QVERIFY(Form2->LCB_staffpos->hasFocus());
+        // turned over the roles list, which has no focus
+        const QPointF at(5, 5);
+        QWheelEvent down(at, Form2->LCB_roles->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(Form2->LCB_roles, &down);
+        QCOMPARE(Form2->LCB_roles->currentIndex(), 0);
+        QCOMPARE(Form2->LCB_staffpos->currentIndex(), 1);
+        QWheelEvent up(at, Form2->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(Form2, &up);
+        QCOMPARE(Form2->LCB_staffpos->currentIndex(), 0);
+        QVERIFY(Form2->LCB_roles->hasFocus() == false);
+        Form2->closeForm();
+    });
+    Form5->ShowBrowse();
+    Form5->Button1Click();
 }
 
 QTEST_MAIN(WorkersTest)
