@@ -42,12 +42,16 @@ void setCell(data::Command& command, int worker, int shift, const QDate& day, qi
 } // namespace
 
 void lockTimesheetRow(data::Query& control, int worker, int rowKind, int month, int year) {
-    // one 64-bit key made of the worker, the kind of row (shift 1..4, or a kind of work),
-    // the year and the month
-    const qint64 key =
-        qint64(worker) * 10000000000LL + qint64(rowKind) * 1000000 + year * 100 + month;
+    // a 64-bit hash of a key that names the table, so it cannot meet other advisory locks
+    // taken in the shared database by chance
+    const QString key = QStringLiteral("accounts_dep.h_tabel/%1/%2/%3/%4")
+                            .arg(worker)
+                            .arg(rowKind)
+                            .arg(year)
+                            .arg(month);
     control.close();
-    control.setSql("select pg_advisory_xact_lock(" + integer(key) + ") is null as locked");
+    control.setSql("select pg_advisory_xact_lock(hashtextextended('" + key +
+                   "', 0)) is null as locked");
     control.open();
     control.close();
 }

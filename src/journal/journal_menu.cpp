@@ -5,10 +5,18 @@
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
 
-void TForm1::N1Click() { Form5->ShowBrowse(); }
-void TForm1::N3Click() { Form3->ShowBrowse(); }
-void TForm1::N4Click() { Form4->ShowBrowse(); }
-void TForm1::N6Click() { Form8->ShowBrowse(); }
+void TForm1::N1Click() {
+    Form5->ShowBrowse();
+}
+void TForm1::N3Click() {
+    Form3->ShowBrowse();
+}
+void TForm1::N4Click() {
+    Form4->ShowBrowse();
+}
+void TForm1::N6Click() {
+    Form8->ShowBrowse();
+}
 void TForm1::N9Click() {}
 void TForm1::N10Click() {}
 void TForm1::N13Click() {}

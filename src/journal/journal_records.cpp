@@ -80,6 +80,8 @@ void TForm1::Button2Click() {
         e->Edit5->setEnabled(false);
         e->Label6->setEnabled(false);
     }
+    // the operation pick reads the operations and their prices afresh
+    DataModule6->Oper.close();
     ui::showModal(e);
     restoreRecNo(q, rec);
 }

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <tuple>
 
 TForm11* Form11 = nullptr;
 
@@ -224,10 +225,20 @@ void TForm11::Button1Click() {
         // The record and its timesheet cells are written together or not at all; on an
         // error the editor stays open with everything typed.
         data::Transaction t(DataModule6->ADO_DB);
+        const bool moved =
+            change && OldDate.isValid() && (OldWorkerId != WorkerId || OldDate != day);
+        if (moved) {
+            // both rows are locked in one order, so two copies moving records in opposite
+            // directions wait for each other instead of deadlocking
+            auto a = std::make_tuple(OldWorkerId, OldDate.year(), OldDate.month());
+            auto b = std::make_tuple(WorkerId, day.year(), day.month());
+            if (b < a) std::swap(a, b);
+            for (const auto& [worker, year, month] : {a, b})
+                journal::lockTimesheetRow(DataModule6->Control, worker, shift, month, year);
+        }
         SmenaIU->execute();
         journal::postHours(WorkerId, shift, day);
-        if (change && (OldWorkerId != WorkerId || OldDate != day) && OldDate.isValid())
-            journal::recomputeHours(OldWorkerId, shift, OldDate);
+        if (moved) journal::recomputeHours(OldWorkerId, shift, OldDate);
         t.commit();
     }
 

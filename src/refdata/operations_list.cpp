@@ -68,6 +68,8 @@ void TForm4::ShowBrowse() {
 void TForm4::ShowPick(int operId) {
     Tag = 1;
     data::Query& oper = DataModule6->Oper;
+    // read afresh: other copies of the program may have changed operations and prices
+    oper.close();
     oper.open();
     // the box is cleared first: clearing it lifts the filter and would lose the position
     Edit1->setVisible(true);
