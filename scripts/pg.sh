@@ -6,12 +6,14 @@ set -euo pipefail
 
 PGVER=${PGVER:-15}
 export PGPASSWORD=vumbexl
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 if ! pg_isready -q -h 127.0.0.1 -p 5432; then
   if ! pg_lsclusters -h 2>/dev/null | awk '{print $1" "$2}' | grep -qx "$PGVER main"; then
-    pg_createcluster "$PGVER" main -p 5432 --locale C.UTF-8 >/dev/null
+    $SUDO pg_createcluster "$PGVER" main -p 5432 --locale C.UTF-8 >/dev/null
   fi
-  pg_ctlcluster "$PGVER" main start || true
+  $SUDO pg_ctlcluster "$PGVER" main start || true
   for _ in $(seq 1 60); do
     pg_isready -q -h 127.0.0.1 -p 5432 && break
     sleep 0.5
@@ -20,7 +22,7 @@ if ! pg_isready -q -h 127.0.0.1 -p 5432; then
 fi
 
 if ! psql -h 127.0.0.1 -p 5432 -U sys -d postgres -tAc 'select 1' >/dev/null 2>&1; then
-  runuser -u postgres -- psql -q -p 5432 -v ON_ERROR_STOP=1 <<'SQL'
+  $SUDO runuser -u postgres -- psql -q -p 5432 -v ON_ERROR_STOP=1 <<'SQL'
 DO $$
 BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'sys') THEN

@@ -95,15 +95,18 @@ SELECT d::date, s, w.id, o.i_id, o.id,
        d::date, 0, 0, 0, 0, 0, 0
 FROM generate_series(date_trunc('month', current_date) - interval '2 month', current_date, interval '1 day') AS d
 CROSS JOIN generate_series(1, 4) AS s
+-- each worker belongs to the crew of one shift; every day seven of a crew come, and three
+-- workers of any crew stay for overtime
 CROSS JOIN LATERAL (SELECT p.id FROM accounts_dep.person p
-                    WHERE (p.id + s) % 4 = 0 OR (s = 4 AND p.id % 7 = 0)
+                    WHERE (s = 4 OR p.id % 3 + 1 = s) AND d IS NOT NULL
                     ORDER BY random() LIMIT CASE WHEN s = 4 THEN 3 ELSE 7 END) AS w
 CROSS JOIN LATERAL (SELECT o2.id, o2.i_id, o2.vid FROM accounts_dep.oper o2
                     -- depends on the day, shift and worker, so each row draws anew
                     WHERE o2.id NOT IN (7777, 7778) AND w.id > 0 AND s > 0 AND d IS NOT NULL
                     ORDER BY random() LIMIT 1) AS o
 JOIN accounts_dep.vid_oper v ON v.id = o.vid
-WHERE extract(isodow FROM d) < 6 OR (s IN (1, 4) AND random() < 0.3);
+-- weekends have a few records in shift 1 and overtime; today always has its records
+WHERE extract(isodow FROM d) < 6 OR d::date = current_date OR (s IN (1, 4) AND random() < 0.3);
 
 -- The monthly timesheet holds each worker's hours per day and shift, as posting leaves it.
 INSERT INTO accounts_dep.h_tabel (w_id, month, year, smena, d1, d2, d3, d4, d5, d6, d7, d8, d9, d10, d11, d12, d13, d14, d15, d16, d17, d18, d19, d20, d21, d22, d23, d24, d25, d26, d27, d28, d29, d30, d31)
