@@ -142,6 +142,17 @@ void OperationsTest::pickPrice() {
     QCOMPARE(Form11->Edit2->text(), QStringLiteral("СТ-150; Сварка; Готовая продукция"));
     QVERIFY(!Form4->Edit1->isVisible()); // hidden again after a pick
     QVERIFY(!DataModule6->Oper.filtered());
+
+    // "Выбрать" over a list the search has emptied hands nothing back
+    s.onModal(Form4, [] {
+        Form4->Edit1->setText("Ф");
+        QVERIFY(DataModule6->Oper.isEmpty());
+        Form4->Button2Click();
+    });
+    Form4->ShowPick(0);
+    QCOMPARE(Form11->OperId, 1);
+    QVERIFY(qFuzzyCompare(Form11->Price, price));
+    QCOMPARE(Form11->Edit2->text(), QStringLiteral("СТ-150; Сварка; Готовая продукция"));
     Form1->CBox1->setChecked(false);
     Form1->RadioButton1->setChecked(true);
 }
