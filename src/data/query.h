@@ -125,7 +125,6 @@ private:
     void rebuildVisible();
     void setCurrent(int row, bool notify = true);
     QString keyCondition(const Row& original, QVariantList& binds) const;
-    QVariant fieldValue(const Row& row, int index) const;
 
     QString sql_;
     Params params_;
