@@ -337,10 +337,6 @@ bool Query::isNull(const QString& name) const {
     return value(name).isNull();
 }
 
-QVariant Query::fieldValue(const Row& row, int index) const {
-    return row.value(index);
-}
-
 QVariant Query::valueAt(int row, int field) const {
     if (row < 0 || row >= visible_.size() || field < 0 || field >= fields_.size()) return {};
     if (row == cur_ && (state_ == State::Edit || state_ == State::Insert)) return buffer_[field];
