@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
@@ -25,6 +26,18 @@ constexpr int MaxColumns = 16384;
 constexpr int MaxText = 32767;
 
 bool openWithDesktop(const QString& path) {
+#ifdef Q_OS_LINUX
+    // xdg-open starts in the background and reports success even when nothing can show a
+    // workbook; ask the desktop first whether any program is set for one
+    QProcess query;
+    query.start(
+        QStringLiteral("xdg-mime"),
+        {QStringLiteral("query"), QStringLiteral("default"),
+         QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+    if (query.waitForFinished(5000) && query.exitStatus() == QProcess::NormalExit &&
+        query.readAllStandardOutput().trimmed().isEmpty())
+        return false;
+#endif
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
