@@ -1,5 +1,8 @@
 #include "report_engine/preview.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "report_engine/prepare.h"
 #include "report_engine/render.h"
 #include "ui/busy_cursor.h"
@@ -263,6 +266,9 @@ Preview* previewWindow() {
 void preview(Document doc) {
     Preview* w = previewWindow();
     w->setDocument(std::move(doc));
+    // the whole screen even where no window manager acts on the maximised state
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        w->setGeometry(screen->availableGeometry());
     w->setWindowState(w->windowState() | Qt::WindowMaximized);
     ui::showModal(w);
     w->setDocument(Document()); // the pages are not kept once the window is closed
