@@ -12,12 +12,10 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 #include <tuple>
 
 TForm11* Form11 = nullptr;
@@ -96,15 +94,7 @@ TForm11::TForm11(QWidget* parent) : ui::Form(parent) {
     g->addWidget(label(QStringLiteral("Сумма"), Edit9), 6, 2);
     g->addWidget(Edit9, 6, 3);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
-    setDefaultButton(Button1);
-    setCancelButton(Button2);
+    layOutWithButtons(GroupBox1, {Button1, Button2});
 
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, Edit3);

@@ -95,33 +95,35 @@ BandBuilder LayoutBuilder::make(Band& band) {
     return BandBuilder(band);
 }
 
+namespace {
+// A band of a kind, named as the page dumps show it.
+Band& shape(Band& band, Band::Kind kind, const QString& name, double height) {
+    band.kind = kind;
+    band.name = name;
+    band.height = height;
+    return band;
+}
+} // namespace
+
 BandBuilder LayoutBuilder::reportHead(double height, bool repeatOnNewPage) {
     if (layout_.groups.empty() || !layout_.groups.front().breakExpr.isEmpty())
         layout_.groups.push_front(Group());
     Group& g = layout_.groups.front();
-    g.head.kind = Band::Kind::ReportHead;
-    g.head.name = QStringLiteral("report head");
-    g.head.height = height;
     g.repeatOnNewPage = repeatOnNewPage;
-    return make(g.head);
+    return make(shape(g.head, Band::Kind::ReportHead, QStringLiteral("report head"), height));
 }
 
 BandBuilder LayoutBuilder::reportFoot(double height) {
     if (layout_.groups.empty() || !layout_.groups.front().breakExpr.isEmpty()) reportHead(0);
     Group& g = layout_.groups.front();
-    g.foot.emplace();
-    g.foot->kind = Band::Kind::ReportFoot;
-    g.foot->name = QStringLiteral("report foot");
-    g.foot->height = height;
-    return make(*g.foot);
+    return make(
+        shape(g.foot.emplace(), Band::Kind::ReportFoot, QStringLiteral("report foot"), height));
 }
 
 BandBuilder LayoutBuilder::groupHead(const QString& breakExpr, double height, bool linkedToFoot) {
     Group g;
     g.breakExpr = Expression::parse(breakExpr);
-    g.head.kind = Band::Kind::GroupHead;
-    g.head.name = QStringLiteral("head ") + breakExpr;
-    g.head.height = height;
+    shape(g.head, Band::Kind::GroupHead, QStringLiteral("head ") + breakExpr, height);
     g.linked = linkedToFoot;
     layout_.groups.push_back(std::move(g));
     return make(layout_.groups.back().head);
@@ -135,27 +137,18 @@ Group& LayoutBuilder::groupOf(const QString& breakExpr) {
 
 BandBuilder LayoutBuilder::groupFoot(const QString& breakExpr, double height) {
     Group& g = groupOf(breakExpr);
-    g.foot.emplace();
-    g.foot->kind = Band::Kind::GroupFoot;
-    g.foot->name = QStringLiteral("foot ") + breakExpr;
-    g.foot->height = height;
-    return make(*g.foot);
+    return make(shape(g.foot.emplace(), Band::Kind::GroupFoot, QStringLiteral("foot ") + breakExpr,
+                      height));
 }
 
 BandBuilder LayoutBuilder::detail(double height) {
-    layout_.detail.emplace();
-    layout_.detail->kind = Band::Kind::Detail;
-    layout_.detail->name = QStringLiteral("detail");
-    layout_.detail->height = height;
-    return make(*layout_.detail);
+    return make(
+        shape(layout_.detail.emplace(), Band::Kind::Detail, QStringLiteral("detail"), height));
 }
 
 BandBuilder LayoutBuilder::pageFoot(double height) {
-    layout_.pageFoot.emplace();
-    layout_.pageFoot->kind = Band::Kind::PageFoot;
-    layout_.pageFoot->name = QStringLiteral("page foot");
-    layout_.pageFoot->height = height;
-    return make(*layout_.pageFoot);
+    return make(shape(layout_.pageFoot.emplace(), Band::Kind::PageFoot, QStringLiteral("page foot"),
+                      height));
 }
 
 } // namespace report

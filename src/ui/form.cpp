@@ -3,10 +3,12 @@
 #include "ui/guard.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace ui {
 
@@ -19,6 +21,20 @@ void Form::setDefaultButton(QPushButton* button) {
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setDefault(false);
     if (button) button->setDefault(true);
+}
+
+void Form::layOutWithButtons(QWidget* content, const QList<QPushButton*>& buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(content);
+    layout->addLayout(row);
+    if (!buttons.isEmpty()) {
+        setDefaultButton(buttons.first());
+        setCancelButton(buttons.last());
+    }
 }
 
 void Form::showEvent(QShowEvent* event) {

@@ -24,6 +24,10 @@ public:
     void setCancelButton(QPushButton* button) { cancel_ = button; }
     QPushButton* cancelButton() const { return cancel_; }
 
+    // Lays the window out as content over a row of buttons at the right; the first button
+    // is the default, the last the cancel button.
+    void layOutWithButtons(QWidget* content, const QList<QPushButton*>& buttons);
+
     // Hides the window; a modal showing returns.
     void closeForm() { hide(); }
 
