@@ -4,6 +4,7 @@
 #include "data/data_module.h"
 #include "data/query.h"
 #include "data/sql_text.h"
+#include "timesheet/timesheet_locks.h"
 
 namespace journal {
 
@@ -42,18 +43,7 @@ void setCell(data::Command& command, int worker, int shift, const QDate& day, qi
 } // namespace
 
 void lockTimesheetRow(data::Query& control, int worker, int rowKind, int month, int year) {
-    // a 64-bit hash of a key that names the table, so it cannot meet other advisory locks
-    // taken in the shared database by chance
-    const QString key = QStringLiteral("accounts_dep.h_tabel/%1/%2/%3/%4")
-                            .arg(worker)
-                            .arg(rowKind)
-                            .arg(year)
-                            .arg(month);
-    control.close();
-    control.setSql("select pg_advisory_xact_lock(hashtextextended('" + key +
-                   "', 0)) is null as locked");
-    control.open();
-    control.close();
+    timesheet::lockForPosting(control, {timesheet::RowKey::shiftRow(worker, rowKind, year, month)});
 }
 
 void postHours(data::Query& control, data::Command& command, int worker, int shift,

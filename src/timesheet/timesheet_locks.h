@@ -1,0 +1,54 @@
+// Locks that keep the monthly timesheet (accounts_dep.h_tabel) in step with its sources when
+// several copies of the program write at once. The shared database has no constraint for
+// this, so every writer takes transaction-scoped advisory locks in one fixed order:
+//
+//   1. the source row it changes or deletes (select ... for update, the writer's own job);
+//   2. the months it touches, shared (lockMonths); a month's rebuild takes its month
+//      exclusively (lockMonthForRebuild) and so waits for, and holds off, every posting;
+//   3. the timesheet rows it leaves and enters (lockRows), sorted.
+//
+// All locks end with the surrounding transaction; call these inside a data::Transaction.
+#pragma once
+
+#include <QtGlobal>
+#include <compare>
+#include <vector>
+
+namespace data {
+class Query;
+}
+
+namespace timesheet {
+
+// Kinds of timesheet rows: shift hours (by shift 1..4), household works, average piece rate.
+enum RowType : int { ShiftHours = 0, Household = 7777, AveragePiece = 7778 };
+
+// The key of one timesheet row. A shift-hours row has type 0, shift 1..4 and night 0; a
+// household or average row has its type, shift 0 and night 0 or 1.
+struct RowKey {
+    qint64 worker = 0;
+    int type = ShiftHours;
+    int shift = 0;
+    int night = 0;
+    int year = 0;
+    int month = 0;
+
+    static RowKey shiftRow(qint64 worker, int shift, int year, int month) {
+        return {worker, ShiftHours, shift, 0, year, month};
+    }
+    static RowKey entryRow(qint64 worker, int type, int night, int year, int month) {
+        return {worker, type, 0, night, year, month};
+    }
+    auto operator<=>(const RowKey&) const = default;
+};
+
+// Step 2 for postings: the months of the given keys, shared, in ascending order.
+void lockMonths(data::Query& control, const std::vector<RowKey>& keys);
+// Step 3: every distinct key, in ascending order.
+void lockRows(data::Query& control, std::vector<RowKey> keys);
+// Steps 2 and 3 together, which is what a posting needs.
+void lockForPosting(data::Query& control, const std::vector<RowKey>& keys);
+// A month's rebuild: exclusive, so no posting of that month runs meanwhile.
+void lockMonthForRebuild(data::Query& control, int year, int month);
+
+} // namespace timesheet
