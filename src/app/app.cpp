@@ -15,6 +15,7 @@
 #include "refdata/products_list.h"
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
+#include "reports/reports_window.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -82,6 +83,7 @@ void createForms(const QStringList& params) {
     new TForm9;
     new TForm10;
     new TForm11;
+    new TForm18;
     new TForm22;
     new TForm26;
 }

@@ -4,8 +4,10 @@
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "reports/reports_window.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/radio_group.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -88,16 +90,16 @@ void TForm23::Button1Click() {
     // What each role may use in the journal; every control of the list is set, so a later
     // login in the same run never inherits the previous one's state.
     struct Rights {
-        bool add, change, remove, browse, menus;
+        bool add, change, remove, browse, menus, reports;
     } rights;
     if (text == ReadOnly)
-        rights = {false, false, false, false, false};
+        rights = {false, false, false, false, false, true};
     else if (text == DataEntry)
-        rights = {true, false, false, true, false};
+        rights = {true, false, false, true, false, false};
     else if (text == ReportOnly)
-        rights = {false, false, false, true, false};
+        rights = {false, false, false, true, false, false};
     else if (full)
-        rights = {true, true, true, true, true};
+        rights = {true, true, true, true, true, true};
     else {
         ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
                     QMessageBox::Critical);
@@ -110,6 +112,13 @@ void TForm23::Button1Click() {
         w->setEnabled(rights.browse);
     Form1->N2->setEnabled(rights.menus);
     Form1->N11->setEnabled(rights.menus);
+    // the reports window: "Детальный отчет по продукции" stays for everyone, and the
+    // report-only role sees finished products only
+    for (QWidget* w : {Form18->Button1, Form18->Button2, Form18->Button4, Form18->Button6})
+        w->setEnabled(rights.reports);
+    const bool reportOnly = text == ReportOnly;
+    if (reportOnly) Form18->RadioGroup1->setItemIndex(1);
+    Form18->RadioGroup1->setEnabled(!reportOnly);
 
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).setParam("ok", QStringLiteral("ta"));

@@ -4,6 +4,7 @@
 #include "refdata/operations_list.h"
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
+#include "reports/reports_window.h"
 
 void TForm1::N1Click() {
     Form5->ShowBrowse();
@@ -18,7 +19,9 @@ void TForm1::N6Click() {
     Form8->ShowBrowse();
 }
 void TForm1::N9Click() {}
-void TForm1::N10Click() {}
+void TForm1::N10Click() {
+    Form18->ShowFor(QDate::currentDate());
+}
 void TForm1::N13Click() {}
 void TForm1::N14Click() {}
 void TForm1::N15Click() {}

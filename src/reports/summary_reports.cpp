@@ -1,0 +1,159 @@
+#include "reports/summary_reports.h"
+
+#include "data/sql_text.h"
+#include "report_engine/preview.h"
+#include "reports/excel.h"
+#include "ui/busy_cursor.h"
+
+namespace reports {
+
+namespace {
+
+// A person's code as the number a shift record's worker id is compared with; null for a
+// code that is no whole number (a plain cast would fail the whole statement on it).
+const QString PersonCode = QStringLiteral(
+    "(case when s_code ~ '^[[:space:]]*[+-]?[0-9]+[[:space:]]*$' then s_code::numeric end)");
+
+// Closes a query when the work on it ends, by return or by exception.
+struct Closer {
+    data::Query& query;
+    ~Closer() { query.close(); }
+};
+
+QString stageText(qint64 naimen) {
+    return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
+}
+
+} // namespace
+
+const QString WorkersStatement =
+    QStringLiteral("select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, "
+                   "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid, izdel.nom, oper.naimen, "
+                   "color from cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,"
+                   "accounts_dep.vid_oper, accounts_dep.oper where w_id=") +
+    PersonCode +
+    QStringLiteral(" and izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
+                   "smena.data<:data2 and smena.data>=:data1 group by fio, izdel.nom, "
+                   "oper.naimen, vid_oper.vid, color order by fio, izdel.nom");
+
+const QString ProductsStatement = QStringLiteral(
+    "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
+    "oper.naimen, color, round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass "
+    "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
+    "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
+    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
+    "vid_oper.vid, izdel.massa order by izdel.nom");
+
+const QString WorkersDetailStatement =
+    QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "
+                   "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, "
+                   "sum((kol_vo-brak)* smena.cena) as summa, color, "
+                   "sum(prize*(kol_vo-brak)*cena/100) as s_prize from cmn_contractor.person "
+                   "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,"
+                   "accounts_dep.vid_oper where smena.o_id=oper.id and smena.w_id=") +
+    PersonCode +
+    QStringLiteral(" and smena.i_id=izdel.id and oper.vid=vid_oper.id and smena.data<:data2 and "
+                   "smena.data>=:data1 group by fio, marka, vid_oper.vid, oper.naimen, color "
+                   "order by fio, marka, vid_oper.vid, oper.naimen");
+
+const QString ProductsDetailStatement = QStringLiteral(
+    "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, sum(smena.kol_vo)::numeric "
+    "as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*smena.cena) as summa, color, "
+    "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass from accounts_dep.izdel,"
+    "accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where smena.o_id=oper.id and "
+    "smena.i_id=izdel.id and smena.o_id=oper.id and oper.vid=vid_oper.id and "
+    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
+    "oper.naimen, color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen");
+
+const QString ProductsExportStatement = QStringLiteral(
+    "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
+    "oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass from "
+    "accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
+    "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
+    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
+    "vid_oper.vid, izdel.massa order by izdel.nom");
+
+Period previousMonth(const QDate& today) {
+    const QDate first(today.year(), today.month(), 1);
+    return {first.addMonths(-1), first};
+}
+
+PrintedReport::PrintedReport(data::Connection& connection, const QString& sql,
+                             report::Layout layout, QString prefix)
+    : query(connection), layout(std::move(layout)), prefix(std::move(prefix)) {
+    query.setSql(sql);
+}
+
+void openForPeriod(data::Query& query, const Period& period, ProductKind kind) {
+    query.close();
+    query.setParam(QStringLiteral("data1"), period.from);
+    query.setParam(QStringLiteral("data2"), period.to);
+    switch (kind) {
+    case ProductKind::Finished:
+        query.setFilter(QStringLiteral("naimen=0"));
+        query.setFiltered(true);
+        break;
+    case ProductKind::Blanks:
+        query.setFilter(QStringLiteral("naimen=1"));
+        query.setFiltered(true);
+        break;
+    case ProductKind::All:
+        query.setFiltered(false);
+        break;
+    }
+    ui::BusyCursor busy;
+    query.open();
+}
+
+QString reportTitle(const QString& prefix, const Period& period) {
+    return prefix + data::sql::date(period.from) + QStringLiteral(" по ") +
+           data::sql::date(period.to);
+}
+
+void printReport(PrintedReport& report, const Period& period, ProductKind kind) {
+    Closer closer{report.query};
+    openForPeriod(report.query, period, kind);
+    report.layout.setText(QStringLiteral("QRLabel1"), reportTitle(report.prefix, period));
+    report::preview(report.layout, report.query);
+}
+
+QStringList productExportRow(const data::Query& query) {
+    QString operation = query.asText(QStringLiteral("vid"));
+    const qint64 colour = query.asInt(QStringLiteral("color"));
+    if (colour == 1)
+        operation += QStringLiteral(" (грунт)");
+    else if (colour > 1)
+        operation += QStringLiteral(" (цвет: %1)").arg(colour);
+    return {query.asText(QStringLiteral("nom")), operation,
+            stageText(query.asInt(QStringLiteral("naimen"))),
+            data::sql::general(query.asFloat(QStringLiteral("mass"))),
+            data::sql::integer(query.asInt(QStringLiteral("kolvo")))};
+}
+
+bool exportProducts(data::Query& query, const Period& period, ProductKind kind,
+                    const std::function<void(int, int)>& progress) {
+    Closer closer{query};
+    openForPeriod(query, period, kind);
+    if (ExcelOpen(QString(), QStringLiteral("Отчет по продукции")) < 0) return false;
+    const int total = query.recordCount();
+    progress(0, total);
+    {
+        ui::BusyCursor busy;
+        const QStringList header{QStringLiteral("Наименование"), QStringLiteral("Операция"),
+                                 QStringLiteral("Вид продукции"), QStringLiteral("Коробки"),
+                                 QStringLiteral("Кол-во")};
+        for (int column = 1; column <= header.size(); ++column)
+            ExcelWriteCell(1, column, 1, header[column - 1]);
+        int row = 2;
+        for (query.first(); !query.eof(); query.next(), ++row) {
+            const QStringList cells = productExportRow(query);
+            for (int column = 1; column <= cells.size(); ++column)
+                ExcelWriteCell(1, column, row, cells[column - 1]);
+            progress(row - 1, total);
+        }
+    }
+    ExcelSetVisible(true);
+    return true;
+}
+
+} // namespace reports
