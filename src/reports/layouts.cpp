@@ -168,9 +168,11 @@ Layout workersDetailLayout() {
         .field(0, 190, QStringLiteral("fio"))
         .bold();
 
+    // the kind starts further left than the old form had it, so that "Покраска порошковая"
+    // (36 mm) is not cut off; marks are short
     auto line = b.detail(kLine);
-    line.field(0, 43, QStringLiteral("marka"));
-    line.field(43, 31, QStringLiteral("vid")).center();
+    line.field(0, 35, QStringLiteral("marka"));
+    line.field(35, 39, QStringLiteral("vid")).center();
     line.field(74, 17, QStringLiteral("color")).center();
     line.expr(91, 37, kStage);
     line.field(128, 18, QStringLiteral("brk")).center();
@@ -207,11 +209,12 @@ Layout productsDetailLayout() {
         .field(0, 190, QStringLiteral("nom"))
         .bold();
 
+    // the kind starts further left and colour and stage a little to the left of where the
+    // old form had them, so that neither "Покраска порошковая" (36 mm) runs into the colour
+    // nor "Готовая продукция" (31 mm) into the rejects column; marks are short
     auto line = b.detail(kLine);
-    line.field(1, 52, QStringLiteral("marka"));
-    line.field(53, 28, QStringLiteral("vid"));
-    // colour and stage a little to the left of where the old form had them, so that
-    // "Готовая продукция" (31 mm) ends before the rejects column
+    line.field(1, 37, QStringLiteral("marka"));
+    line.field(38, 39, QStringLiteral("vid"));
     line.field(77, 14, QStringLiteral("color")).center();
     line.expr(92, 33, kStage);
     line.field(125, 9, QStringLiteral("brk")).center();

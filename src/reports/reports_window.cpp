@@ -34,6 +34,9 @@ QString excelCaption(int written, int total) {
 TForm18::TForm18(QWidget* parent) : ui::Form(parent) {
     Form18 = this;
     setWindowTitle(QStringLiteral("Отчеты (8)"));
+    // a dialog's border: neither minimised nor maximised
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     RadioGroup1 = new ui::RadioGroup(
         QStringLiteral("Вид продукции"),

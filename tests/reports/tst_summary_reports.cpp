@@ -5,7 +5,9 @@
 #include "app/login_window.h"
 #include "journal/journal_window.h"
 #include "report_engine/preview.h"
+#include "report_engine/render.h"
 #include "reports/excel.h"
+#include "reports/layouts.h"
 #include "reports/reports_window.h"
 #include "testdb.h"
 #include "ui/dialogs.h"
@@ -13,11 +15,15 @@
 #include "xlsx_file.h"
 
 #include <QDateEdit>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(report::Layout)
 
 namespace {
 
@@ -121,6 +127,8 @@ private slots:
     void windowFromTheMenu();
     void reports_data();
     void reports();
+    void detailColumns_data();
+    void detailColumns();
     void periodBounds_data();
     void periodBounds();
     void emptyPeriod_data();
@@ -296,6 +304,46 @@ void SummaryReportsTest::reports() {
     for (auto* r : {Form18->WorkersReport.get(), Form18->ProductsReport.get(),
                     Form18->WorkersDetail.get(), Form18->ProductsDetail.get()})
         QVERIFY(!r->query.active());
+}
+
+void SummaryReportsTest::detailColumns_data() {
+    QTest::addColumn<report::Layout>("layout");
+    QTest::newRow("by workers") << reports::workersReportLayout();
+    QTest::newRow("by products") << reports::productsReportLayout();
+    QTest::newRow("workers in detail") << reports::workersDetailLayout();
+    QTest::newRow("products in detail") << reports::productsDetailLayout();
+}
+
+// A line's columns stand side by side, and the longest kind and stage of the demo
+// department fit theirs instead of being cut off or written over the next column.
+void SummaryReportsTest::detailColumns() {
+    QFETCH(report::Layout, layout);
+    QVERIFY(layout.detail);
+    std::vector<report::Item> items = layout.detail->items;
+    std::sort(items.begin(), items.end(),
+              [](const report::Item& a, const report::Item& b) { return a.x < b.x; });
+    for (size_t i = 1; i < items.size(); ++i)
+        QVERIFY2(items[i - 1].x + items[i - 1].width <= items[i].x + 1e-9,
+                 qPrintable(items[i - 1].expr.text() + " runs into " + items[i].expr.text()));
+
+    const double pxPerMm = 10;
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(10000);
+    device.setDotsPerMeterY(10000);
+    const QMap<QString, QString> longest{{"vid", "Покраска порошковая"},
+                                         {"naimen", "Готовая продукция"}};
+    int checked = 0;
+    for (const report::Item& item : items)
+        for (auto it = longest.cbegin(); it != longest.cend(); ++it)
+            if (item.expr.text() == it.key() ||
+                (it.key() == "naimen" && item.expr.text().startsWith("IF(naimen"))) {
+                const QFontMetricsF m(report::qtFont(item.font, pxPerMm, device.logicalDpiX()),
+                                      &device);
+                QVERIFY2(m.horizontalAdvance(it.value()) / pxPerMm <= item.width,
+                         qPrintable(it.value()));
+                ++checked;
+            }
+    QCOMPARE(checked, 2);
 }
 
 void SummaryReportsTest::periodBounds_data() {
