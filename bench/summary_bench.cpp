@@ -111,8 +111,7 @@ int main(int argc, char** argv) {
         db.setConnectionString(app::connectionString(Database, QStringLiteral("127.0.0.1")));
         db.open();
         reports::PrintedReport detail(db, reports::WorkersDetailStatement,
-                                      reports::workersDetailLayout(),
-                                      QStringLiteral("   Детальный отчет по рабочим за период с "));
+                                      reports::workersDetailLayout());
         const struct {
             const char* name;
             reports::Period period;

@@ -77,18 +77,13 @@ TForm18::TForm18(QWidget* parent) : ui::Form(parent) {
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 
     data::Connection& db = DataModule6->ADO_DB;
-    WorkersReport = std::make_unique<reports::PrintedReport>(
-        db, reports::WorkersStatement, reports::workersReportLayout(),
-        QStringLiteral("   Отчет по рабочим за период с "));
-    ProductsReport = std::make_unique<reports::PrintedReport>(
-        db, reports::ProductsStatement, reports::productsReportLayout(),
-        QStringLiteral("   Отчет по продукции за период с "));
-    WorkersDetail = std::make_unique<reports::PrintedReport>(
-        db, reports::WorkersDetailStatement, reports::workersDetailLayout(),
-        QStringLiteral("   Детальный отчет по рабочим за период с "));
-    ProductsDetail = std::make_unique<reports::PrintedReport>(
-        db, reports::ProductsDetailStatement, reports::productsDetailLayout(),
-        QStringLiteral("   Детальный отчет по продукции за период с "));
+    auto printed = [&db](const QString& sql, report::Layout layout) {
+        return std::make_unique<reports::PrintedReport>(db, sql, std::move(layout));
+    };
+    WorkersReport = printed(reports::WorkersStatement, reports::workersReportLayout());
+    ProductsReport = printed(reports::ProductsStatement, reports::productsReportLayout());
+    WorkersDetail = printed(reports::WorkersDetailStatement, reports::workersDetailLayout());
+    ProductsDetail = printed(reports::ProductsDetailStatement, reports::productsDetailLayout());
     XLS_Rep = std::make_unique<data::Query>(db);
     XLS_Rep->setSql(reports::ProductsExportStatement);
 

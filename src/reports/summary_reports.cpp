@@ -79,8 +79,9 @@ Period previousMonth(const QDate& today) {
 }
 
 PrintedReport::PrintedReport(data::Connection& connection, const QString& sql,
-                             report::Layout layout, QString prefix)
-    : query(connection), layout(std::move(layout)), prefix(std::move(prefix)) {
+                             report::Layout layout)
+    : query(connection), layout(std::move(layout)),
+      prefix(QStringLiteral("   ") + this->layout.title + QStringLiteral(" за период с ")) {
     query.setSql(sql);
 }
 

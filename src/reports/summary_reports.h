@@ -35,13 +35,13 @@ extern const QString WorkersDetailStatement; // w_Report of "Детальный 
 extern const QString ProductsDetailStatement; // i_Report of "Детальный отчет по продукции"
 extern const QString ProductsExportStatement; // XLS_Rep of the product report to a workbook
 
-// A printed report: its query, its layout and the opening words of its title.
+// A printed report: its query, its layout and the opening words of its title, made of the
+// layout's name ("   Отчет по рабочим за период с ").
 struct PrintedReport {
-    PrintedReport(data::Connection& connection, const QString& sql, report::Layout layout,
-                  QString prefix);
+    PrintedReport(data::Connection& connection, const QString& sql, report::Layout layout);
     data::Query query;
     report::Layout layout;
-    QString prefix; // e.g. "   Отчет по рабочим за период с "
+    QString prefix;
 };
 
 // Sets the period, sets the kind's filter afresh (off for all kinds) and opens the query.
