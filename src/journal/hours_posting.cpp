@@ -4,7 +4,6 @@
 #include "data/query.h"
 #include "data/sql_text.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
 
