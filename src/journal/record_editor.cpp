@@ -1,6 +1,5 @@
 #include "journal/record_editor.h"
 
-#include "data/connection.h"
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
@@ -15,8 +14,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 TForm11* Form11 = nullptr;
 
@@ -213,11 +212,14 @@ void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
 
 namespace {
 
+bool digitsOnly(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 // A whole number of plain digits 0..max, or none.
 std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
-    if (text.isEmpty() || text.size() > 18) return std::nullopt;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9') return std::nullopt;
+    if (!digitsOnly(text) || text.size() > 18) return std::nullopt;
     const qint64 v = text.toLongLong();
     if (v > max) return std::nullopt;
     return v;
@@ -226,9 +228,8 @@ std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
 // Digits with an optional fractional part after a point, as a stored quantity reads.
 std::optional<double> quantity(const QString& text, double max) {
     const qsizetype point = text.indexOf(u'.');
-    const QString whole = point < 0 ? text : text.left(point);
-    if (!wholeNumber(whole, std::numeric_limits<qint64>::max() / 10)) return std::nullopt;
-    if (point >= 0 && !wholeNumber(text.mid(point + 1), std::numeric_limits<qint64>::max() / 10))
+    if (!digitsOnly(QStringView(text).left(point)) ||
+        (point >= 0 && !digitsOnly(QStringView(text).mid(point + 1))))
         return std::nullopt;
     bool ok = false;
     const double v = QLocale::c().toDouble(text, &ok);
