@@ -1,10 +1,11 @@
 #include "journal/hours_posting.h"
 
 #include "data/connection.h"
-#include "data/data_module.h"
 #include "data/query.h"
 #include "data/sql_text.h"
-#include "timesheet/timesheet_locks.h"
+
+#include <map>
+#include <set>
 
 namespace journal {
 
@@ -12,77 +13,75 @@ using data::sql::integer;
 
 namespace {
 
-qint64 readInt(data::Query& control, const QString& sql, const QString& field) {
-    control.close();
-    control.setSql(sql);
-    control.open();
-    const qint64 v = control.isEmpty() ? 0 : control.asInt(field);
-    control.close();
-    return v;
+QString dayHours(const Cell& c) {
+    return "(select coalesce(sum(time),0) from accounts_dep.smena where w_id=" + integer(c.worker) +
+           " and smena=" + integer(c.shift) + " and data=" + data::sql::toDate(c.day) + ")";
 }
 
-qint64 dayHours(data::Query& control, int worker, int shift, const QDate& day) {
-    return readInt(control,
-                   "select sum(time) as tim from accounts_dep.smena where w_id=" + integer(worker) +
-                       " and smena=" + integer(shift) + " and data=to_date('" +
-                       data::sql::date(day) + "', 'DD.MM.YYYY') group by w_id, smena, data",
-                   "tim");
-}
-
-QString rowCondition(int worker, int shift, const QDate& day) {
-    return " where w_id=" + integer(worker) + " and smena=" + integer(shift) +
-           " and month=" + integer(day.month()) + " and year=" + integer(day.year());
-}
-
-void setCell(data::Command& command, int worker, int shift, const QDate& day, qint64 hours) {
-    command.setSql("update accounts_dep.h_tabel set d" + integer(day.day()) + "=" + integer(hours) +
-                   rowCondition(worker, shift, day));
-    command.execute();
-}
+// The cells of one timesheet row: day -> its cell; entered: the row is made when missing.
+struct RowCells {
+    std::map<int, Cell> days;
+    std::set<int> entered;
+};
 
 } // namespace
 
-void lockTimesheetRow(data::Query& control, int worker, int rowKind, int month, int year) {
-    timesheet::lockForPosting(control, {timesheet::RowKey::shiftRow(worker, rowKind, year, month)});
+void writeCells(data::Command& command, const std::vector<Cell>& entered,
+                const std::vector<Cell>& left) {
+    std::map<timesheet::RowKey, RowCells> rows;
+    for (const Cell& c : left)
+        rows[c.rowKey()].days[c.day.day()] = c;
+    for (const Cell& c : entered) {
+        RowCells& r = rows[c.rowKey()];
+        r.days[c.day.day()] = c;
+        r.entered.insert(c.day.day());
+    }
+    if (rows.empty()) return;
+
+    // One update per row and, for the rows entered, an insert that runs only when the
+    // update found no row: a statement of data-modifying parts that all run.
+    QStringList parts;
+    int n = 0;
+    for (const auto& [key, r] : rows) {
+        const QString name = "r" + integer(n++);
+        QStringList sets;
+        for (const auto& [day, cell] : r.days)
+            sets << "d" + integer(day) + "=" + dayHours(cell);
+        parts << name + " as (update accounts_dep.h_tabel set " + sets.join(", ") +
+                     " where w_id=" + integer(key.worker) + " and smena=" + integer(key.shift) +
+                     " and month=" + integer(key.month) + " and year=" + integer(key.year) +
+                     " returning id)";
+        if (r.entered.empty()) continue;
+        QString columns, values;
+        for (int day : r.entered) {
+            columns += ", d" + integer(day);
+            values += ", " + dayHours(r.days.at(day));
+        }
+        parts << "i" + name + " as (insert into accounts_dep.h_tabel(smena, w_id, month, year" +
+                     columns + ") select " + integer(key.shift) + ", " + integer(key.worker) +
+                     ", " + integer(key.month) + ", " + integer(key.year) + values +
+                     " where not exists (select 1 from " + name + ") returning id)";
+    }
+    command.setSql("with " + parts.join(", ") + " select 1");
+    command.execute();
 }
 
 void postHours(data::Query& control, data::Command& command, int worker, int shift,
                const QDate& day) {
+    const Cell cell{worker, shift, day};
     data::Transaction t(control.connection());
-    lockTimesheetRow(control, worker, shift, day.month(), day.year());
-    const qint64 rows = readInt(
-        control,
-        "select count(w_id) as cnt from accounts_dep.h_tabel where w_id=" + integer(worker) +
-            " and smena=" + integer(shift) + " and month=" + integer(day.month()) +
-            " and year=" + integer(day.year()),
-        "cnt");
-    const qint64 hours = dayHours(control, worker, shift, day);
-    if (rows != 0) {
-        setCell(command, worker, shift, day, hours);
-    } else {
-        command.setSql("insert into accounts_dep.h_tabel(smena, w_id, month, year, d" +
-                       integer(day.day()) + ") values(" + integer(shift) + ", " + integer(worker) +
-                       ", " + integer(day.month()) + ", " + integer(day.year()) + ", " +
-                       integer(hours) + ")");
-        command.execute();
-    }
+    timesheet::lockForPosting(control, {cell.rowKey()});
+    writeCells(command, {cell}, {});
     t.commit();
 }
 
 void recomputeHours(data::Query& control, data::Command& command, int worker, int shift,
                     const QDate& day) {
+    const Cell cell{worker, shift, day};
     data::Transaction t(control.connection());
-    lockTimesheetRow(control, worker, shift, day.month(), day.year());
-    setCell(command, worker, shift, day, dayHours(control, worker, shift, day));
+    timesheet::lockForPosting(control, {cell.rowKey()});
+    writeCells(command, {}, {cell});
     t.commit();
-}
-
-void postHours(int worker, int shift, const QDate& day) {
-    postHours(DataModule6->Control, DataModule6->H_Tabel_ins, worker, shift, day);
-}
-
-void recomputeHours(int worker, int shift, const QDate& day) {
-    recomputeHours(DataModule6->Control, DataModule6->H_Tabel_ins, worker, shift, day);
 }
 
 } // namespace journal

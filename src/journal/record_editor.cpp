@@ -1,10 +1,7 @@
 #include "journal/record_editor.h"
 
-#include "data/connection.h"
 #include "data/data_module.h"
 #include "data/sql_text.h"
-#include "journal/hours_posting.h"
-#include "journal/journal_window.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -14,9 +11,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <tuple>
+#include <algorithm>
+#include <cmath>
 
 TForm11* Form11 = nullptr;
 
@@ -159,88 +158,151 @@ void TForm11::Button2Click() {
     close();
 }
 
-void TForm11::Button1Click() {
+void TForm11::openForNew(const QDate& day, int shift, bool dayOff) {
+    DTimeP->setDate(day);
+    for (QLineEdit* box : {Edit1, Edit2, Edit3, Edit5, Edit7, Edit8, Edit9})
+        box->clear();
+    Edit4->setText(QStringLiteral("0"));
+    Edit6->setText(QStringLiteral("0"));
+    Price = 0;
+    BasePrice = 0;
+    RecordId = 0;
+    Shift = shift;
+    DayOff = dayOff;
+    updateColourBox();
+    setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
+    Tag = 1;
+    ui::showModal(this);
+}
+
+void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
+    setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
+    Tag = 2;
+    RecordId = r.id;
+    Shift = r.shift;
+    DayOff = dayOff;
+    WorkerId = r.worker;
+    ProductId = r.product;
+    OperId = r.operation;
+    Stage = r.stage;
+    Price = r.price;
+    DTimeP->setDate(r.day);
+    Edit1->setText(r.workerName.trimmed());
+    Edit2->setText(
+        r.mark.trimmed() + "; " + r.kind.trimmed() + "; " +
+        (r.stage == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки")));
+    Edit3->setText(r.quantity.trimmed());
+    Edit4->setText(r.rejects.trimmed());
+    Edit6->setText(integer(r.hours));
+    // "Цена база" shows the record's operation, its lowest norm price
+    BasePrice = DataModule6
+                    ->lookup("select min(price) as cena from accounts_dep.norm where o_id=" +
+                                 integer(OperId),
+                             "cena")
+                    .toDouble();
+    Edit7->setText(general(round4(Price)));
+    Edit8->setText(general(round4(BasePrice)));
+    Edit9->setText(general(round4(r.quantity.trimmed().toDouble() * Price)));
+    const bool painting = isPainting(r.kind);
+    Edit5->setText(painting ? r.colour : QString());
+    Edit5->setEnabled(painting);
+    Label6->setEnabled(painting);
+    ui::showModal(this);
+}
+
+namespace {
+
+bool digitsOnly(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A whole number of plain digits 0..max, or none.
+std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
+    if (!digitsOnly(text) || text.size() > 18) return std::nullopt;
+    const qint64 v = text.toLongLong();
+    if (v > max) return std::nullopt;
+    return v;
+}
+
+// Digits with an optional fractional part after a point, as a stored quantity reads.
+std::optional<double> quantity(const QString& text, double max) {
+    const qsizetype point = text.indexOf(u'.');
+    if (!digitsOnly(QStringView(text).left(point)) ||
+        (point >= 0 && !digitsOnly(QStringView(text).mid(point + 1))))
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text, &ok);
+    if (!ok || v > max) return std::nullopt;
+    return v;
+}
+
+constexpr qint64 IntegerMax = 2147483647; // integer columns
+constexpr qint64 SmallintMax = 32767;     // smallint columns and timesheet cells
+
+} // namespace
+
+std::optional<journal::RecordInput> TForm11::readInput() {
     const bool painting = isPainting(Edit2->text());
     if (Edit1->text().trimmed().isEmpty() || Edit2->text().trimmed().isEmpty() ||
         Edit3->text().trimmed().isEmpty() || Edit4->text().trimmed().isEmpty() ||
         Edit6->text().trimmed().isEmpty() || (painting && Edit5->text().trimmed().isEmpty())) {
         ui::error(QStringLiteral("Все поля должны быть заполнены!"));
+        return std::nullopt;
+    }
+    journal::RecordInput r;
+    r.worker = WorkerId;
+    r.product = ProductId;
+    r.operation = OperId;
+    r.shift = Shift;
+    r.day = DTimeP->date();
+    r.price = Price;
+    const auto refuse = [](const QString& field, const QString& rule) {
+        ui::error(QStringLiteral("Поле «%1»: %2.").arg(field, rule));
+        return std::nullopt;
+    };
+    const auto qty = quantity(Edit3->text().trimmed(), IntegerMax);
+    if (!qty) return refuse("Кол-во", QStringLiteral("нужно число от 0 до %1").arg(IntegerMax));
+    r.quantity = *qty;
+    const auto rejects = wholeNumber(Edit4->text().trimmed(), SmallintMax);
+    if (!rejects)
+        return refuse("Брак", QStringLiteral("нужно целое число от 0 до %1").arg(SmallintMax));
+    r.rejects = int(*rejects);
+    const auto hours = wholeNumber(Edit6->text().trimmed(), SmallintMax);
+    if (!hours)
+        return refuse("Время",
+                      QStringLiteral("нужно целое число часов от 0 до %1").arg(SmallintMax));
+    r.hours = int(*hours);
+    const QString colour = Edit5->text().trimmed();
+    const auto colourNumber =
+        colour.isEmpty() ? std::optional<qint64>(0) : wholeNumber(colour, IntegerMax);
+    if (!colourNumber)
+        return refuse("Цвет", QStringLiteral("нужен номер от 0 до %1").arg(IntegerMax));
+    r.colour = *colourNumber;
+    // a norm price the database holds as infinity or NaN has no text a statement takes
+    if (!std::isfinite(round4(Price)))
+        return refuse("Цена итог", QStringLiteral("цена операции не число, проверьте её нормы"));
+    return r;
+}
+
+void TForm11::Button1Click() {
+    const std::optional<journal::RecordInput> input = readInput();
+    if (!input) return;
+    data::Query& control = DataModule6->Control;
+    const journal::WriteResult result =
+        Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input)
+                 : journal::addRecord(control, *SmenaIU, *input);
+    data::Query& list = DataModule6->smenaQuery(Shift);
+    if (result != journal::WriteResult::Written) {
+        // the input stays for the user to mend; a record gone is gone from the list too
+        if (result == journal::WriteResult::RecordGone) list.refresh();
+        ui::error(journal::refusalText(result));
         return;
     }
-    QString price = general(round4(Price));
-    price.replace(u',', u'.');
-    const QString colour =
-        integer(Edit5->text().trimmed().isEmpty() ? 0 : Edit5->text().trimmed().toLongLong());
-    const int shift = Form1->CurShift;
-    data::Query& journal = Form1->currentQuery();
-    const QDate day = DTimeP->date();
-    const QString dayText = data::sql::date(day);
-    const QString today = data::sql::date(QDate::currentDate());
-    const bool change = Tag == 2;
-
-    QString count =
-        "select count(id) as cnt from accounts_dep.SMENA where w_id=" + integer(WorkerId) +
-        " and o_id=" + integer(OperId) + " and i_id=" + integer(ProductId) + " and data=to_date('" +
-        dayText + "', 'DD.MM.YYYY') and smena=" + integer(shift);
-    if (change) count += " and id<>" + integer(RecordId);
-    count += " and color=" + colour;
-    if (DataModule6->CheckDuplicate(count,
-                                    QStringLiteral("Позиция с такими параметрами уже заведена!")))
-        return;
-
-    const QString qty = Edit3->text().trimmed();
-    const QString rejects = Edit4->text().trimmed();
-    const QString hours = Edit6->text().trimmed();
-    if (!change) {
-        SmenaIU->setSql("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, "
-                        "data, smena, color, "
-                        "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-                        "id_cons_use) values(" +
-                        integer(WorkerId) + ", " + integer(ProductId) + ", " + integer(OperId) +
-                        ", " + price + "," + qty + ", " + rejects + ", to_date('" + dayText +
-                        "', 'DD.MM.YYYY HH24:MI:SS'), " + integer(shift) + ", " + colour + ", " +
-                        hours + ", '" + today + "', '" + "no" + "', 0, " + "0" + ", " + "0" + ", " +
-                        "0" + ", " + "0" + ", " + "0" + ")");
-    } else {
-        SmenaIU->setSql("update accounts_dep.SMENA set w_id=" + integer(WorkerId) + ", i_id=" +
-                        integer(ProductId) + ", o_id=" + integer(OperId) + ", cena=" + price +
-                        ", kol_vo=" + qty + ", brak=" + rejects + ", data=to_date('" + dayText +
-                        "', 'DD.MM.YYYY'), smena=" + integer(shift) + ", color=" + colour +
-                        ", time=" + hours + ", vvod='" + today + "', prize=0, id_doc=" + "0" +
-                        ", id_doc_item=" + "0" + ", f_gds_qty_use=" + "0" + ", id_gds_use=" + "0" +
-                        ", id_cons_use=" + "0" + " where id=" + integer(RecordId));
-    }
-
-    {
-        // The record and its timesheet cells are written together or not at all; on an
-        // error the editor stays open with everything typed.
-        data::Transaction t(DataModule6->ADO_DB);
-        const bool moved =
-            change && OldDate.isValid() && (OldWorkerId != WorkerId || OldDate != day);
-        if (moved) {
-            // both rows are locked in one order, so two copies moving records in opposite
-            // directions wait for each other instead of deadlocking
-            auto a = std::make_tuple(OldWorkerId, OldDate.year(), OldDate.month());
-            auto b = std::make_tuple(WorkerId, day.year(), day.month());
-            if (b < a) std::swap(a, b);
-            for (const auto& [worker, year, month] : {a, b})
-                journal::lockTimesheetRow(DataModule6->Control, worker, shift, month, year);
-        }
-        SmenaIU->execute();
-        journal::postHours(WorkerId, shift, day);
-        if (moved) journal::recomputeHours(OldWorkerId, shift, OldDate);
-        t.commit();
-    }
-
-    const int rec = journal.recNo();
-    journal.close();
-    journal.open();
-    if (journal.recordCount() >= 1 && rec >= 1 && rec <= journal.recordCount())
-        journal.setRecNo(rec);
+    list.refresh();
     DataModule6->H_Tabel_1.close();
     DataModule6->H_Tabel_2.close();
     DataModule6->H_Tabel_3.close();
-
     for (QLineEdit* e : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9})
         e->clear();
     close();

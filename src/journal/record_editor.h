@@ -3,16 +3,39 @@
 #pragma once
 
 #include "data/query.h"
+#include "journal/record_writes.h"
 #include "ui/form.h"
 
 #include <QDate>
 #include <memory>
+#include <optional>
 
 class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+namespace journal {
+// A record of the journal as the editor shows it for a change.
+struct ShiftRecord {
+    int id = 0;
+    QDate day;
+    int shift = 1;
+    int worker = 0;
+    QString workerName;
+    int product = 0;
+    int operation = 0;
+    int stage = 0;
+    QString mark; // of the product
+    QString kind; // of the operation
+    double price = 0;
+    QString quantity;
+    QString rejects;
+    qint64 hours = 0;
+    QString colour;
+};
+} // namespace journal
 
 class TForm11 : public ui::Form {
     Q_OBJECT
@@ -45,14 +68,23 @@ public:
     double Price = 0;
     // Lowest norm price of the chosen operation, shown as "Цена база".
     double BasePrice = 0;
-    // The record being changed (tag 2): its key, and the worker and day it had, whose
-    // timesheet cell is recomputed when the change moves it away.
+    // The record being changed (tag 2).
     int RecordId = 0;
-    int OldWorkerId = 0;
-    QDate OldDate;
+    // The journal's shift, which the record gets, and its day-off box, which with the
+    // shift prices a picked operation.
+    int Shift = 1;
+    bool DayOff = false;
+
+    // "Добавить": an empty record for the day and shift, shown modally.
+    void openForNew(const QDate& day, int shift, bool dayOff);
+    // "Изменить": the record, shown modally.
+    void openForChange(const journal::ShiftRecord& record, bool dayOff);
 
     // True when an operation text names a painting operation.
     static bool isPainting(const QString& text);
+    // The boxes checked against the columns they feed, as the record to write; none after
+    // telling the user what to mend.
+    std::optional<journal::RecordInput> readInput();
 
     void FormActivate() override;
     // Enables the colour box for painting operations, clears and disables it otherwise.

@@ -2,8 +2,6 @@
 
 #include "data/data_module.h"
 #include "data/sql_text.h"
-#include "journal/journal_window.h"
-#include "journal/record_editor.h"
 #include "refdata/norms_window.h"
 #include "refdata/operation_editor.h"
 #include "reports/excel.h"
@@ -65,8 +63,9 @@ void TForm4::ShowBrowse() {
     showBrowse(DataModule6->Oper);
 }
 
-void TForm4::ShowPick(int operId) {
+std::optional<refdata::PickedOperation> TForm4::ShowPick(int operId) {
     Tag = 1;
+    Picked.reset();
     data::Query& oper = DataModule6->Oper;
     // read afresh: other copies of the program may have changed operations and prices
     oper.close();
@@ -81,6 +80,7 @@ void TForm4::ShowPick(int operId) {
     setDefaultButton(Button1);
     Edit1->setVisible(false);
     oper.setFiltered(false);
+    return Picked;
 }
 
 void TForm4::Edit1Change() {
@@ -115,29 +115,24 @@ void TForm4::Button1Click() {
 void TForm4::Button2Click() {
     data::Query& oper = DataModule6->Oper;
     if (Tag != 0) {
-        // an empty list hands nothing back: the record keeps what it had
+        // an empty list hands nothing back
         if (oper.active() && !oper.isEmpty()) {
-            const qint64 productId = oper.asInt("i_id");
-            const qint64 stage = oper.asInt("naimen");
-            double price = oper.asFloat("cena");
-            if (Form1->CBox1->isChecked()) price *= 2;
-            if (Form1->CurShift == 3)
-                price *= 1.2;
-            else if (Form1->CurShift == 4)
-                price *= 1.5;
-            Form11->ProductId = int(productId);
-            Form11->OperId = int(oper.asInt("id"));
-            Form11->Stage = int(stage);
-            Form11->Price = price;
+            refdata::PickedOperation p;
+            p.id = int(oper.asInt("id"));
+            p.product = int(oper.asInt("i_id"));
+            p.stage = int(oper.asInt("naimen"));
+            // read here, on the row chosen: lifting the search afterwards moves the list
+            p.price = oper.asFloat("cena");
             const QString mark =
                 DataModule6
                     ->lookup(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                                 data::sql::integer(productId),
+                                 data::sql::integer(p.product),
                              QStringLiteral("marka"))
                     .toString()
                     .trimmed();
-            Form11->Edit2->setText(mark + QStringLiteral("; ") + oper.asText("vid").trimmed() +
-                                   QStringLiteral("; ") + stageCaption(stage));
+            p.text = mark + QStringLiteral("; ") + oper.asText("vid").trimmed() +
+                     QStringLiteral("; ") + stageCaption(p.stage);
+            Picked = p;
         }
         closeForm();
         return;

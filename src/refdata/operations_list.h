@@ -4,8 +4,20 @@
 #include "refdata/list_window.h"
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
+
+namespace refdata {
+// The operation a pick hands back.
+struct PickedOperation {
+    int id = 0;
+    int product = 0;
+    int stage = 0;    // 0 = finished products
+    QString text;     // "mark; kind; stage"
+    double price = 0; // the lowest norm price
+};
+} // namespace refdata
 
 class TForm4 : public refdata::ListWindow {
     Q_OBJECT
@@ -22,8 +34,10 @@ public:
 
     // Browse mode, from the menu "Справочники" → "Цены".
     void ShowBrowse();
-    // Pick mode for the shift record editor, on the operation operId (the first row for 0).
-    void ShowPick(int operId = 0);
+    // Pick mode for the shift record editor, on the operation operId (the first row for 0);
+    // the operation chosen, none when the list was left without a choice.
+    std::optional<refdata::PickedOperation> ShowPick(int operId = 0);
+    std::optional<refdata::PickedOperation> Picked;
 
 public slots:
     void Button1Click() override; // add

@@ -2,7 +2,6 @@
 
 #include "data/data_module.h"
 #include "data/sql_text.h"
-#include "journal/record_editor.h"
 #include "refdata/worker_editor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -31,8 +30,9 @@ void TForm5::ShowBrowse() {
     showBrowse(DataModule6->Workers);
 }
 
-void TForm5::ShowPick(int tag) {
+std::optional<refdata::PickedWorker> TForm5::ShowPick(int tag) {
     Tag = tag;
+    Picked.reset();
     data::Query& workers = DataModule6->Workers;
     workers.open();
     pickButtons();
@@ -41,6 +41,7 @@ void TForm5::ShowPick(int tag) {
     workers.setFiltered(false);
     ui::showModal(this);
     workers.close();
+    return Picked;
 }
 
 void TForm5::Edit1Change() {
@@ -68,12 +69,9 @@ void TForm5::Button2Click() {
     data::Query& workers = DataModule6->Workers;
     if (Tag != 0) {
         // an empty list hands nothing back: the caller keeps what it had
-        if (workers.active() && !workers.isEmpty()) {
-            if (Tag == 1) {
-                Form11->Edit1->setText(workers.asText("fio").trimmed());
-                Form11->WorkerId = int(workers.asInt("id"));
-            }
-        }
+        if (workers.active() && !workers.isEmpty())
+            Picked =
+                refdata::PickedWorker{int(workers.asInt("id")), workers.asText("fio").trimmed()};
         closeForm();
         return;
     }

@@ -3,6 +3,16 @@
 
 #include "refdata/list_window.h"
 
+#include <optional>
+
+namespace refdata {
+// The worker a pick hands back.
+struct PickedWorker {
+    int id = 0;
+    QString name; // fio without surrounding blanks
+};
+} // namespace refdata
+
 class TForm5 : public refdata::ListWindow {
     Q_OBJECT
 public:
@@ -12,9 +22,10 @@ public:
 
     // Browse mode, from the menu "Справочники" → "Рабочие".
     void ShowBrowse();
-    // Pick mode: tag 1 hands the worker to the shift record editor, 24 to the
-    // household-works entry window.
-    void ShowPick(int tag);
+    // Pick mode: tag 1 for the shift record editor, 24 for the household-works entry
+    // window. The worker chosen, none when the list was left without a choice.
+    std::optional<refdata::PickedWorker> ShowPick(int tag);
+    std::optional<refdata::PickedWorker> Picked;
 
 public slots:
     void Button1Click() override; // add

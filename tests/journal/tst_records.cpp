@@ -6,7 +6,9 @@
 #include "data/db_error.h"
 #include "journal/hours_posting.h"
 #include "journal/journal_window.h"
+#include "journal/piece_rate.h"
 #include "journal/record_editor.h"
+#include "journal/record_writes.h"
 #include "refdata/operations_list.h"
 #include "refdata/workers_list.h"
 #include "testdb.h"
@@ -108,12 +110,21 @@ private slots:
     void postingFollowsRecords();
     void validation_data();
     void validation();
+    void outOfRange_data();
+    void outOfRange();
     void priceAndSum();
+    void pieceRate_data();
+    void pieceRate();
+    void basePriceAfterSearch();
     void dayOffAndShiftPrices();
     void acceptance();
     void deletion_data();
     void deletion();
     void postingFailureKeepsNothing();
+    void goneMeanwhile_data();
+    void goneMeanwhile();
+    void changeOfDeletedRecord();
+    void deletionOfMovedRecord();
     void concurrentPostingMakesOneRow();
 };
 
@@ -291,6 +302,98 @@ void RecordsTest::validation() {
     QCOMPARE(change(0, [] {}), QStringList());
 }
 
+void RecordsTest::outOfRange_data() {
+    // what reaches a box, typed or not, is checked against the column it feeds before any
+    // statement; stored: kol_vo/brak/time/color of a record the box let through
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    const QString qty = "Поле «Кол-во»: нужно число от 0 до 2147483647.";
+    QTest::newRow("quantity above an integer") << "qty"
+                                               << "2147483648" << qty << "";
+    QTest::newRow("quantity with a comma") << "qty"
+                                           << "12,5" << qty << "";
+    QTest::newRow("quantity ending a statement") << "qty"
+                                                 << "5)--" << qty << "";
+    QTest::newRow("quantity inf") << "qty"
+                                  << "inf" << qty << "";
+    QTest::newRow("quantity stored with a fraction") << "qty"
+                                                     << "12.5"
+                                                     << ""
+                                                     << "12.5/0/8/1015";
+    QTest::newRow("rejects above a smallint") << "rejects"
+                                              << "32768"
+                                              << "Поле «Брак»: нужно целое число от 0 до 32767."
+                                              << "";
+    const QString hours = "Поле «Время»: нужно целое число часов от 0 до 32767.";
+    QTest::newRow("hours above a cell") << "hours"
+                                        << "32768" << hours << "";
+    QTest::newRow("hours of 20 digits") << "hours"
+                                        << "99999999999999999999" << hours << "";
+    QTest::newRow("most hours a cell holds") << "hours"
+                                             << "32767"
+                                             << ""
+                                             << "10/0/32767/1015";
+    QTest::newRow("day's hours above a cell")
+        << "dayHours"
+        << "800"
+        << "Поле «Время»: часов работника за этот день и смену набирается больше 32767, "
+           "столько табель не вмещает."
+        << "";
+    const QString colour = "Поле «Цвет»: нужен номер от 0 до 2147483647.";
+    QTest::newRow("colour of 20 digits") << "colour"
+                                         << "12345678901234567890" << colour << "";
+    QTest::newRow("colour above an integer") << "colour"
+                                             << "2147483648" << colour << "";
+    QTest::newRow("largest colour") << "colour"
+                                    << "2147483647"
+                                    << ""
+                                    << "10/0/8/2147483647";
+    QTest::newRow("price of no number")
+        << "price"
+        << "inf"
+        << "Поле «Цена итог»: цена операции не число, проверьте её нормы."
+        << "";
+}
+
+void RecordsTest::outOfRange() {
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    Entry e;
+    e.oper = 2;
+    e.product = 102;
+    e.operText = "ШК-200; Покраска; Заготовки";
+    e.colour = "1015";
+    if (field == "qty") e.qty = value;
+    if (field == "rejects") e.rejects = value;
+    if (field == "hours") e.hours = value;
+    if (field == "colour") e.colour = value;
+    if (field == "price") e.price = qInf();
+    int before = 0;
+    if (field == "dayHours") { // another record of the day holds 32000 hours already
+        fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, "
+                      "kol_vo, brak, time, color, ok) values ('2024-03-05', 1, 1, 101, 1, 10, "
+                      "1, 0, 32000, 0, 'no')");
+        e.hours = value;
+        before = 1;
+    }
+    bool open = false;
+    const QStringList shown = add(e, 1, &open);
+    QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(open, !message.isEmpty());
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena").toInt(),
+             before + (message.isEmpty() ? 1 : 0));
+    if (message.isEmpty())
+        QTEST(fixture::scalar("select concat_ws('/', kol_vo, brak, time, color) from "
+                              "accounts_dep.smena"),
+              "stored");
+    else
+        QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("0"));
+    if (open) Form11->Button2Click();
+}
+
 void RecordsTest::priceAndSum() {
     Entry third;
     third.price = 1.0 / 3;
@@ -326,6 +429,47 @@ void RecordsTest::priceAndSum() {
     Form11->Edit3->clear();
     QTest::keyClicks(Form11->Edit3, "1a2,5-");
     QCOMPARE(Form11->Edit3->text(), QString("125"));
+}
+
+void RecordsTest::pieceRate_data() {
+    QTest::addColumn<bool>("dayOff");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<double>("price");
+    QTest::newRow("ordinary day, shift 1") << false << 1 << 10.0;
+    QTest::newRow("ordinary day, shift 2") << false << 2 << 10.0;
+    QTest::newRow("day off, shift 1") << true << 1 << 20.0;
+    QTest::newRow("ordinary day, shift 3") << false << 3 << 12.0;
+    QTest::newRow("day off, shift 3") << true << 3 << 24.0;
+    QTest::newRow("day off, overtime") << true << 4 << 30.0;
+    QTest::newRow("ordinary day, overtime") << false << 4 << 15.0;
+}
+
+void RecordsTest::pieceRate() {
+    QFETCH(bool, dayOff);
+    QFETCH(int, shift);
+    QFETCH(double, price);
+    QVERIFY(qFuzzyCompare(journal::pieceRate(10, dayOff, shift), price));
+}
+
+void RecordsTest::basePriceAfterSearch() {
+    // the painting operation is found through the list's search, and is not its first row
+    showDay(March5, 3);
+    ui::Script s;
+    s.onModal(Form4, [] {
+        Form4->Edit1->setText("ШК");
+        Form4->DBGrid1->selectRow(0);
+        Form4->Button2Click();
+    });
+    s.onModal(Form11, [] {
+        Form11->Button4->click();
+        QCOMPARE(Form11->Edit2->text(), QString("ШК-200; Покраска; Заготовки"));
+        QCOMPARE(Form11->Edit8->text(), QString("20"));
+        QCOMPARE(Form11->Edit7->text(), QString("24")); // × 1.2 in shift 3
+        QVERIFY(Form11->Edit5->isEnabled());
+        Form11->Button2Click();
+    });
+    Form1->Button1Click();
+    QCOMPARE(s.texts(), QStringList());
 }
 
 void RecordsTest::dayOffAndShiftPrices() {
@@ -463,6 +607,98 @@ void RecordsTest::postingFailureKeepsNothing() {
         "drop trigger refuse on accounts_dep.h_tabel; drop function accounts_dep.refuse()");
 }
 
+void RecordsTest::goneMeanwhile_data() {
+    // the worker or operation picked is deleted by another copy before "Запись"
+    QTest::addColumn<QString>("made");
+    QTest::addColumn<QString>("deleted");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("worker") << "insert into accounts_dep.person(id, fio) values (9, 'Временный')"
+                            << "delete from accounts_dep.person where id=9"
+                            << journal::refusalText(journal::WriteResult::WorkerGone);
+    QTest::newRow("operation")
+        << "insert into accounts_dep.oper(id, vid, naimen, i_id, cena_new) values (9, 1, 1, "
+           "101, 0)"
+        << "delete from accounts_dep.oper where id=9"
+        << journal::refusalText(journal::WriteResult::OperationGone);
+}
+
+void RecordsTest::goneMeanwhile() {
+    QFETCH(QString, made);
+    QFETCH(QString, deleted);
+    QFETCH(QString, message);
+    fixture::exec(made);
+    Entry e;
+    if (made.contains("person"))
+        e.worker = 9;
+    else
+        e.oper = 9;
+    showDay(e.day, 1);
+    ui::Script s;
+    bool open = false;
+    s.onModal(Form11, [&] {
+        fixture::exec(deleted);
+        fill(e);
+        open = Form11->isVisible();
+    });
+    Form1->Button1Click();
+    QCOMPARE(s.texts(), QStringList{message});
+    QVERIFY(open);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("0"));
+    Form11->Button2Click();
+}
+
+void RecordsTest::changeOfDeletedRecord() {
+    QCOMPARE(add(Entry{}), QStringList());
+    bool open = false;
+    const QStringList shown = change(
+        0,
+        [] {
+            fixture::exec("delete from accounts_dep.smena"); // by another copy
+            Form11->Edit6->setText("6");
+        },
+        &open);
+    QCOMPARE(shown, QStringList{"Позиция уже удалена другим пользователем."});
+    QVERIFY(open); // with the input
+    QCOMPARE(Form11->Edit6->text(), QString("6"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
+    QCOMPARE(cells(1, 1, "d5"), QString("8"));      // nothing written by this copy
+    QCOMPARE(DataModule6->Smena1.recordCount(), 0); // the journal shows it gone
+    Form11->Button2Click();
+}
+
+void RecordsTest::deletionOfMovedRecord() {
+    QCOMPARE(add(Entry{}), QStringList());
+    const qint64 id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
+    QCOMPARE(DataModule6->Smena1.asText("fio"), QString("Иванов И.И."));
+    {
+        // another copy gives the record to Петров; this copy's list still shows Иванов
+        data::Connection c;
+        c.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
+        c.open();
+        data::Query control(c);
+        data::Command command(c);
+        journal::RecordInput moved{2, 101, 1, 1, March5, 10, 10, 0, 8, 0};
+        QCOMPARE(journal::changeRecord(control, command, id, moved), journal::WriteResult::Written);
+    }
+    QCOMPARE(cells(2, 1, "d5"), QString("8"));
+    ui::Script s;
+    s.answer(true);
+    Form1->Button3Click();
+    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?"});
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
+    QCOMPARE(cells(1, 1, "d5"), QString("0"));
+    QCOMPARE(cells(2, 1, "d5"), QString("0")); // the cell of the record as it was deleted
+
+    // a record another copy has deleted already: said so, the list re-read
+    QCOMPARE(add(Entry{}), QStringList());
+    fixture::exec("delete from accounts_dep.smena");
+    s.answer(true);
+    Form1->Button3Click();
+    QCOMPARE(s.texts().last(), QString("Позиция уже удалена другим пользователем."));
+    QCOMPARE(DataModule6->Smena1.recordCount(), 0);
+}
+
 namespace {
 class Poster : public QThread {
 public:
@@ -489,7 +725,8 @@ void RecordsTest::concurrentPostingMakesOneRow() {
                   " values ('2024-03-05', 1, 1, 101, 1, 10, 1, 0, 5, 0, 'no')");
     data::Connection& c = DataModule6->ADO_DB;
     auto* first = new data::Transaction(c);
-    journal::postHours(1, 1, March5); // holds the row's lock, its insert not yet visible
+    // holds the row's lock, its insert not yet visible
+    journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, 1, 1, March5);
     Poster second;
     second.start();
     // wait until the second writer stands at the lock

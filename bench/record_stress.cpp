@@ -1,0 +1,208 @@
+// Several copies of the program writing shift records at once: N processes, each with its
+// own connection, run M adds, changes, moves and deletions on a few shared workers and
+// days through the program's record writes, working from lists that go stale as a user's
+// journal does. Then the database is checked: one timesheet row per key, every cell equal
+// to the hours of its records, no two equal records; and the operations that failed with a
+// database error (a deadlock, a lost update) are counted.
+//
+//   record_stress [processes] [operations]        default 8 × 500
+//
+// It makes a database of its own on the server the tests use and drops it at the end.
+#include "app/app.h"
+#include "data/connection.h"
+#include "data/db_error.h"
+#include "data/query.h"
+#include "journal/record_writes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+const char* Department = R"(
+INSERT INTO accounts_dep.person (id, fio) VALUES (1, 'Иванов'), (2, 'Петров'), (3, 'Сидоров');
+INSERT INTO cmn_classifier.item (id, id_classifier, id_level, s_caption) VALUES (11, 1, 2, 'Стеллажи');
+INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, id_class_item) VALUES (101, 'СТ-100', 11), (102, 'ШК-200', 11);
+INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка'), (2, 'Покраска');
+INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES (1, 1, 0, 101, 0), (2, 2, 1, 102, 0);
+INSERT INTO accounts_dep.norm (o_id, norma, prize, price) VALUES (1, 10, 0, 12.5), (2, 10, 0, 20);
+)";
+
+// What the invariant check counts.
+const char* Checks = R"(
+select (select count(*) from (select 1 from accounts_dep.h_tabel
+          group by w_id, smena, month, year having count(*) > 1) k),
+       (select count(*) from accounts_dep.h_tabel h, generate_series(1, 31) d
+         where d <= extract(day from make_date(h.year, h.month, 1) + interval '1 month - 1 day')
+           and coalesce((to_jsonb(h) ->> ('d' || d))::int, 0) <>
+               coalesce((select sum(time) from accounts_dep.smena s where s.w_id = h.w_id
+                          and s.smena = h.smena and s.data = make_date(h.year, h.month, d)), 0))
+     + (select count(*) from (select distinct w_id, smena, data from accounts_dep.smena) s
+         where not exists (select 1 from accounts_dep.h_tabel h where h.w_id = s.w_id
+                and h.smena = s.smena and h.month = extract(month from s.data)
+                and h.year = extract(year from s.data))),
+       (select count(*) from (select 1 from accounts_dep.smena
+          group by w_id, o_id, i_id, data, smena, color having count(*) > 1) e),
+       (select count(*) from accounts_dep.smena);
+)";
+
+QString psql(const QString& database, const QStringList& extra, const QString& input) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGPASSWORD", "vumbexl");
+    env.insert("PGCLIENTENCODING", "UTF8");
+    p.setProcessEnvironment(env);
+    p.start("psql", QStringList{"-h", "127.0.0.1", "-U", "sys", "-d", database, "-v",
+                                "ON_ERROR_STOP=1", "-q", "-X", "-t", "-A"} +
+                        extra);
+    p.waitForStarted();
+    p.write(input.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(600000);
+    if (p.exitCode() != 0) {
+        std::fprintf(stderr, "psql: %s\n", p.readAllStandardError().constData());
+        std::exit(2);
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Outcomes of one process, in the order written to its output.
+enum Count { Written, Duplicate, Gone, Refused, Failed, Counts };
+
+// One copy: its operations on workers 1..3, days 5 and 6 of March, shifts 1 and 2.
+int child(const QString& database, int index, int operations) {
+    data::Connection c;
+    c.setConnectionString(app::connectionString(database, "127.0.0.1"));
+    c.open();
+    data::Query control(c);
+    data::Command command(c);
+    data::Query list(c);
+    list.setSql("select id from accounts_dep.smena");
+    std::mt19937 random(1000 + index);
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    auto input = [&] {
+        journal::RecordInput r;
+        r.worker = 1 + pick(3);
+        r.operation = 1 + pick(2);
+        r.product = r.operation == 1 ? 101 : 102;
+        r.shift = 1 + pick(2);
+        r.day = QDate(2024, 3, 5 + pick(2));
+        r.price = r.operation == 1 ? 12.5 : 20;
+        r.quantity = 1 + pick(20);
+        r.hours = 1 + pick(8);
+        r.colour = r.operation == 1 ? 0 : 1 + pick(3);
+        return r;
+    };
+    std::vector<qint64> ids; // the journal this copy shows, re-read now and then
+    long counts[Counts] = {};
+    for (int i = 0; i < operations; ++i) {
+        if (i % 10 == 0 || ids.empty()) {
+            list.close();
+            list.open();
+            ids.clear();
+            for (list.first(); !list.eof(); list.next())
+                ids.push_back(list.asInt("id"));
+        }
+        const int kind = pick(100);
+        try {
+            journal::WriteResult r;
+            if (kind < 35 || ids.empty()) {
+                r = journal::addRecord(control, command, input());
+            } else {
+                const qint64 id = ids[pick(int(ids.size()))];
+                if (kind < 80) // a change in place or a move to another worker, day or shift
+                    r = journal::changeRecord(control, command, id, input());
+                else
+                    r = journal::deleteRecord(control, command, id);
+            }
+            switch (r) {
+            case journal::WriteResult::Written:
+                ++counts[Written];
+                break;
+            case journal::WriteResult::Duplicate:
+                ++counts[Duplicate];
+                break;
+            case journal::WriteResult::RecordGone:
+                ++counts[Gone];
+                break;
+            default:
+                ++counts[Refused];
+            }
+        } catch (const data::DbError& e) {
+            ++counts[Failed];
+            std::fprintf(stderr, "process %d: %s\n", index, qPrintable(e.message()));
+        }
+    }
+    std::printf("%ld %ld %ld %ld %ld\n", counts[Written], counts[Duplicate], counts[Gone],
+                counts[Refused], counts[Failed]);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const QStringList args = application.arguments();
+    if (args.value(1) == "--child")
+        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt());
+
+    const int processes = args.size() > 1 ? args.value(1).toInt() : 8;
+    const int operations = args.size() > 2 ? args.value(2).toInt() : 500;
+    const QString database = QStringLiteral("stress_%1").arg(application.applicationPid());
+    psql("postgres", {},
+         QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
+                        "LC_COLLATE 'C.UTF-8' LC_CTYPE 'C.UTF-8';")
+             .arg(database));
+    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/schema.sql")}, QString());
+    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/seed.sql")}, QString());
+    psql(database, {}, QString::fromUtf8(Department));
+
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int i = 0; i < processes; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(application.applicationFilePath(),
+                 {"--child", database, QString::number(i), QString::number(operations)});
+        copies.push_back(std::move(p));
+    }
+    long totals[Counts] = {};
+    for (auto& p : copies) {
+        p->waitForFinished(-1);
+        const QStringList figures =
+            QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
+        if (p->exitCode() != 0 || figures.size() != Counts) {
+            std::fprintf(stderr, "a process ended without its figures\n");
+            totals[Failed] += operations;
+            continue;
+        }
+        for (int k = 0; k < Counts; ++k)
+            totals[k] += figures[k].toLong();
+    }
+    const double seconds = clock.elapsed() / 1000.0;
+
+    const QStringList found = psql(database, {}, QString::fromUtf8(Checks)).split(u'|');
+    psql("postgres", {}, QStringLiteral("DROP DATABASE %1 WITH (FORCE);").arg(database));
+
+    QTextStream out(stdout);
+    out << processes << " processes × " << operations << " operations in " << seconds << " s ("
+        << (processes * operations / seconds) << " operations/s)\n"
+        << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
+        << ", on records already deleted " << totals[Gone] << ", otherwise refused "
+        << totals[Refused] << "\n"
+        << "  records left " << found.value(3) << "\n"
+        << "duplicate timesheet rows: " << found.value(0) << "\n"
+        << "wrong cells: " << found.value(1) << "\n"
+        << "equal records: " << found.value(2) << "\n"
+        << "failed operations: " << totals[Failed] << "\n";
+    const bool clean = found.value(0) == "0" && found.value(1) == "0" && found.value(2) == "0" &&
+                       totals[Failed] == 0;
+    return clean ? 0 : 1;
+}
