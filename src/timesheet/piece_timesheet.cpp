@@ -23,6 +23,7 @@ namespace {
 const QColor Red(255, 0, 0);
 const QColor TotalFill(225, 228, 255);
 constexpr int DayColumnWidth = 20;
+const QString Money = QStringLiteral("#0.00"); // roubles and kopecks
 
 // "sum(coalesce(h.d1,0)) d1, … sum(coalesce(h.d31,0)) d31": a cell never written is 0.
 QString daySums() {
@@ -160,6 +161,7 @@ void TForm27::build() {
                              column("i_time", QStringLiteral("Итого (ч.)"), 66, centre),
                              column("average_price", QStringLiteral("Час (р.)"), 66, centre)}) {
         c.fill = TotalFill;
+        if (c.field != QLatin1String("i_time")) c.format = Money;
         DBGrid->addColumn(c);
     }
     DBGrid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
@@ -268,7 +270,9 @@ void TForm27::ComboBox1Change() {
         q->close();
         setPeriod(*q, period, q == &all_price ? 2 : 1);
         q->open();
-        label->setText(q->isEmpty() ? QString() : q->asText("price"));
+        label->setText(q->isEmpty() || q->isNull("price")
+                           ? QString()
+                           : ui::formatNumber(q->asFloat("price"), Money));
     }
 
     const int days = period.days();

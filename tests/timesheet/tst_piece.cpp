@@ -193,7 +193,7 @@ void PieceTest::modes_data() {
         << "N9"
         << QStringList{"Иванов И.И. | 5:8 6:2 8:1 | 11 | 165.00 | 15.00",
                        // cells without records: no hours, no money, no price per hour
-                       "Петров П.П. | 5:7 |  |  | 0"};
+                       "Петров П.П. | 5:7 |  |  | 0.00"};
     QTest::newRow("household works")
         << "N14"
         << QStringList{"Иванов И.И. | дн. | 3:4 | 4 | 600.00 | 150.00",
@@ -202,7 +202,7 @@ void PieceTest::modes_data() {
         << "N15" << QStringList{"Иванов И.И. | дн. | 7:5 | 5 | 900.00 | 180.00"};
     QTest::newRow("general") << "N17"
                              << QStringList{"Иванов И.И. | 3:4 4:6 5:8 6:2 7:5 8:1 | 26 | 2865.00",
-                                            "Петров П.П. | 5:7 | 0 | 0"};
+                                            "Петров П.П. | 5:7 | 0 | 0.00"};
 }
 
 // March 2024 of one worker with shift, overtime, household (day and night) and average
