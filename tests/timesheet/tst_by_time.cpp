@@ -404,7 +404,7 @@ void ByTimeTest::rebuildBesideSaving() {
     QFETCH(bool, rebuildFirst);
     fixture::exec(record("2024-03-05", 1, 1, "8") + record("2024-03-05", 2, 2, "8") +
                   "insert into accounts_dep.h_tabel(w_id, smena, month, year, d5) values "
-                  "(2, 2, 3, 2024, 8);");
+                  "(1, 1, 3, 2024, 8), (2, 2, 3, 2024, 8);");
     OtherCopy other;
     other.rebuild = !rebuildFirst;
     if (rebuildFirst) {
@@ -412,7 +412,7 @@ void ByTimeTest::rebuildBesideSaving() {
         timesheet::rebuildMonth(2024, 3, [&](int step) {
             if (step != 2) return;
             other.start();
-            QTRY_VERIFY_WITH_TIMEOUT(other.isFinished() || waitingForLocks() == "1", 20000);
+            QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "1"; }, 20000);
         });
     } else {
         // this copy has saved a record and posted it, not yet committed
@@ -421,8 +421,10 @@ void ByTimeTest::rebuildBesideSaving() {
         DataModule6->SQL_exec.execute();
         journal::postHours(1, 1, QDate(2024, 3, 5));
         other.start();
-        QTRY_COMPARE_WITH_TIMEOUT(waitingForLocks(), QString("1"), 20000);
+        const bool waited = QTest::qWaitFor([] { return waitingForLocks() == "1"; }, 20000);
         t.commit();
+        QVERIFY(other.wait(20000));
+        QVERIFY2(waited, "the rebuild did not wait for the copy that saves");
     }
     QVERIFY(other.wait(20000));
     QCOMPARE(other.error, QString());
