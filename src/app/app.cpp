@@ -16,6 +16,8 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/piece_timesheet.h"
+#include "timesheet/timesheet_by_time.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -84,8 +86,10 @@ void createForms(const QStringList& params) {
     new TForm10;
     new TForm11;
     new TForm18;
+    new TForm19;
     new TForm22;
     new TForm26;
+    new TForm27;
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {

@@ -1,10 +1,42 @@
 // The journal's menu commands that open the windows of the other areas.
+#include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "refdata/kinds_list.h"
 #include "refdata/operations_list.h"
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/piece_timesheet.h"
+#include "timesheet/timesheet_by_time.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+
+#include <optional>
+
+namespace {
+
+// TForm27 in one of its modes on the computer's month (not the journal's day). The
+// width of the name column and the shown columns are set first; hourly is left as it is
+// when empty. With reset, the layout goes back to the piece-work one after closing.
+void showPieceTimesheet(const QString& caption, data::Query& query, int nameWidth, bool night,
+                        std::optional<bool> hourly, bool reset) {
+    TForm27* f = Form27;
+    f->setNameWidth(nameWidth);
+    f->DBGrid->setColumnVisible(QStringLiteral("s_night"), night);
+    if (hourly) f->DBGrid->setColumnVisible(QStringLiteral("average_price"), *hourly);
+    f->setWindowTitle(caption);
+    f->CurTabel = &query;
+    f->ShowMonth(QDate::currentDate());
+    if (reset) {
+        f->setNameWidth(208);
+        f->DBGrid->setColumnVisible(QStringLiteral("s_night"), true);
+        f->DBGrid->setColumnVisible(QStringLiteral("average_price"), true);
+    }
+    f->CurTabel->close();
+    f->q_year.close();
+}
+
+} // namespace
 
 void TForm1::N1Click() {
     Form5->ShowBrowse();
@@ -18,12 +50,37 @@ void TForm1::N4Click() {
 void TForm1::N6Click() {
     Form8->ShowBrowse();
 }
-void TForm1::N9Click() {}
+void TForm1::N9Click() {
+    showPieceTimesheet(QStringLiteral("Табель сделка (27)"), Form27->H_Tabel0, 238, false, {},
+                       true);
+}
 void TForm1::N10Click() {
     Form18->ShowFor(QDate::currentDate());
 }
-void TForm1::N13Click() {}
-void TForm1::N14Click() {}
-void TForm1::N15Click() {}
-void TForm1::N17Click() {}
+void TForm1::N13Click() {
+    // the general layout stays on TForm27 until its next command
+    Form27->CurTabel = &Form27->H_Tabel_all;
+    Form27->setNameWidth(304);
+    Form27->DBGrid->setColumnVisible(QStringLiteral("s_night"), false);
+    Form27->DBGrid->setColumnVisible(QStringLiteral("average_price"), false);
+    const QDate day = DateT->date();
+    Form19->ComboBox1->setCurrentIndex(day.month() - 1);
+    Form19->selectYear(day.year());
+    Form19->ComboBox1Change();
+    ui::showModal(Form19);
+    for (int shift = 1; shift <= 3; ++shift)
+        DataModule6->timesheetQuery(shift).close();
+}
+void TForm1::N14Click() {
+    showPieceTimesheet(QStringLiteral("Табель хоз. работы (27)"), Form27->H_Tabel7777, 208, true,
+                       true, false);
+}
+void TForm1::N15Click() {
+    showPieceTimesheet(QStringLiteral("Табель ср. сдельная (27)"), Form27->H_Tabel7778, 208, true,
+                       true, false);
+}
+void TForm1::N17Click() {
+    showPieceTimesheet(QStringLiteral("Общий табель (27)"), Form27->H_Tabel_all, 304, false, false,
+                       true);
+}
 void TForm1::Button5Click() {}

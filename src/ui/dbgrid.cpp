@@ -54,7 +54,6 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     case Qt::FontRole:
     case Qt::ForegroundRole:
     case Qt::BackgroundRole: {
-        if (!grid_->onDrawCell) return {};
         const CellStyle st = grid_->cellStyle(index.row(), c.field);
         if (role == Qt::FontRole && st.bold) {
             QFont f = grid_->font();
@@ -74,8 +73,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Vertical && grid_->indicator_ && grid_->dataset_) {
         if (role == Qt::DisplayRole) {
             const bool current = section == grid_->dataset_->currentRow();
-            return DBGrid::rowMarker(current ? grid_->dataset_->state() : data::Query::State::Browse,
-                                     current);
+            return DBGrid::rowMarker(
+                current ? grid_->dataset_->state() : data::Query::State::Browse, current);
         }
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     }
@@ -90,6 +89,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         f.setBold(c.boldTitle);
         return f;
     }
+    case Qt::ForegroundRole:
+        return c.titleColor.isValid() ? QVariant(c.titleColor) : QVariant();
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     default:
@@ -109,7 +110,8 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
     bool done = false;
     run([&] {
         // moving onto the row it is on would store the row being edited first
-        if (index.row() != grid_->dataset_->currentRow()) grid_->dataset_->setRecNo(index.row() + 1);
+        if (index.row() != grid_->dataset_->currentRow())
+            grid_->dataset_->setRecNo(index.row() + 1);
         grid_->onEdit(grid_->columns_[index.column()], value.toString());
         done = true;
     });
@@ -232,8 +234,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (appendRows_ && model_->rowCount() == 0 && !event->text().isEmpty() &&
         event->text().at(0).isPrint()) {
         run([this] { dataset_->insert(); });
-    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp ||
-                               key == Qt::Key_Home || key == Qt::Key_Escape)) {
+    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Home ||
+                               key == Qt::Key_Escape)) {
         dataset_->cancel();
         event->accept();
         return;
@@ -352,7 +354,11 @@ QString DBGrid::cellText(int row, const QString& field) const {
 CellStyle DBGrid::cellStyle(int row, const QString& field) const {
     CellStyle st;
     const int ci = columnOf(field);
-    if (onDrawCell && ci >= 0) onDrawCell(row, columns_[ci], st);
+    if (ci < 0) return st;
+    const GridColumn& c = columns_[ci];
+    if (c.color.isValid()) st.text = c.color;
+    if (c.fill.isValid()) st.fill = c.fill;
+    if (onDrawCell) onDrawCell(row, c, st);
     return st;
 }
 

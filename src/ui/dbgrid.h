@@ -20,7 +20,10 @@ struct GridColumn {
     bool visible = true;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool boldTitle = true;
-    QString format; // number mask such as "#0.00#"; empty for the plain text
+    QString format;    // number mask such as "#0.00#"; empty for the plain text
+    QColor color;      // text of the cells; invalid: the grid's
+    QColor fill;       // background of the cells; invalid: the grid's
+    QColor titleColor; // text of the title; invalid: the header's
 };
 
 struct CellStyle {
@@ -72,7 +75,8 @@ public:
     void setColumnVisible(const QString& field, bool visible);
     void applyColumns(); // widths and visibility after a change to column()
 
-    // Style of one cell; the hook may set font weight, text colour and fill.
+    // Style of one cell; the hook may set font weight, text colour and fill. It starts from
+    // the column's own colours.
     std::function<void(int row, const GridColumn& column, CellStyle& style)> onDrawCell;
     CellStyle cellStyle(int row, const QString& field) const;
     // Text shown in a cell (row 0-based among the visible rows).

@@ -1,0 +1,33 @@
+// Rebuild of a month's shift-hours rows from the shift records, as one unit of work:
+//
+//   one transaction → the month locked exclusively (it waits for the postings of that month
+//   in progress and holds off new ones until it ends) → the month's shift-hours rows
+//   deleted → one row inserted per worker and shift that has records in the month, each day
+//   cell the day's total hours, one set-based statement per group of shifts → commit.
+//
+// The rows and cells are those that posting every record of the month one by one would
+// give. Household and average piece-rate rows are not touched. Any failure (a statement the
+// server refuses, a lost connection) rolls the whole month back and leaves through
+// data::DbError with the server's message.
+#pragma once
+
+#include <functional>
+
+namespace data {
+class Command;
+class Query;
+} // namespace data
+
+namespace timesheet {
+
+// The steps reported to the progress callback, 1 … RebuildSteps: the month locked, its
+// rows deleted, then shifts 1, 2, 3 and the rest (overtime) written.
+constexpr int RebuildSteps = 6;
+
+void rebuildMonth(data::Query& control, data::Command& command, int year, int month,
+                  const std::function<void(int step)>& progress = {});
+
+// The same on the data module's connection.
+void rebuildMonth(int year, int month, const std::function<void(int step)>& progress = {});
+
+} // namespace timesheet

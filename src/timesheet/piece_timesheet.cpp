@@ -1,0 +1,295 @@
+#include "timesheet/piece_timesheet.h"
+
+#include "data/data_module.h"
+#include "timesheet/timesheet_month.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+#include "ui/lookup_combo.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TForm27* Form27 = nullptr;
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor TotalFill(225, 228, 255);
+constexpr int DayColumnWidth = 20;
+const QString Money = QStringLiteral("#0.00"); // roubles and kopecks
+
+// "sum(coalesce(h.d1,0)) d1, … sum(coalesce(h.d31,0)) d31": a cell never written is 0.
+QString daySums() {
+    QStringList sums;
+    for (int d = 1; d <= 31; ++d)
+        sums << QStringLiteral("sum(coalesce(h.d%1,0)) d%1").arg(d);
+    return sums.join(QStringLiteral(", "));
+}
+
+QString pieceStatement() {
+    return QStringLiteral(
+               "select p.s_caption fio, p.id,h.i_type, (select sum(s.time) from "
+               "accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and "
+               "s.w_id=p.id) i_time, (select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from "
+               "accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and "
+               "s.w_id=p.id) f_price, (select case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
+               "then 0 else coalesce(sum((s.kol_vo-s.brak)*s.cena)/sum(time),0)::numeric(10,2) "
+               "end from accounts_dep.smena s where s.data<:d_date5 and s.data>=:d_date6 and "
+               "s.w_id=p.id) average_price,") +
+           daySums() +
+           QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
+                          "h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=0 "
+                          "group by p.id, p.s_caption, h.i_type order by fio");
+}
+
+// Household works (7777) or average piece rate (7778), a row per worker and day/night.
+QString entryStatement(int kind) {
+    return QStringLiteral(
+               "select p.s_caption fio, p.id,h.i_type, case when h.i_night=0 then 'дн.' else "
+               "'ноч.' end as s_night, h.i_night, (select sum(f.cnt) from accounts_dep.fatigue "
+               "f where f.d_date<:d_date1 and f.d_date>=:d_date2 and f.id_p=p.id and "
+               "f.id_o=%1 and f.i_night=h.i_night) i_time, (select "
+               "sum(f.cnt*f.price)::numeric(10,2) from accounts_dep.fatigue f where "
+               "f.d_date<:d_date3 and f.d_date>=:d_date4 and f.id_p=p.id and f.id_o=%1 and "
+               "f.i_night=h.i_night) f_price, (select case when "
+               "coalesce(sum(f.cnt),0)::numeric(10,2)=0 then 0 else "
+               "coalesce(sum((f.cnt*f.price))/sum(f.cnt),0)::numeric(10,2) end  from "
+               "accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and "
+               "f.id_p=p.id and f.id_o=%1 and f.i_night=h.i_night) average_price,")
+               .arg(kind) +
+           daySums() +
+           QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
+                          "h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=%1  "
+                          "group by p.id, p.s_caption, h.i_type, h.i_night order by fio")
+               .arg(kind);
+}
+
+QString generalStatement() {
+    return QStringLiteral(
+               "select p.s_caption fio, p.id, coalesce((select sum(s.time) from "
+               "accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and "
+               "s.w_id=p.id),0)+ coalesce((select sum(f.cnt) from accounts_dep.fatigue f where "
+               "f.d_date<:d_date7 and f.d_date>=:d_date8 and f.id_p=p.id),0) i_time, "
+               "coalesce((select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from "
+               "accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and "
+               "s.w_id=p.id),0)+  coalesce((select sum(f.cnt*f.price)::numeric(10,2)from "
+               "accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and "
+               "f.id_p=p.id),0) f_price,") +
+           daySums() +
+           QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
+                          "h.year=:i_year and h.month=:i_month and h.w_id=p.id group by p.id, "
+                          "p.s_caption order by fio");
+}
+
+QString entryMoneyStatement(int kind) {
+    return QStringLiteral("select sum(f.cnt*f.price)::numeric(100,2) as price from "
+                          "accounts_dep.fatigue f where f.d_date<:d_date1 and f.d_date>=:d_date2 "
+                          "and f.cnt>0 and f.price>0 and f.id_o=%1")
+        .arg(kind);
+}
+
+// The month's bounds into every pair of period parameters a query has.
+void setPeriod(data::Query& q, const timesheet::MonthPeriod& period, int pairs) {
+    for (int i = 1; i <= pairs; ++i) {
+        q.setParam(QStringLiteral("d_date%1").arg(2 * i - 1), period.next);
+        q.setParam(QStringLiteral("d_date%1").arg(2 * i), period.first);
+    }
+}
+
+ui::GridColumn column(const char* field, const QString& title, int width,
+                      Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    ui::GridColumn c;
+    c.field = QString::fromLatin1(field);
+    c.title = title;
+    c.width = width;
+    c.alignment = alignment;
+    return c;
+}
+
+} // namespace
+
+TForm27::TForm27(QWidget* parent)
+    : ui::Form(parent), H_Tabel0(DataModule6->ADO_DB), H_Tabel7777(DataModule6->ADO_DB),
+      H_Tabel7778(DataModule6->ADO_DB), H_Tabel_all(DataModule6->ADO_DB),
+      q_year(DataModule6->ADO_DB), price(DataModule6->ADO_DB), price7(DataModule6->ADO_DB),
+      price8(DataModule6->ADO_DB), all_price(DataModule6->ADO_DB), CurTabel(&H_Tabel0) {
+    Form27 = this;
+    H_Tabel0.setSql(pieceStatement());
+    H_Tabel7777.setSql(entryStatement(7777));
+    H_Tabel7778.setSql(entryStatement(7778));
+    H_Tabel_all.setSql(generalStatement());
+    q_year.setSql(
+        QStringLiteral("select distinct ht.year from accounts_dep.h_tabel ht order by year"));
+    price.setSql(QStringLiteral(
+        "select sum((s.kol_vo-s.brak)*s.cena)::numeric(100,2) as price from accounts_dep.smena s "
+        "where s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0"));
+    price7.setSql(entryMoneyStatement(7777));
+    price8.setSql(entryMoneyStatement(7778));
+    // each part counts as 0 when the month has no records of its kind
+    all_price.setSql(QStringLiteral(
+        "select (coalesce((select sum((s.kol_vo-s.brak)*s.cena) from accounts_dep.smena s where "
+        "s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0),0)+coalesce((select "
+        "sum(f.cnt*f.price) from accounts_dep.fatigue f where f.d_date<:d_date3 and "
+        "f.d_date>=:d_date4 and f.cnt>0 and f.price>0),0))::numeric(20,2) as price"));
+    build();
+}
+
+TForm27::~TForm27() = default;
+
+void TForm27::build() {
+    setWindowTitle(QStringLiteral("Табель сделка (27)"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    DBGrid = new ui::DBGrid(this);
+    const Qt::Alignment centre = Qt::AlignCenter;
+    DBGrid->addColumn(column("fio", QStringLiteral("Фамилия И. О."), 208));
+    DBGrid->addColumn(column("s_night", QStringLiteral(" "), 30));
+    for (int d = 1; d <= 31; ++d) {
+        ui::GridColumn c = column("", QString::number(d), DayColumnWidth, centre);
+        c.field = QStringLiteral("d%1").arg(d);
+        DBGrid->addColumn(c);
+    }
+    for (ui::GridColumn c : {column("f_price", QStringLiteral("Итого (р.)"), 94),
+                             column("i_time", QStringLiteral("Итого (ч.)"), 66, centre),
+                             column("average_price", QStringLiteral("Час (р.)"), 66, centre)}) {
+        c.fill = TotalFill;
+        if (c.field != QLatin1String("i_time")) c.format = Money;
+        DBGrid->addColumn(c);
+    }
+    DBGrid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
+    DBGrid->onDrawCell = [](int, const ui::GridColumn& c, ui::CellStyle& style) {
+        if (c.fill.isValid()) style.bold = true; // the three totals
+    };
+
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->addItems(timesheet::monthNames());
+    ComboBox1->setMaxVisibleItems(12);
+    cb_year = new ui::DBLookupComboBox(this);
+    cb_year->setListSource(&q_year, QStringLiteral("year"), QStringLiteral("year"));
+    cb_year->setMinimumWidth(80);
+
+    auto bold = [this](QLabel* label) {
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+        return label;
+    };
+    DBText1 = bold(new QLabel(this));
+    DBText2 = bold(new QLabel(this));
+    DBText3 = bold(new QLabel(this));
+    DBText4 = bold(new QLabel(this));
+    for (QLabel* l : {DBText1, DBText2, DBText3, DBText4}) {
+        l->setMinimumWidth(90);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
+    auto* totals = new QHBoxLayout;
+    totals->addWidget(ComboBox1);
+    totals->addWidget(cb_year);
+    totals->addSpacing(24);
+    const std::pair<const char*, QLabel*> money[] = {{"Ср. сдел.:", DBText4},
+                                                     {"Хоз. работы:", DBText3},
+                                                     {"Сделка:", DBText2},
+                                                     {"Итого:", DBText1}};
+    for (const auto& [caption, value] : money) {
+        totals->addWidget(bold(new QLabel(QString::fromUtf8(caption), this)));
+        totals->addWidget(value);
+    }
+    totals->addStretch();
+
+    Button1 = new QPushButton(QStringLiteral("Выход"), this);
+    setCancelButton(Button1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid, 1);
+    layout->addLayout(totals);
+    layout->addLayout(buttons);
+    setFixedSize(1130, 640);
+
+    setTabOrder(DBGrid, ComboBox1);
+    setTabOrder(ComboBox1, cb_year);
+    setTabOrder(cb_year, Button1);
+
+    // the lists change the period when the user picks, not when a command sets them
+    connect(ComboBox1, &QComboBox::activated, this, ui::guard([this] { ComboBox1Change(); }));
+    connect(cb_year, &QComboBox::activated, this, ui::guard([this] { ComboBox1Change(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button8Click(); }));
+}
+
+void TForm27::setNameWidth(int width) {
+    nameWidth_ = width;
+    DBGrid->column(0).width = width;
+    DBGrid->applyColumns();
+}
+
+void TForm27::ShowMonth(const QDate& day) {
+    ComboBox1->setCurrentIndex(day.month() - 1);
+    cb_year->setKeyValue(day.year());
+    q_year.close();
+    q_year.open();
+    ComboBox1Change();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect g = frameGeometry();
+        g.moveCenter(screen->availableGeometry().center());
+        move(g.topLeft());
+    }
+    ui::showModal(this);
+}
+
+void TForm27::FormActivate() {
+    DataSource1.dataSet = CurTabel;
+    DBGrid->setDataSource(&DataSource1);
+}
+
+void TForm27::ComboBox1Change() {
+    CurTabel->close();
+    const int m = ComboBox1->currentIndex() + 1;
+    // a year no timesheet row has is still the year the command chose
+    const QVariant key = cb_year->keyValue();
+    const int y = key.isNull() ? QDate::currentDate().year() : key.toInt();
+    const timesheet::MonthPeriod period = timesheet::monthPeriod(y, m);
+    CurTabel->setParam("i_month", m);
+    CurTabel->setParam("i_year", y);
+    setPeriod(*CurTabel, period, CurTabel == &H_Tabel_all ? 4 : 3);
+    CurTabel->open();
+
+    const std::pair<data::Query*, QLabel*> totals[] = {
+        {&all_price, DBText1}, {&price, DBText2}, {&price7, DBText3}, {&price8, DBText4}};
+    for (const auto& [q, label] : totals) {
+        q->close();
+        setPeriod(*q, period, q == &all_price ? 2 : 1);
+        q->open();
+        label->setText(q->isEmpty() || q->isNull("price")
+                           ? QString()
+                           : ui::formatNumber(q->asFloat("price"), Money));
+    }
+
+    const int days = period.days();
+    for (int d = 1; d <= 31; ++d) {
+        ui::GridColumn& c = DBGrid->column(d + 1);
+        c.visible = d <= days;
+        const bool weekend = d <= days && timesheet::isWeekend(period.first.addDays(d - 1));
+        c.color = weekend ? Red : QColor();
+        c.titleColor = c.color;
+    }
+    // column 0 takes the room of the days the month lacks
+    DBGrid->column(0).width = nameWidth_ + DayColumnWidth * (31 - days);
+    DBGrid->applyColumns();
+    DBGrid->horizontalHeader()->viewport()->update();
+    DBGrid->viewport()->update();
+}
+
+void TForm27::Button8Click() {
+    closeForm();
+}

@@ -1,0 +1,27 @@
+// The month a timesheet window shows: the names in its month lists, its days and the period
+// of the records that belong to it.
+#pragma once
+
+#include <QDate>
+#include <QStringList>
+
+namespace timesheet {
+
+// "Январь" … "Декабрь"; the list index + 1 is the month.
+const QStringList& monthNames();
+
+// Records of a month are those dated first <= day < next (next is 1 January of the
+// following year for December).
+struct MonthPeriod {
+    QDate first;
+    QDate next;
+    int days() const { return first.daysInMonth(); }
+};
+MonthPeriod monthPeriod(int year, int month);
+
+// Saturdays and Sundays, which the timesheets show in red.
+inline bool isWeekend(const QDate& day) {
+    return day.dayOfWeek() >= 6;
+}
+
+} // namespace timesheet
