@@ -72,7 +72,8 @@ QString psql(const QString& database, const QStringList& extra, const QString& i
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-// Outcomes of one process, in the order written to its output.
+// Outcomes of one process, in the order written to its output, followed by the median and
+// the 95th percentile of its operations' times in microseconds.
 enum Count { Written, Duplicate, Gone, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March, shifts 1 and 2.
@@ -101,6 +102,8 @@ int child(const QString& database, int index, int operations) {
     };
     std::vector<qint64> ids; // the journal this copy shows, re-read now and then
     long counts[Counts] = {};
+    std::vector<qint64> times;
+    QElapsedTimer clock;
     for (int i = 0; i < operations; ++i) {
         if (i % 10 == 0 || ids.empty()) {
             list.close();
@@ -110,6 +113,7 @@ int child(const QString& database, int index, int operations) {
                 ids.push_back(list.asInt("id"));
         }
         const int kind = pick(100);
+        clock.start();
         try {
             journal::WriteResult r;
             if (kind < 35 || ids.empty()) {
@@ -138,9 +142,12 @@ int child(const QString& database, int index, int operations) {
             ++counts[Failed];
             std::fprintf(stderr, "process %d: %s\n", index, qPrintable(e.message()));
         }
+        times.push_back(clock.nsecsElapsed() / 1000);
     }
-    std::printf("%ld %ld %ld %ld %ld\n", counts[Written], counts[Duplicate], counts[Gone],
-                counts[Refused], counts[Failed]);
+    std::sort(times.begin(), times.end());
+    std::printf("%ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate], counts[Gone],
+                counts[Refused], counts[Failed], times[times.size() / 2],
+                times[times.size() * 95 / 100]);
     return 0;
 }
 
@@ -174,18 +181,24 @@ int main(int argc, char** argv) {
         copies.push_back(std::move(p));
     }
     long totals[Counts] = {};
+    std::vector<double> medians, tails;
     for (auto& p : copies) {
         p->waitForFinished(-1);
         const QStringList figures =
             QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-        if (p->exitCode() != 0 || figures.size() != Counts) {
+        if (p->exitCode() != 0 || figures.size() != Counts + 2) {
             std::fprintf(stderr, "a process ended without its figures\n");
             totals[Failed] += operations;
             continue;
         }
         for (int k = 0; k < Counts; ++k)
             totals[k] += figures[k].toLong();
+        medians.push_back(figures[Counts].toDouble() / 1000);
+        tails.push_back(figures[Counts + 1].toDouble() / 1000);
     }
+    if (medians.empty()) medians = tails = {0};
+    std::sort(medians.begin(), medians.end());
+    std::sort(tails.begin(), tails.end());
     const double seconds = clock.elapsed() / 1000.0;
 
     const QStringList found = psql(database, {}, QString::fromUtf8(Checks)).split(u'|');
@@ -194,6 +207,8 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     out << processes << " processes × " << operations << " operations in " << seconds << " s ("
         << (processes * operations / seconds) << " operations/s)\n"
+        << "  one operation: median " << medians.at(medians.size() / 2) << " ms, 95th percentile "
+        << tails.at(tails.size() / 2) << " ms (middle process)\n"
         << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
         << ", on records already deleted " << totals[Gone] << ", otherwise refused "
         << totals[Refused] << "\n"
