@@ -307,7 +307,7 @@ void ByTimeTest::rebuildGivesThePostedTimesheet() {
     sql += record("2024-02-29", 1, 1, "5") + record("2024-04-01", 1, 1, "5"); // other months
     fixture::exec(sql);
     for (const Rec& r : recs)
-        journal::postHours(r.worker, r.shift, QDate::fromString(r.day, Qt::ISODate));
+        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, r.worker, r.shift, QDate::fromString(r.day, Qt::ISODate));
     const QString posted = rows(2024, 3, "i_type=0");
     QVERIFY(posted.contains("1 1 0 0 11 -"));
 
@@ -419,7 +419,7 @@ void ByTimeTest::rebuildBesideSaving() {
         data::Transaction t(DataModule6->ADO_DB);
         DataModule6->SQL_exec.setSql(record("2024-03-05", 1, 1, "3"));
         DataModule6->SQL_exec.execute();
-        journal::postHours(1, 1, QDate(2024, 3, 5));
+        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, 1, 1, QDate(2024, 3, 5));
         other.start();
         const bool waited = QTest::qWaitFor([] { return waitingForLocks() == "1"; }, 20000);
         t.commit();
