@@ -20,9 +20,9 @@ QString dateLiteral(const QDate& d) {
     return QStringLiteral("date '%1'").arg(d.toString(Qt::ISODate));
 }
 
-// One row per worker and shift of the chunk; a cell is null on days without records and
-// counts a record without hours as 0, as the posting does.
-QString insertStatement(int year, int month, const QString& shifts) {
+// One row per worker and shift; a cell is null on days without records and counts a
+// record without hours as 0, as the posting does. A record without a shift has no row.
+QString insertStatement(int year, int month) {
     const MonthPeriod period = monthPeriod(year, month);
     QStringList columns, cells;
     for (int day = 1; day <= period.days(); ++day) {
@@ -36,8 +36,7 @@ QString insertStatement(int year, int month, const QString& shifts) {
            cells.join(QStringLiteral(", ")) +
            QStringLiteral(" from accounts_dep.smena where data>=") + dateLiteral(period.first) +
            QStringLiteral(" and data<") + dateLiteral(period.next) +
-           QStringLiteral(" and w_id is not null and ") + shifts +
-           QStringLiteral(" group by smena, w_id");
+           QStringLiteral(" and w_id is not null and smena is not null group by smena, w_id");
 }
 
 } // namespace
@@ -55,16 +54,9 @@ void rebuildMonth(data::Query& control, data::Command& command, int year, int mo
                    QStringLiteral(" and i_type=0"));
     command.execute();
     step(2);
-    // shift by shift, so the progress moves on a large month; a record without a shift
-    // has no row to go to
-    const QString chunks[] = {QStringLiteral("smena=1"), QStringLiteral("smena=2"),
-                              QStringLiteral("smena=3"), QStringLiteral("smena not in (1, 2, 3)")};
-    int n = 2;
-    for (const QString& shifts : chunks) {
-        command.setSql(insertStatement(year, month, shifts));
-        command.execute();
-        step(++n);
-    }
+    command.setSql(insertStatement(year, month));
+    command.execute();
+    step(3);
     t.commit();
 }
 

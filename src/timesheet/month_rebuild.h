@@ -3,7 +3,7 @@
 //   one transaction → the month locked exclusively (it waits for the postings of that month
 //   in progress and holds off new ones until it ends) → the month's shift-hours rows
 //   deleted → one row inserted per worker and shift that has records in the month, each day
-//   cell the day's total hours, one set-based statement per group of shifts → commit.
+//   cell the day's total hours, by one set-based statement → commit.
 //
 // The rows and cells are those that posting every record of the month one by one would
 // give. Household and average piece-rate rows are not touched. Any failure (a statement the
@@ -20,9 +20,9 @@ class Query;
 
 namespace timesheet {
 
-// The steps reported to the progress callback, 1 … RebuildSteps: the month locked, its
-// rows deleted, then shifts 1, 2, 3 and the rest (overtime) written.
-constexpr int RebuildSteps = 6;
+// The steps reported to the progress callback, 1 … RebuildSteps: the month locked (which
+// waits for postings in progress), its rows deleted, its rows written.
+constexpr int RebuildSteps = 3;
 
 void rebuildMonth(data::Query& control, data::Command& command, int year, int month,
                   const std::function<void(int step)>& progress = {});

@@ -145,8 +145,9 @@ TForm27::~TForm27() = default;
 
 void TForm27::build() {
     setWindowTitle(QStringLiteral("Табель сделка (27)"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     DBGrid = new ui::DBGrid(this);
     const Qt::Alignment centre = Qt::AlignCenter;
@@ -162,9 +163,15 @@ void TForm27::build() {
                              column("average_price", QStringLiteral("Час (р.)"), 66, centre)}) {
         c.fill = TotalFill;
         if (c.field != QLatin1String("i_time")) c.format = Money;
+        // wide enough for the bold title in any font
+        QFont bold = DBGrid->font();
+        bold.setBold(true);
+        c.width = qMax(c.width, QFontMetrics(bold).horizontalAdvance(c.title) + 12);
         DBGrid->addColumn(c);
     }
     DBGrid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
+    // two-digit hours fill a day column; cut short they would read "…"
+    DBGrid->setTextElideMode(Qt::ElideNone);
     DBGrid->onDrawCell = [](int, const ui::GridColumn& c, ui::CellStyle& style) {
         if (c.fill.isValid()) style.bold = true; // the three totals
     };
@@ -215,7 +222,7 @@ void TForm27::build() {
     layout->addWidget(DBGrid, 1);
     layout->addLayout(totals);
     layout->addLayout(buttons);
-    setFixedSize(1130, 640);
+    setFixedSize(1150, 640);
 
     setTabOrder(DBGrid, ComboBox1);
     setTabOrder(ComboBox1, cb_year);

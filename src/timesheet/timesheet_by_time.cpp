@@ -81,6 +81,8 @@ ui::DBGrid* TForm19::makeGrid(QWidget* tab) {
     total.fill = TotalFill;
     grid->addColumn(total);
     grid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
+    // two-digit hours fill a day column; cut short they would read "…"
+    grid->setTextElideMode(Qt::ElideNone);
     // Zero hours are grey (red on a weekend), eight bold, more than eight bold on green; the
     // days the month lacks show nothing.
     grid->onDrawCell = [this, grid](int row, const ui::GridColumn& column, ui::CellStyle& style) {

@@ -215,6 +215,8 @@ void ByTimeTest::periodChange() {
             QVERIFY(!g->isColumnHidden(days));
         }
         QCOMPARE(Form19->DBGrid1->cellText(0, "summ"), QString("8"));
+        QTest::keyClick(Form19, Qt::Key_Escape);
+        QVERIFY(!Form19->isVisible());
     });
     Form1->N13Click();
     QCOMPARE(s.shown().size(), 1);
@@ -383,7 +385,7 @@ void ByTimeTest::lostConnectionKeepsTheMonth() {
     QString error;
     try {
         timesheet::rebuildMonth(control, command, 2024, 3, [&](int step) {
-            if (step == 3) fixture::exec(QString("select pg_terminate_backend(%1);").arg(pid));
+            if (step == 2) fixture::exec(QString("select pg_terminate_backend(%1);").arg(pid));
         });
     } catch (const data::DbError& e) {
         error = e.message();
@@ -412,7 +414,8 @@ void ByTimeTest::rebuildBesideSaving() {
         timesheet::rebuildMonth(2024, 3, [&](int step) {
             if (step != 2) return;
             other.start();
-            QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "1"; }, 20000);
+            QVERIFY(QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "1"; },
+                                    20000));
         });
     } else {
         // this copy has saved a record and posted it, not yet committed
