@@ -8,6 +8,7 @@
 #include "report_engine/preview.h"
 #include "report_engine/render.h"
 #include "reports/layouts.h"
+#include "timing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,8 @@
 
 namespace {
 
+using bench::printTimes;
+
 constexpr int kRows = 10000;
 constexpr int kGroups = 200;
 constexpr int kTimesheetWorkers = 14000; // 28 lines a page: 500 pages
@@ -27,18 +30,6 @@ report::Layout workersLayout() {
     report::Layout layout = reports::workersReportLayout();
     layout.setText("QRLabel1", "   Отчет по рабочим за период с 01.01.2024 по 01.02.2024");
     return layout;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-void printTimes(const char* what, const std::vector<double>& ms) {
-    std::printf("%-44s median %8.1f ms  (min %.1f, max %.1f, %zu runs)\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
-                ms.size());
 }
 
 long peakKb() {

@@ -58,6 +58,11 @@ QString connectionStringFor(const QStringList& params) {
 }
 
 void setupApplication(QApplication& application) {
+#ifdef Q_OS_UNIX
+    // Without TZ the C library looks at the zone file again for every local time it makes,
+    // each timestamp a list reads; naming the same zone lets it read the file once.
+    if (!qEnvironmentVariableIsSet("TZ")) qputenv("TZ", ":/etc/localtime");
+#endif
     application.setQuitOnLastWindowClosed(false);
     application.setWindowIcon(QIcon(QStringLiteral(":/Icon_1")));
     application.setApplicationName(QStringLiteral("Табель"));

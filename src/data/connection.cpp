@@ -16,6 +16,12 @@ QString errorText(const QSqlError& e) {
     if (text.isEmpty()) text = e.text().trimmed();
     return text;
 }
+
+// Driver options after the caller's own (the later of two wins): parameters are written into
+// the statement by the driver, one round trip a query with nothing to release afterwards;
+// an error undoes the whole transaction, as Transaction does, instead of a savepoint around
+// every statement.
+const QLatin1String DriverOptions(";UseServerSidePrepare=0;Protocol=7.4-1");
 } // namespace
 
 Connection::Connection() : name_(QStringLiteral("tabel-%1").arg(++counter)) {}
@@ -29,7 +35,9 @@ void Connection::open() {
     close();
     QSqlDatabase db = QSqlDatabase::contains(name_) ? QSqlDatabase::database(name_, false)
                                                     : QSqlDatabase::addDatabase("QODBC", name_);
-    db.setDatabaseName(connectionString_);
+    // a bare data source name takes no options
+    const bool options = connectionString_.contains(u'=');
+    db.setDatabaseName(options ? connectionString_ + DriverOptions : connectionString_);
     db.setConnectOptions("SQL_ATTR_LOGIN_TIMEOUT=10");
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
@@ -54,7 +62,10 @@ QSqlDatabase Connection::database() const {
 
 void Connection::execDirect(const QString& sql) {
     QSqlQuery q(database());
-    if (!q.exec(sql)) throw DbError(errorText(q.lastError()));
+    if (!q.exec(sql)) {
+        statementFailed();
+        throw DbError(errorText(q.lastError()));
+    }
 }
 
 void Connection::beginTransaction() {

@@ -29,6 +29,10 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return depth_ > 0; }
+    // A statement failed: the server has undone the transaction, which must not commit.
+    void statementFailed() {
+        if (depth_ > 0) failed_ = true;
+    }
 
     // Runs a statement without result; used by the access layer itself.
     void execDirect(const QString& sql);

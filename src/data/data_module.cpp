@@ -25,11 +25,16 @@ QString TDataModule6::journalStatement(int shift) {
                "smena.brak, smena.kol_vo::numeric, round((kol_vo-brak)*smena.cena::numeric, 2) as "
                "summa, smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, "
                "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use from "
-               "cmn_contractor.person person, "
+               // the worker is each person whose key or personnel code is w_id, a person
+               // matching by both taken once: two joins by equality the server can plan
+               "(select id as w_key, s_caption from cmn_contractor.person union all "
+               "select s_code::t_id, s_caption from cmn_contractor.person where s_code::t_id<>id) "
+               "person, "
                "accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
-               "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or "
-               "s_code::t_id=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and "
-               "smena.data=:data and %2 order by  %3")
+               "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=person.w_key and  "
+               "oper.vid=vid_oper.id and smena.smena=%1 and smena.data=:data and %2 order by  %3, "
+               // rows equal in the sort keys keep one order from one reading to the next
+               "smena.id")
         .arg(shift)
         .arg(test, order);
 }

@@ -20,7 +20,7 @@ QString errorText(const QSqlError& e) {
 }
 
 // Runs sql with positional binds on q; raises DbError with the server's message.
-void run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
+void run(Connection& connection, QSqlQuery& q, const QString& sql, const QVariantList& binds) {
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     bool ok;
@@ -34,7 +34,10 @@ void run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
             ok = q.exec();
         }
     }
-    if (!ok) throw DbError(errorText(q.lastError()));
+    if (!ok) {
+        connection.statementFailed();
+        throw DbError(errorText(q.lastError()));
+    }
 }
 
 QVariantList bindsFor(const QStringList& names, const Params& params) {
@@ -108,7 +111,7 @@ void Query::open() {
     QStringList names;
     const QString sql = Params::positional(statement(), names);
     QSqlQuery q(connection_.database());
-    run(q, sql, bindsFor(names, params_));
+    run(connection_, q, sql, bindsFor(names, params_));
 
     const QSqlRecord rec = q.record();
     QStringList fields;
@@ -454,7 +457,7 @@ void Query::post() {
                 : QStringLiteral("insert into %1(%2) values(%3) returning *")
                       .arg(updateTable_, cols.join(u','), marks.join(u','));
         QSqlQuery q(connection_.database());
-        run(q, sql, binds);
+        run(connection_, q, sql, binds);
         if (q.next()) {
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) {
@@ -477,7 +480,7 @@ void Query::post() {
         }
         const QString where = keyCondition(rows_[rowIndex], binds);
         QSqlQuery q(connection_.database());
-        run(q,
+        run(connection_, q,
             QStringLiteral("update %1 set %2 where %3")
                 .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
             binds);
@@ -521,7 +524,7 @@ void Query::remove() {
     QVariantList binds;
     const QString where = keyCondition(rows_[rowIndex], binds);
     QSqlQuery q(connection_.database());
-    run(q, QStringLiteral("delete from %1 where %2").arg(updateTable_, where), binds);
+    run(connection_, q, QStringLiteral("delete from %1 where %2").arg(updateTable_, where), binds);
     rows_.remove(rowIndex);
     rebuildVisible();
     emit reset();
@@ -545,7 +548,7 @@ int Command::execute() {
     QStringList names;
     const QString sql = Params::positional(sql_, names);
     QSqlQuery q(connection_.database());
-    run(q, sql, bindsFor(names, params_));
+    run(connection_, q, sql, bindsFor(names, params_));
     return q.numRowsAffected();
 }
 

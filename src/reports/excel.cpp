@@ -10,7 +10,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <QVarLengthArray>
+#include <charconv>
 #include <cmath>
 #include <xlsxwriter.h>
 
@@ -48,19 +51,32 @@ QString fileSafe(QString name) {
     return name.trimmed();
 }
 
-// A path in folder that no file has yet, reserved by creating the file empty.
-QString newFile(const QString& folder, const QString& base) {
+// Gives the written workbook at from a name in folder that no file has yet: base, else
+// "base (2)", "base (3)" and so on. A rename never replaces a file.
+QString moveToNewName(const QString& from, const QString& folder, const QString& base) {
+    if (!QDir().mkpath(folder))
+        throw ExcelError(QStringLiteral("Не удалось создать папку «%1» для книги.")
+                             .arg(QDir::toNativeSeparators(folder)));
     for (int n = 1; n < 10000; ++n) {
         const QString name = n == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(n);
         const QString path = QDir(folder).filePath(name + QStringLiteral(".xlsx"));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
-        if (!f.exists()) break; // cannot be created at all
+        if (QFile::rename(from, path)) return path;
+        if (!QFile::exists(path)) break; // cannot be made at all
     }
+    QFile::remove(from);
     throw ExcelError(QStringLiteral("Не удалось создать файл книги в папке «%1».")
                          .arg(QDir::toNativeSeparators(folder)));
 }
 
+// The message of a cell that cannot be written; made only when one cannot.
+int refuse(int sheet, int column, int row, const QString& caption) {
+    ui::message(QStringLiteral("Ошибка при записи: лист %1, столбец %2, строка %3")
+                    .arg(sheet)
+                    .arg(column)
+                    .arg(row),
+                caption, QMessageBox::Critical);
+    return -1;
+}
 } // namespace
 
 QString exportFolder() {
@@ -84,155 +100,201 @@ Excel& sharedExcel() {
     return excel;
 }
 
-bool Excel::readsAsNumber(const QString& text, double* value) {
-    static const QRegularExpression number(
-        QStringLiteral(R"(\A[+-]?(\d+([.,]\d*)?|[.,]\d+)([eE][+-]?\d+)?\z)"));
-    const QString t = text.trimmed();
-    if (!number.match(t).hasMatch()) return false;
+bool Excel::readsAsNumber(QStringView text, double* value) {
+    qsizetype i = 0, end = text.size();
+    while (i < end && text[i].isSpace())
+        ++i;
+    while (end > i && text[end - 1].isSpace())
+        --end;
+    const auto digit = [&](qsizetype at) {
+        return at < end && text[at] >= u'0' && text[at] <= u'9';
+    };
+    // the number as from_chars reads it: no '+', a point for a comma
+    QVarLengthArray<char, 64> ascii;
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) {
+        if (text[i] == u'-') ascii.append('-');
+        ++i;
+    }
+    qsizetype digits = 0, first = -1, last = -1; // places of the mantissa's outer non-zeros
+    const auto mantissa = [&] {
+        for (; digit(i); ++i) {
+            const char c = char(text[i].unicode());
+            if (c != '0') {
+                if (first < 0) first = digits;
+                last = digits;
+            }
+            ++digits;
+            ascii.append(c);
+        }
+    };
+    mantissa();
+    if (i < end && (text[i] == u'.' || text[i] == u',')) {
+        ascii.append('.');
+        ++i;
+        mantissa();
+    }
+    if (digits == 0) return false;
+    if (i < end && (text[i] == u'e' || text[i] == u'E')) {
+        ascii.append('e');
+        ++i;
+        if (i < end && (text[i] == u'+' || text[i] == u'-'))
+            ascii.append(char(text[i++].unicode()));
+        if (!digit(i)) return false;
+        for (; digit(i); ++i)
+            ascii.append(char(text[i].unicode()));
+    }
+    if (i != end) return false;
     // more digits than a spreadsheet number holds would be lost: such a text stays text
-    QString mantissa = t.section(QRegularExpression(QStringLiteral("[eE]")), 0, 0);
-    mantissa.remove(QRegularExpression(QStringLiteral("[^0-9]")));
-    while (mantissa.startsWith(u'0'))
-        mantissa.remove(0, 1);
-    while (mantissa.endsWith(u'0'))
-        mantissa.chop(1);
-    if (mantissa.size() > 15) return false;
-    QString c = t;
-    c.replace(u',', u'.');
-    bool ok = false;
-    const double v = c.toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return false;
+    if (first >= 0 && last - first + 1 > 15) return false;
+    double v = 0;
+    const char* const stop = ascii.data() + ascii.size();
+    const auto [read, failed] = std::from_chars(ascii.data(), stop, v);
+    if (failed != std::errc() || read != stop || !std::isfinite(v)) return false; // out of range
     if (value) *value = v;
     return true;
 }
 
+Excel::~Excel() {
+    discard();
+}
+
+void Excel::discard() {
+    if (book_) lxw_workbook_free(book_);
+    book_ = nullptr;
+    sheet_ = nullptr;
+    if (!bookPath_.isEmpty()) QFile::remove(bookPath_);
+    bookPath_.clear();
+}
+
 int Excel::ExcelOpen(const QString& fileName, const QString& subject) {
+    discard();
     const QString folder = exportFolder();
-    const bool usable =
-        QDir().mkpath(folder) && QFileInfo(folder).isDir() && QFileInfo(folder).isWritable();
-    if (!usable) {
+    // the workbook is written beside where it is kept, and renamed when it is shown
+    QTemporaryFile place(QDir(folder).filePath(QStringLiteral(".~XXXXXX.xlsx")));
+    place.setAutoRemove(false);
+    if (!QDir().mkpath(folder) || !place.open()) {
         ui::message(QStringLiteral("Невозможно открыть Microsoft Excel."), QStringLiteral("Ошибка"),
                     QMessageBox::Critical);
         ui::message(QStringLiteral("Ошибка открытия файла Microsoft Excel."),
                     QStringLiteral("Ошибка"), QMessageBox::Critical);
         return -1;
     }
-    open_ = true;
-    dirty_ = true;
+    bookPath_ = place.fileName();
+    place.close();
+    book_ = workbook_new(QFile::encodeName(bookPath_).constData());
+    if (!book_) {
+        discard();
+        throw ExcelError(QStringLiteral("Не хватает памяти для новой книги."));
+    }
+    sheet_ = workbook_add_worksheet(book_, "Лист1");
+    formats_[Plain] = nullptr;
+    for (quint8 f : {quint8(Bold), quint8(Text), quint8(Bold | Text)}) {
+        formats_[f] = workbook_add_format(book_);
+        if (f & Bold) format_set_bold(formats_[f]);
+        if (f & Text) format_set_num_format_index(formats_[f], 49); // the built-in text format "@"
+    }
     fileName_ = fileName;
     subject_ = subject;
-    cells_.clear();
+    formatted_.clear();
+    lastFormattedRow_ = 0;
+    widths_.clear();
     autoFit_.clear();
     return 1;
 }
 
 int Excel::checkCell(int sheet, int column, int row, const QString& text) const {
-    const QString where = QStringLiteral("Ошибка при записи: лист %1, столбец %2, строка %3")
-                              .arg(sheet)
-                              .arg(column)
-                              .arg(row);
-    if (!open_ || sheet != 1) {
-        ui::message(where, QStringLiteral("Ошибочный номер листа Microsoft Excel"),
-                    QMessageBox::Critical);
-        return -1;
+    if (!book_ || sheet != 1)
+        return refuse(sheet, column, row, QStringLiteral("Ошибочный номер листа Microsoft Excel"));
+    if (column < 1 || column > MaxColumns || row < 1 || row > MaxRows || text.size() > MaxText)
+        return refuse(sheet, column, row, QStringLiteral("Ошибка Microsoft Excel"));
+    return 1;
+}
+
+quint8 Excel::formatOf(int row, int column) const {
+    if (row > lastFormattedRow_) return Plain; // the rows of data below the headers
+    return formatted_.value(quint64(row) << 32 | quint32(column), Plain);
+}
+
+int Excel::put(int column, int row, const QString& text, quint8 format) {
+    const lxw_row_t r = lxw_row_t(row - 1);
+    const lxw_col_t c = lxw_col_t(column - 1);
+    lxw_error failed;
+    double number = 0;
+    if (!(format & Text) && readsAsNumber(text, &number)) {
+        failed = worksheet_write_number(sheet_, r, c, number, formats_[format]);
+    } else {
+        text_.resize(utf8_.requiredSpace(text.size()) + 1);
+        char* const stop = utf8_.appendToBuffer(text_.data(), text);
+        *stop = '\0';
+        failed = worksheet_write_string(sheet_, r, c, text_.constData(), formats_[format]);
     }
-    if (column < 1 || column > MaxColumns || row < 1 || row > MaxRows || text.size() > MaxText) {
-        ui::message(where, QStringLiteral("Ошибка Microsoft Excel"), QMessageBox::Critical);
-        return -1;
-    }
+    if (failed != LXW_NO_ERROR)
+        return refuse(1, column, row, QStringLiteral("Ошибка Microsoft Excel"));
+    // a bold text takes about a tenth more room
+    if (widths_.size() < size_t(column)) widths_.resize(size_t(column), 0);
+    widths_[c] = std::max(widths_[c], text.size() * (format & Bold ? 1.1 : 1.0) + 1.5);
     return 1;
 }
 
 int Excel::ExcelWriteCell(int sheet, int column, int row, const QString& text) {
     if (text.isEmpty()) return 1;
     if (checkCell(sheet, column, row, text) < 0) return -1;
-    cells_[{row, column}].text = text;
-    dirty_ = true;
-    return 1;
+    return put(column, row, text, formatOf(row, column));
 }
 
 int Excel::ExcelWriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText,
                                    bool autoFit, bool bold) {
     if (text.isEmpty()) return 1;
     if (checkCell(sheet, column, row, text) < 0) return -1;
-    Cell& cell = cells_[{row, column}];
-    if (asText) cell.asText = true;
-    cell.text = text;
-    if (autoFit) autoFit_[column] = true;
-    cell.bold = bold;
-    dirty_ = true;
-    return 1;
+    // a cell once set to text stays text; its weight is set both ways
+    quint8 format =
+        (formatOf(row, column) & Text) | (asText ? Text : Plain) | (bold ? Bold : Plain);
+    formatted_.insert(quint64(row) << 32 | quint32(column), format);
+    lastFormattedRow_ = std::max(lastFormattedRow_, row);
+    if (autoFit) {
+        if (autoFit_.size() < size_t(column)) autoFit_.resize(size_t(column), false);
+        autoFit_[size_t(column - 1)] = true;
+    }
+    return put(column, row, text, format);
 }
 
-QString Excel::write() const {
+QString Excel::finish() {
+    lxw_error failed = LXW_NO_ERROR;
+    for (size_t c = 0; c < autoFit_.size() && failed == LXW_NO_ERROR; ++c) {
+        if (!autoFit_[c]) continue;
+        const double w = c < widths_.size() && widths_[c] > 0 ? widths_[c] : 8.43;
+        failed = worksheet_set_column(sheet_, lxw_col_t(c), lxw_col_t(c), qBound(2.0, w, 255.0),
+                                      nullptr);
+    }
+    const lxw_error closed = workbook_close(book_);
+    book_ = nullptr;
+    sheet_ = nullptr;
+    const QString written = std::exchange(bookPath_, QString());
+    if (failed == LXW_NO_ERROR) failed = closed;
     const QString folder = exportFolder();
-    if (!QDir().mkpath(folder))
-        throw ExcelError(QStringLiteral("Не удалось создать папку «%1» для книги.")
-                             .arg(QDir::toNativeSeparators(folder)));
-    QString path;
+    if (failed != LXW_NO_ERROR) {
+        QFile::remove(written);
+        throw ExcelError(
+            QStringLiteral("Не удалось записать книгу в папку «%1»: %2")
+                .arg(QDir::toNativeSeparators(folder), QString::fromUtf8(lxw_strerror(failed))));
+    }
     if (fileName_.isEmpty()) {
         const QString subject =
             fileSafe(subject_.isEmpty() ? QStringLiteral("Выгрузка") : subject_);
         const QString stamp =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
-        path = newFile(folder, subject + u' ' + stamp);
-    } else {
-        QFileInfo named(QDir(folder), fileName_);
-        QString base = named.fileName();
-        if (base.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) base.chop(5);
-        path = newFile(named.absolutePath(), fileSafe(base));
+        return moveToNewName(written, folder, subject + u' ' + stamp);
     }
-
-    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
-    if (!book) {
-        QFile::remove(path);
-        throw ExcelError(QStringLiteral("Не удалось записать книгу в файл «%1».")
-                             .arg(QDir::toNativeSeparators(path)));
-    }
-    lxw_worksheet* sheet = workbook_add_worksheet(book, "Лист1");
-    lxw_format* formats[4] = {nullptr, nullptr, nullptr, nullptr}; // [text][bold]
-    for (int i = 1; i < 4; ++i) {
-        formats[i] = workbook_add_format(book);
-        if (i & 1) format_set_bold(formats[i]);
-        if (i & 2) format_set_num_format_index(formats[i], 49); // the built-in text format "@"
-    }
-    QMap<int, double> widths;
-    lxw_error failed = LXW_NO_ERROR;
-    for (auto it = cells_.cbegin(); it != cells_.cend() && failed == LXW_NO_ERROR; ++it) {
-        const Cell& c = it.value();
-        const lxw_row_t r = lxw_row_t(it.key().first - 1);
-        const lxw_col_t col = lxw_col_t(it.key().second - 1);
-        lxw_format* f = formats[(c.asText ? 2 : 0) | (c.bold ? 1 : 0)];
-        double number = 0;
-        if (!c.asText && readsAsNumber(c.text, &number))
-            failed = worksheet_write_number(sheet, r, col, number, f);
-        else
-            failed = worksheet_write_string(sheet, r, col, c.text.toUtf8().constData(), f);
-        // a bold text takes about a tenth more room
-        const double w = c.text.size() * (c.bold ? 1.1 : 1.0) + 1.5;
-        widths[it.key().second] = qMax(widths.value(it.key().second), w);
-    }
-    for (auto it = autoFit_.cbegin(); it != autoFit_.cend() && failed == LXW_NO_ERROR; ++it) {
-        const double w = qBound(2.0, widths.value(it.key(), 8.43), 255.0);
-        failed = worksheet_set_column(sheet, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1), w,
-                                      nullptr);
-    }
-    const lxw_error closed = workbook_close(book);
-    if (failed == LXW_NO_ERROR) failed = closed;
-    if (failed != LXW_NO_ERROR) {
-        QFile::remove(path);
-        throw ExcelError(
-            QStringLiteral("Не удалось записать книгу в файл «%1»: %2")
-                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(failed))));
-    }
-    return path;
+    QFileInfo named(QDir(folder), fileName_);
+    QString base = named.fileName();
+    if (base.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) base.chop(5);
+    return moveToNewName(written, named.absolutePath(), fileSafe(base));
 }
 
 int Excel::ExcelSetVisible(bool visible) {
-    if (!open_ || !visible || !dirty_) return 1;
-    const QString path = write();
+    if (!book_ || !visible) return 1;
+    const QString path = finish();
     lastFile_ = path;
-    dirty_ = false;
     const auto& opener = fileOpener ? fileOpener : openWithDesktop;
     if (!opener(path))
         throw ExcelError(QStringLiteral("Книга сохранена в файл «%1», но открыть её не удалось: "

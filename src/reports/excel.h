@@ -1,13 +1,20 @@
-// The spreadsheet export: a new workbook is filled cell by cell in memory and, when it is
-// shown, written as an .xlsx file into the export folder and opened with the desktop's
-// spreadsheet program.
+// The spreadsheet export: ExcelOpen begins a new workbook, every written cell goes straight
+// into it, and showing it writes the .xlsx file into the export folder and opens it with the
+// desktop's spreadsheet program.
 #pragma once
 
-#include <QMap>
-#include <QPair>
+#include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringEncoder>
+#include <QStringView>
 #include <functional>
 #include <stdexcept>
+#include <vector>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
 
 namespace reports {
 
@@ -21,12 +28,19 @@ public:
 // One workbook handle. Sheets, columns and rows count from 1; values are passed as text.
 class Excel {
 public:
-    // Begins a new workbook with one sheet. fileName names the file it is written to (in
-    // the export folder unless it is absolute); empty gives a name made of subject and the
-    // time. Returns 1, or -1 after its two messages when the export folder cannot be used.
+    Excel() = default;
+    ~Excel();
+    Excel(const Excel&) = delete;
+    Excel& operator=(const Excel&) = delete;
+
+    // Begins a new workbook with one sheet, dropping one begun and never shown. fileName
+    // names the file it is written to (in the export folder unless it is absolute); empty
+    // gives a name made of subject and the time. Returns 1, or -1 after its two messages
+    // when the export folder cannot be used.
     int ExcelOpen(const QString& fileName, const QString& subject = QString());
     // Showing writes the workbook to a new file and opens it; raises ExcelError when that
-    // fails. Does nothing before the first ExcelOpen. Returns 1.
+    // fails. The workbook is then finished: it takes no more cells until the next
+    // ExcelOpen. Does nothing while no workbook is begun. Returns 1.
     int ExcelSetVisible(bool visible);
     // Writes a text into a cell; an empty text writes nothing. A text that reads as a number
     // is stored as a number unless the cell was set to text. 1, or -1 after a message.
@@ -36,30 +50,37 @@ public:
     int ExcelWriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText,
                                 bool autoFit, bool bold);
 
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return book_ != nullptr; }
     // The file the last showing wrote ("" before).
     QString lastFile() const { return lastFile_; }
 
-    // True, with its value, when a typed text would be taken as a number.
-    static bool readsAsNumber(const QString& text, double* value = nullptr);
+    // True, with its value, when a typed text would be taken as a number: blanks around,
+    // a sign, digits with one point or comma, an exponent; no more than 15 significant
+    // digits, so that none is lost.
+    static bool readsAsNumber(QStringView text, double* value = nullptr);
 
 private:
-    struct Cell {
-        QString text;
-        bool asText = false;
-        bool bold = false;
-    };
-    using Key = QPair<int, int>; // row, column
+    enum Format : quint8 { Plain = 0, Bold = 1, Text = 2 };
     int checkCell(int sheet, int column, int row, const QString& text) const;
-    QString write() const;
+    quint8 formatOf(int row, int column) const;
+    int put(int column, int row, const QString& text, quint8 format);
+    void discard();
+    QString finish();
 
-    bool open_ = false;
-    bool dirty_ = false;
+    lxw_workbook* book_ = nullptr;
+    lxw_worksheet* sheet_ = nullptr;
+    lxw_format* formats_[4] = {}; // by Format bits
+    QString bookPath_;            // where the workbook is written before it gets its name
     QString fileName_;
     QString subject_;
     QString lastFile_;
-    QMap<Key, Cell> cells_;
-    QMap<int, bool> autoFit_;
+    // Cells given a format of their own; a later plain write keeps it, as in a spreadsheet.
+    QHash<quint64, quint8> formatted_;
+    int lastFormattedRow_ = 0;
+    std::vector<double> widths_; // widest text written into each column, 0-based
+    std::vector<bool> autoFit_;  // columns made as wide as that text
+    QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray text_; // a cell's text in UTF-8, reused from cell to cell
 };
 
 // The handle the operations list and the product report share.

@@ -256,6 +256,26 @@ void AccessTest::transactionRollsBack() {
     }
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where vid='Постоянная'"),
              QString("1"));
+
+    // a failed statement undoes the whole transaction, also when the caller goes on after it
+    try {
+        data::Transaction t(dm->ADO_DB);
+        data::Command c(dm->ADO_DB);
+        c.setSql("insert into accounts_dep.vid_oper(vid) values ('До ошибки')");
+        c.execute();
+        c.setSql("insert into accounts_dep.no_such_table values (1)");
+        QVERIFY_THROWS_EXCEPTION(data::DbError, c.execute());
+        c.setSql("insert into accounts_dep.vid_oper(vid) values ('После ошибки')");
+        c.execute();
+        t.commit();
+        QFAIL("committed after an error");
+    } catch (const data::DbError& e) {
+        QCOMPARE(e.message(), QString("Транзакция отменена"));
+    }
+    QCOMPARE(
+        fixture::scalar("select count(*) from accounts_dep.vid_oper where vid like '% ошибки'"),
+        QString("0"));
+    QVERIFY(!dm->ADO_DB.inTransaction());
 }
 
 void AccessTest::sqlText() {

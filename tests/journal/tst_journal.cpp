@@ -14,11 +14,42 @@
 namespace {
 const QDate Day(2024, 2, 21); // a Wednesday
 
-QStringList column(data::Query& q, const QString& field) {
+// What the journal of a shift is sorted by.
+QStringList sortKeys(int shift) {
+    return shift == 1 ? QStringList{"fio", "izdel.marka", "vid_oper.vid", "oper.naimen", "color"}
+                      : QStringList{"fio"};
+}
+
+// Rows of an open query, each as the texts of the given fields (all when none are given).
+QStringList rowTexts(data::Query& q, QStringList fields = {}) {
+    if (fields.isEmpty()) fields = q.fieldNames();
     QStringList out;
-    for (int row = 0; row < q.recordCount(); ++row)
-        out << q.textAt(row, q.fieldIndex(field));
+    for (int row = 0; row < q.recordCount(); ++row) {
+        QStringList values;
+        for (const QString& f : fields)
+            values << q.textAt(row, q.fieldIndex(f));
+        out << values.join(u'|');
+    }
     return out;
+}
+
+QStringList column(data::Query& q, const QString& field) {
+    return rowTexts(q, {field});
+}
+
+// The journal statement as it was first written: the same columns, the worker joined by key
+// or personnel code in one condition, which leaves the server no index to use.
+QString orJoinStatement(int shift) {
+    const QString now = TDataModule6::journalStatement(shift);
+    return now.left(now.indexOf(QStringLiteral(" from "))) +
+           QStringLiteral(
+               " from cmn_contractor.person person, "
+               "accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
+               "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or "
+               "s_code::t_id=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and "
+               "smena.data=:data and %2 order by  %3")
+               .arg(shift)
+               .arg(shift == 1 ? "ok!=:ok" : "ok<>:ok", sortKeys(shift).join(", "));
 }
 } // namespace
 
@@ -36,12 +67,23 @@ private slots:
     void activationShowsToday();
     void shiftChoice();
     void refreshReReads();
+    void sameRowsAsTheOrJoin_data();
+    void sameRowsAsTheOrJoin();
 };
 
 void JournalTest::initTestCase() {
     QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     fixture::createDatabase(QString::fromUtf8(f.readAll()) + R"(
+        -- Workers found by key, by personnel code, by both, by neither (keys from 20 on,
+        -- apart from the department's).
+        insert into cmn_contractor.person (id, s_caption, s_code) values
+         (20, 'Абрамов А.А.', '20'),  -- key and code: the same person
+         (21, 'Борисов Б.Б.', '25'),  -- worker 25 by code
+         (25, 'Власов В.В.', null),   -- worker 25 by key as well
+         (26, 'Глебов Г.Г.', '27'),   -- worker 27 has no key of his own: by code only,
+         (28, 'Дёмин Д.Д.', '27'),    -- twice
+         (29, 'Ершов Е.Е.', ' 30 ');  -- a code with blanks around
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, ok, vvod, prize)
         values ('2024-02-21', 1, 1, 101, 1, 12.5, 10, 2, 8, 0, 'ok', '2024-02-21', 0),
                ('2024-02-21', 1, 2, 102, 2, 20, 5, 5, 4, 1015, 'да', '2024-02-21', 0),
@@ -49,7 +91,20 @@ void JournalTest::initTestCase() {
                ('2024-02-21', 1, 1, 102, 2, 20, 1, 0, 1, 1, null, '2024-02-21', 0),
                ('2024-02-21', 1, 4, 101, 1, 10, 1, 0, 1, 0, 'no', '2024-02-21', 0),
                ('2024-02-21', 4, 2, 101, 1, 15, 2, 0, 3, 0, 'no', '2024-02-21', 0),
-               ('2024-02-22', 1, 1, 101, 1, 12.5, 4, 0, 8, 0, 'no', '2024-02-22', 0);
+               ('2024-02-22', 1, 1, 101, 1, 12.5, 4, 0, 8, 0, 'no', '2024-02-22', 0),
+               -- the workers above; an unknown operation and a null mark are never listed
+               ('2024-03-12', 1, 20, 101, 1, 12.5, 10, 0, 8, 0, 'ok', '2024-03-12', 0),
+               ('2024-03-12', 1, 21, 101, 1, 12.5, 4, 1, 8, 0, 'no', '2024-03-12', 0),
+               ('2024-03-12', 1, 25, 102, 2, 20, 5, 0, 4, 1015, 'да', '2024-03-12', 0),
+               ('2024-03-12', 1, 25, 101, 1, 12.5, 6, 0, 4, 0, 'no', '2024-03-12', 0),
+               ('2024-03-12', 1, 27, 101, 1, 12.5, 2, 0, 2, 0, 'ok', '2024-03-12', 0),
+               ('2024-03-12', 1, 30, 102, 2, 20, 3, 0, 8, 3020, 'no', '2024-03-12', 0),
+               ('2024-03-12', 1, 31, 101, 1, 12.5, 1, 0, 8, 0, 'no', '2024-03-12', 0),
+               ('2024-03-12', 1, 20, 101, 99, 12.5, 1, 0, 1, 0, 'no', '2024-03-12', 0),
+               ('2024-03-12', 1, 20, 102, 2, 20, 1, 0, 1, 0, null, '2024-03-12', 0),
+               ('2024-03-12', 2, 25, 101, 1, 12.5, 7, 0, 8, 0, 'no', '2024-03-12', 0),
+               ('2024-03-12', 2, 20, 101, 1, 12.5, 9, 0, 8, 0, 'ok', '2024-03-12', 0),
+               ('2024-03-13', 1, 27, 102, 2, 20, 2, 0, 8, 9003, 'no', '2024-03-13', 0);
     )");
     QCOMPARE(fixture::startProgram(), QStringList());
     Form1->DateT->setDate(Day);
@@ -198,6 +253,58 @@ void JournalTest::refreshReReads() {
     Form1->Button8Click();
     QCOMPARE(DataModule6->Smena4.recordCount(), 2);
     QCOMPARE(DataModule6->Smena4.param("data").toDateTime().date(), Day);
+}
+
+void JournalTest::sameRowsAsTheOrJoin_data() {
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<QString>("ok");
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QStringList>("workers"); // as the journal lists them
+    const QDate tuesday(2024, 3, 12);
+    const QString a = "Абрамов А.А.", b = "Борисов Б.Б.", v = "Власов В.В.", g = "Глебов Г.Г.",
+                  d = "Дёмин Д.Д.", e = "Ершов Е.Е.";
+    QTest::newRow("shift 1, every mark")
+        << 1 << "ta" << tuesday << QStringList{a, b, b, b, v, v, g, d, e};
+    QTest::newRow("shift 1, hide accepted")
+        << 1 << "ok" << tuesday << QStringList{b, b, b, v, v, e};
+    QTest::newRow("shift 2, every mark") << 2 << "ta" << tuesday << QStringList{a, b, v};
+    QTest::newRow("shift 2, hide accepted") << 2 << "ok" << tuesday << QStringList{b, v};
+    QTest::newRow("overtime, none") << 4 << "ta" << tuesday << QStringList{};
+    QTest::newRow("next day, by code only") << 1 << "ta" << tuesday.addDays(1) << QStringList{g, d};
+    QTest::newRow("the department's day")
+        << 1 << "ta" << Day << QStringList{"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П."};
+}
+
+void JournalTest::sameRowsAsTheOrJoin() {
+    QFETCH(int, shift);
+    QFETCH(QString, ok);
+    QFETCH(QDate, day);
+    QFETCH(QStringList, workers);
+    data::Query before(DataModule6->ADO_DB);
+    before.setSql(orJoinStatement(shift));
+    data::Query& now = DataModule6->smenaQuery(shift);
+    for (data::Query* q : {&before, &now}) {
+        q->close();
+        q->setParam("data", QDateTime(day, QTime(0, 0)));
+        q->setParam("ok", ok);
+        q->open();
+    }
+    QCOMPARE(column(now, "fio"), workers);
+    QCOMPARE(now.fieldNames(), before.fieldNames());
+    // the same rows, in the same order of the sort keys (rows equal in them in any order)
+    QStringList rowsBefore = rowTexts(before), rowsNow = rowTexts(now);
+    rowsBefore.sort();
+    rowsNow.sort();
+    QCOMPARE(rowsNow, rowsBefore);
+    QStringList keys = sortKeys(shift);
+    for (QString& k : keys)
+        k = k.section(u'.', -1); // the field of "table.field"
+    QCOMPARE(rowTexts(now, keys), rowTexts(before, keys));
+
+    now.close();
+    now.setParam("data", QDateTime(Day, QTime(0, 0)));
+    now.setParam("ok", QString("ta"));
+    now.open();
 }
 
 QTEST_MAIN(JournalTest)

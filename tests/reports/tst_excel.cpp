@@ -20,7 +20,10 @@ private slots:
     void workbookCells();
     void autoFit();
     void showing();
+    void unfinishedWorkbookLeavesNoFile();
     void neverOverwrites();
+    void readsAsNumber_data();
+    void readsAsNumber();
     void openerFailureReachesErrorHandler();
 
 private:
@@ -222,8 +225,36 @@ void ExcelTest::showing() {
                                                   QStringLiteral("yyyy-MM-dd HH-mm-ss"));
     QVERIFY2(stamp.isValid() && stamp >= before, qPrintable(file.fileName()));
     QCOMPARE(excel.lastFile(), file.filePath());
-    // shown again without changes: the same workbook is not written twice
+    // shown again: the same workbook is not written twice, and a shown one takes no cells
     QCOMPARE(excel.ExcelSetVisible(true), 1);
+    QCOMPARE(opened_.size(), 1);
+    ui::Script s;
+    QCOMPARE(excel.ExcelWriteCell(1, 1, 2, QStringLiteral("поздно")), -1);
+    QCOMPARE(s.messages().size(), 1);
+    QCOMPARE(s.messages().first().caption, QStringLiteral("Ошибочный номер листа Microsoft Excel"));
+}
+
+void ExcelTest::unfinishedWorkbookLeavesNoFile() {
+    const QDir folder(dir_.path() + QStringLiteral("/Табель"));
+    const auto files = [&] {
+        return folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    {
+        reports::Excel excel;
+        QCOMPARE(excel.ExcelOpen(QString()), 1);
+        excel.ExcelWriteCell(1, 1, 1, QStringLiteral("брошена"));
+        // begun again: the first one is dropped
+        QCOMPARE(excel.ExcelOpen(QString(), QStringLiteral("Вторая")), 1);
+        excel.ExcelWriteCell(1, 1, 1, QStringLiteral("вторая"));
+        QCOMPARE(excel.ExcelSetVisible(true), 1);
+        QCOMPARE(files(), QStringList{QFileInfo(opened_.first()).fileName()});
+        QCOMPARE(xlsx::read(opened_.first()).value("A1"), QStringLiteral("вторая"));
+        QVERIFY(QFile::remove(opened_.first()));
+        // an export that ends before showing its workbook
+        QCOMPARE(excel.ExcelOpen(QString()), 1);
+        excel.ExcelWriteCell(1, 1, 1, QStringLiteral("брошена"));
+    }
+    QCOMPARE(files(), QStringList());
     QCOMPARE(opened_.size(), 1);
 }
 
@@ -254,6 +285,61 @@ void ExcelTest::openerFailureReachesErrorHandler() {
     QVERIFY2(s.texts().first().contains(QDir::toNativeSeparators(opened_.first())),
              qPrintable(s.texts().first()));
     QVERIFY(QFile::exists(opened_.first()));
+}
+
+void ExcelTest::readsAsNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("number");
+    QTest::addColumn<double>("value");
+    QTest::newRow("whole") << "12" << true << 12.0;
+    QTest::newRow("blanks around") << " \t12 " << true << 12.0;
+    QTest::newRow("no-break space around") << "\u00a012\u00a0" << true << 12.0;
+    QTest::newRow("plus") << "+1" << true << 1.0;
+    QTest::newRow("minus") << "-1.5" << true << -1.5;
+    QTest::newRow("point") << "12.5" << true << 12.5;
+    QTest::newRow("comma") << "12,5" << true << 12.5;
+    QTest::newRow("point last") << "1." << true << 1.0;
+    QTest::newRow("comma first") << ",5" << true << 0.5;
+    QTest::newRow("exponent") << "-3e2" << true << -300.0;
+    QTest::newRow("signed exponent") << "1.5E-3" << true << 0.0015;
+    QTest::newRow("leading zeros") << "007" << true << 7.0;
+    QTest::newRow("15 digits") << "123456789012345" << true << 123456789012345.0;
+    QTest::newRow("zeros around 15 digits")
+        << "00012345678901234500" << true << 12345678901234500.0;
+    QTest::newRow("small, 15 digits") << "0.000123456789012345" << true << 0.000123456789012345;
+    QTest::newRow("largest") << "1e308" << true << 1e308;
+    QTest::newRow("smallest") << "4.9e-324" << true << 4.9e-324;
+    QTest::newRow("zero with any exponent") << "0e500" << true << 0.0;
+    QTest::newRow("16 digits") << "1234567890123456" << false << 0.0;
+    QTest::newRow("16 digits after zeros") << "0.0001234567890123456" << false << 0.0;
+    QTest::newRow("too large") << "1.8e308" << false << 0.0;
+    QTest::newRow("too small") << "1e-400" << false << 0.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("blank") << "  " << false << 0.0;
+    QTest::newRow("point alone") << "." << false << 0.0;
+    QTest::newRow("sign alone") << "-" << false << 0.0;
+    QTest::newRow("sign and point") << "+." << false << 0.0;
+    QTest::newRow("two signs") << "--1" << false << 0.0;
+    QTest::newRow("exponent without digits") << "1e+" << false << 0.0;
+    QTest::newRow("exponent alone") << "e5" << false << 0.0;
+    QTest::newRow("fractional exponent") << "1e5.5" << false << 0.0;
+    QTest::newRow("two points") << "12.5.1" << false << 0.0;
+    QTest::newRow("thousands and decimals") << "1,000.5" << false << 0.0;
+    QTest::newRow("blank inside") << "1 2" << false << 0.0;
+    QTest::newRow("unit after") << "12р." << false << 0.0;
+    QTest::newRow("hexadecimal") << "0x10" << false << 0.0;
+    QTest::newRow("infinity") << "inf" << false << 0.0;
+    QTest::newRow("arabic-indic digit") << "\u0663" << false << 0.0;
+    QTest::newRow("full-width digits") << "\uff11\uff12" << false << 0.0;
+}
+
+void ExcelTest::readsAsNumber() {
+    QFETCH(QString, text);
+    QFETCH(bool, number);
+    QFETCH(double, value);
+    double got = -1;
+    QCOMPARE(reports::Excel::readsAsNumber(text, &got), number);
+    if (number) QCOMPARE(got, value);
 }
 
 QTEST_MAIN(ExcelTest)
