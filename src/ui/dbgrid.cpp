@@ -1,5 +1,6 @@
 #include "ui/dbgrid.h"
 
+#include "data/texts.h"
 #include "ui/guard.h"
 
 #include <QHeaderView>
@@ -8,28 +9,6 @@
 #include <cmath>
 
 namespace ui {
-
-QString formatNumber(double v, const QString& mask) {
-    const qsizetype point = mask.indexOf(u'.');
-    int minDec = 0, maxDec = 0;
-    if (point >= 0) {
-        for (qsizetype i = point + 1; i < mask.size(); ++i) {
-            if (mask[i] == u'0')
-                ++minDec, ++maxDec;
-            else if (mask[i] == u'#')
-                ++maxDec;
-        }
-    }
-    QString s = QString::number(v, 'f', maxDec);
-    if (maxDec > minDec && s.contains(u'.')) {
-        qsizetype keep = s.indexOf(u'.') + 1 + minDec;
-        while (s.size() > keep && s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.')) s.chop(1);
-    }
-    if (s.startsWith(u'-') && s.toDouble() == 0) s.remove(0, 1);
-    return s;
-}
 
 DatasetModel::DatasetModel(DBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
@@ -74,8 +53,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Vertical && grid_->indicator_ && grid_->dataset_) {
         if (role == Qt::DisplayRole) {
             const bool current = section == grid_->dataset_->currentRow();
-            return DBGrid::rowMarker(current ? grid_->dataset_->state() : data::Query::State::Browse,
-                                     current);
+            return DBGrid::rowMarker(
+                current ? grid_->dataset_->state() : data::Query::State::Browse, current);
         }
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     }
@@ -109,7 +88,8 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
     bool done = false;
     run([&] {
         // moving onto the row it is on would store the row being edited first
-        if (index.row() != grid_->dataset_->currentRow()) grid_->dataset_->setRecNo(index.row() + 1);
+        if (index.row() != grid_->dataset_->currentRow())
+            grid_->dataset_->setRecNo(index.row() + 1);
         grid_->onEdit(grid_->columns_[index.column()], value.toString());
         done = true;
     });
@@ -232,8 +212,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (appendRows_ && model_->rowCount() == 0 && !event->text().isEmpty() &&
         event->text().at(0).isPrint()) {
         run([this] { dataset_->insert(); });
-    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp ||
-                               key == Qt::Key_Home || key == Qt::Key_Escape)) {
+    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Home ||
+                               key == Qt::Key_Escape)) {
         dataset_->cancel();
         event->accept();
         return;
@@ -337,7 +317,7 @@ QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString&
     if (c.format.isEmpty() || v.isNull()) return text;
     bool ok = false;
     const double d = text.toDouble(&ok);
-    return ok ? formatNumber(d, c.format) : text;
+    return ok ? data::text::masked(d, c.format) : text;
 }
 
 QString DBGrid::cellText(int row, const QString& field) const {
