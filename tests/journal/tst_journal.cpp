@@ -5,21 +5,18 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "windows.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
 namespace {
 const QDate Day(2024, 2, 21); // a Wednesday
-
-QStringList column(data::Query& q, const QString& field) {
-    QStringList out;
-    for (int row = 0; row < q.recordCount(); ++row)
-        out << q.textAt(row, q.fieldIndex(field));
-    return out;
-}
+using fixture::column;
 } // namespace
 
 class JournalTest : public QObject {
@@ -36,12 +33,12 @@ private slots:
     void activationShowsToday();
     void shiftChoice();
     void refreshReReads();
+    void commandsNotBuiltSaySo_data();
+    void commandsNotBuiltSaySo();
 };
 
 void JournalTest::initTestCase() {
-    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    fixture::createDatabase(QString::fromUtf8(f.readAll()) + R"(
+    fixture::createDatabase(fixture::departmentSql() + R"(
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, ok, vvod, prize)
         values ('2024-02-21', 1, 1, 101, 1, 12.5, 10, 2, 8, 0, 'ok', '2024-02-21', 0),
                ('2024-02-21', 1, 2, 102, 2, 20, 5, 5, 4, 1015, 'да', '2024-02-21', 0),
@@ -198,6 +195,30 @@ void JournalTest::refreshReReads() {
     Form1->Button8Click();
     QCOMPARE(DataModule6->Smena4.recordCount(), 2);
     QCOMPARE(DataModule6->Smena4.param("data").toDateTime().date(), Day);
+}
+
+void JournalTest::commandsNotBuiltSaySo_data() {
+    QTest::addColumn<QString>("command");
+    for (const char* c :
+         {"Табель сделка", "Табель по сменам", "Табель хоз. работ", "Табель ср. сдельная",
+          "Общий табель", "Сводные отчеты", "Ср.сд./хоз. работы"})
+        QTest::newRow(c) << QString::fromUtf8(c);
+}
+
+void JournalTest::commandsNotBuiltSaySo() {
+    QFETCH(QString, command);
+    ui::Script script;
+    if (command == Form1->Button5->text()) {
+        Form1->Button5->click();
+    } else {
+        QAction* item = nullptr;
+        for (QAction* a : {Form1->N9, Form1->N10, Form1->N13, Form1->N14, Form1->N15, Form1->N17})
+            if (a->text() == command) item = a;
+        QVERIFY(item);
+        item->trigger();
+    }
+    QCOMPARE(script.texts(), QStringList{"Функция «" + command + "» пока недоступна."});
+    QCOMPARE(script.shown().first().icon, QMessageBox::Information);
 }
 
 QTEST_MAIN(JournalTest)
