@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "app/built_in_server.h"
 #include "app/login_window.h"
 #include "app/version.h"
 #include "data/data_module.h"
@@ -26,12 +27,24 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <vector>
 
 namespace app {
 
 namespace {
 bool terminated = false;
+
+// The data module and the windows in the order they were made; destroyForms() deletes them
+// last to first. Raw pointers, so that nothing is deleted at exit, after the application
+// object is gone.
+std::vector<QObject*> made;
+
+template <class T> T* make() {
+    auto* object = new T;
+    made.push_back(object);
+    return object;
 }
+} // namespace
 
 QString connectionString(const QString& database, const QString& server) {
     return QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") + database +
@@ -47,8 +60,12 @@ QString connectionString(const QString& database, const QString& server) {
                           "LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1");
 }
 
+QString builtInServer() {
+    return QStringLiteral(TABEL_SERVER);
+}
+
 QString builtInConnectionString() {
-    return connectionString(QStringLiteral("korvast"), QStringLiteral(TABEL_SERVER));
+    return connectionString(QStringLiteral("korvast"), builtInServer());
 }
 
 QString connectionStringFor(const QStringList& params) {
@@ -74,27 +91,49 @@ void setupApplication(QApplication& application) {
 }
 
 void createForms(const QStringList& params) {
-    // The journal window's creation makes the data module, connects and shows the login.
-    new TForm1(params);
-    if (terminated || !Form23) return;
+    // The data module first: the journal binds its queries to it.
+    make<TDataModule6>()->ShowError = ui::error;
+    make<TForm1>()->VersionCheck = checkVersion;
+    try {
+        DataModule6->ADO_DB.close();
+        DataModule6->ADO_DB.setConnectionString(connectionStringFor(params));
+        DataModule6->ADO_DB.open();
+        // shown at once: its activation runs the version check
+        make<TForm23>()->show();
+    } catch (...) {
+        ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"),
+                    QMessageBox::Critical);
+        terminate();
+        Form1->close();
+        return;
+    }
+    Form1->Timer1->start();
+    if (terminated) return;
     // Windows of the other areas, created once and hidden, in this order:
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
     // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
     // TForm26, TForm27.
-    new TForm2;
-    new TForm3;
-    new TForm4;
-    new TForm5;
-    new TForm7;
-    new TForm8;
-    new TForm9;
-    new TForm10;
-    new TForm11;
-    new TForm18;
-    new TForm19;
-    new TForm22;
-    new TForm26;
-    new TForm27;
+    make<TForm2>();
+    make<TForm3>();
+    make<TForm4>();
+    make<TForm5>();
+    make<TForm7>();
+    make<TForm8>();
+    make<TForm9>();
+    make<TForm10>();
+    make<TForm11>();
+    make<TForm18>();
+    make<TForm19>();
+    make<TForm22>();
+    make<TForm26>();
+    make<TForm27>();
+}
+
+void destroyForms() {
+    while (!made.empty()) {
+        delete made.back();
+        made.pop_back();
+    }
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
@@ -110,7 +149,7 @@ int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
     }
     int code = 0;
     if (!terminated) code = application.exec();
-    if (DataModule6) DataModule6->ADO_DB.close();
+    destroyForms();
     return code;
 }
 

@@ -17,12 +17,27 @@ QString errorText(const QSqlError& e) {
     return text;
 }
 
+bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (binds.isEmpty()) return q.exec(sql);
+    if (!q.prepare(sql)) return false;
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
+    return q.exec();
+}
+
 // Driver options after the caller's own (the later of two wins): parameters are written into
 // the statement by the driver, one round trip a query with nothing to release afterwards;
 // an error undoes the whole transaction, as Transaction does, instead of a savepoint around
 // every statement.
 const QLatin1String DriverOptions(";UseServerSidePrepare=0;Protocol=7.4-1");
 } // namespace
+
+QString Connection::lostMessage() {
+    return QStringLiteral("Связь с базой данных потеряна, действие не выполнено. Повторите его, "
+                          "когда сервер базы данных снова будет доступен.");
+}
 
 Connection::Connection() : name_(QStringLiteral("tabel-%1").arg(++counter)) {}
 
@@ -41,7 +56,25 @@ void Connection::open() {
     db.setConnectOptions("SQL_ATTR_LOGIN_TIMEOUT=10");
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
-    execDirect("SET DateStyle TO 'ISO, DMY'");
+    lost_ = false;
+    // straight to the driver: a failure here is the opening's, never reopened again
+    QSqlQuery settings(db);
+    if (!settings.exec(QStringLiteral("SET DateStyle TO 'ISO, DMY'")))
+        throw DbError(errorText(settings.lastError()));
+}
+
+void Connection::reopen() {
+    try {
+        open();
+    } catch (const DbError&) {
+        lost_ = true;
+        throw DbError(lostMessage());
+    }
+}
+
+bool Connection::alive() {
+    QSqlQuery probe(database());
+    return probe.exec(QStringLiteral("select 1"));
 }
 
 void Connection::close() {
@@ -60,19 +93,43 @@ QSqlDatabase Connection::database() const {
     return QSqlDatabase::database(name_, false);
 }
 
-void Connection::execDirect(const QString& sql) {
-    QSqlQuery q(database());
-    if (!q.exec(sql)) {
-        statementFailed();
-        throw DbError(errorText(q.lastError()));
+QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
+    if (lost_) {
+        if (depth_ > 0) throw DbError(lostMessage()); // the transaction went with the session
+        reopen();
     }
+    QSqlQuery q(database());
+    if (!run(q, sql, binds)) {
+        const QString error = errorText(q.lastError());
+        // a failed statement leaves the session usable unless the server has gone
+        if (alive()) {
+            statementFailed();
+            throw DbError(error);
+        }
+        lost_ = true;
+        if (depth_ > 0 && sent_ > 0) throw DbError(lostMessage());
+        const int depth = depth_;
+        reopen();
+        if (depth > 0) {
+            // nothing had been sent: the transaction begins anew on the new session
+            depth_ = 0;
+            beginTransaction();
+            depth_ = depth;
+        }
+        q = QSqlQuery(database());
+        if (!run(q, sql, binds)) throw DbError(errorText(q.lastError()));
+    }
+    if (depth_ > 0) ++sent_;
+    return q;
 }
 
 void Connection::beginTransaction() {
     if (depth_ == 0) {
+        if (lost_) reopen();
         QSqlDatabase db = database();
         if (!db.transaction()) throw DbError(errorText(db.lastError()));
         failed_ = false;
+        sent_ = 0;
     }
     ++depth_;
 }
@@ -85,10 +142,13 @@ void Connection::commit() {
         db.rollback();
         throw DbError(QStringLiteral("Транзакция отменена"));
     }
+    if (lost_) throw DbError(lostMessage());
     if (!db.commit()) {
         const QString text = errorText(db.lastError());
         db.rollback();
-        throw DbError(text);
+        if (alive()) throw DbError(text);
+        lost_ = true;
+        throw DbError(lostMessage());
     }
 }
 
@@ -99,7 +159,7 @@ void Connection::rollback() {
         failed_ = true;
         return;
     }
-    if (connected()) QSqlDatabase::database(name_, false).rollback();
+    if (connected() && !lost_) QSqlDatabase::database(name_, false).rollback();
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {

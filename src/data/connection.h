@@ -1,8 +1,17 @@
 // The one database connection of the program and its transactions.
+//
+// A connection the server has dropped (a restart, a killed session) is opened again at the
+// next statement, with the session settings, and the statement is sent once more. A
+// transaction that had already sent statements when its connection was lost is not redone:
+// its work is gone with the session, so the statement fails with lostMessage(), the caller's
+// Transaction rolls back, and the next action starts on a fresh connection. While the
+// server stays away every statement fails with that message, never with the driver's.
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 
 namespace data {
 
@@ -19,6 +28,8 @@ public:
     // Opens the connection; raises DbError with the driver's message when it fails.
     // Every session reads bare 'DD.MM.YYYY' literals day first.
     void open();
+    // What the user is told when the server cannot be reached in the middle of the work.
+    static QString lostMessage();
     void close();
     bool connected() const;
 
@@ -34,14 +45,23 @@ public:
         if (depth_ > 0) failed_ = true;
     }
 
-    // Runs a statement without result; used by the access layer itself.
-    void execDirect(const QString& sql);
+    // Runs a statement with positional binds ("?") and returns it before its first row;
+    // raises DbError with the server's message, or lostMessage() as described above.
+    QSqlQuery exec(const QString& sql, const QVariantList& binds = {});
+    // Runs a statement without binds and without result.
+    void execDirect(const QString& sql) { exec(sql); }
 
 private:
+    bool alive();
+    // Opens a lost connection again, and the transaction that had sent nothing yet.
+    void reopen();
+
     QString name_;
     QString connectionString_;
     int depth_ = 0;
     bool failed_ = false;
+    bool lost_ = false; // the server dropped the session; open again before the next use
+    int sent_ = 0;      // statements sent in the open transaction
 };
 
 // Begun on construction; rolled back when it leaves scope without commit(), which is what

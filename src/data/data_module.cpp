@@ -1,6 +1,6 @@
 #include "data/data_module.h"
 
-#include "ui/dialogs.h"
+#include "data/db_error.h"
 
 TDataModule6* DataModule6 = nullptr;
 
@@ -86,6 +86,10 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     Oper_del.setSql("delete from accounts_dep.oper where id=:id");
 }
 
+TDataModule6::~TDataModule6() {
+    if (DataModule6 == this) DataModule6 = nullptr;
+}
+
 data::Query& TDataModule6::smenaQuery(int shift) {
     switch (shift) {
     case 2:
@@ -126,7 +130,9 @@ bool TDataModule6::CheckDuplicate(const QString& countSql, const QString& messag
     const qint64 cnt = Control.isEmpty() ? 0 : Control.asInt("cnt");
     Control.close();
     if (cnt > 0) {
-        ui::error(message);
+        // without a sink the refusal still reaches the user, through the error handler
+        if (!ShowError) throw data::DbError(message);
+        ShowError(message);
         return true;
     }
     return false;

@@ -5,11 +5,13 @@
 #include "data/query.h"
 
 #include <QObject>
+#include <functional>
 
 class TDataModule6 : public QObject {
     Q_OBJECT
 public:
     explicit TDataModule6(QObject* parent = nullptr);
+    ~TDataModule6() override;
 
     data::Connection ADO_DB;
 
@@ -41,7 +43,12 @@ public:
     // read from accounts_dep.ver by the version check.
     QString DbDelim;
 
-    // Runs a count statement (column cnt) in Control; above 0 shows message and returns true.
+    // Where CheckDuplicate's message goes: the application shows it in its error box. This
+    // layer shows no window itself.
+    std::function<void(const QString& text)> ShowError;
+
+    // Runs a count statement (column cnt) in Control; above 0 hands message to ShowError and
+    // returns true.
     bool CheckDuplicate(const QString& countSql, const QString& message = QString());
     // Replaces the first "," (or else the first ".") by DbDelim, by a point while DbDelim
     // has not been read.

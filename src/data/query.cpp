@@ -2,8 +2,8 @@
 
 #include "data/connection.h"
 #include "data/db_error.h"
+#include "data/texts.h"
 
-#include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -12,33 +12,6 @@
 namespace data {
 
 namespace {
-
-QString errorText(const QSqlError& e) {
-    QString text = e.databaseText().trimmed();
-    if (text.isEmpty()) text = e.text().trimmed();
-    return text;
-}
-
-// Runs sql with positional binds on q; raises DbError with the server's message.
-void run(Connection& connection, QSqlQuery& q, const QString& sql, const QVariantList& binds) {
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    bool ok;
-    if (binds.isEmpty()) {
-        ok = q.exec(sql);
-    } else {
-        ok = q.prepare(sql);
-        if (ok) {
-            for (const QVariant& v : binds)
-                q.addBindValue(v);
-            ok = q.exec();
-        }
-    }
-    if (!ok) {
-        connection.statementFailed();
-        throw DbError(errorText(q.lastError()));
-    }
-}
 
 QVariantList bindsFor(const QStringList& names, const Params& params) {
     QVariantList binds;
@@ -110,8 +83,7 @@ void Query::open() {
     if (active()) return;
     QStringList names;
     const QString sql = Params::positional(statement(), names);
-    QSqlQuery q(connection_.database());
-    run(connection_, q, sql, bindsFor(names, params_));
+    QSqlQuery q = connection_.exec(sql, bindsFor(names, params_));
 
     const QSqlRecord rec = q.record();
     QStringList fields;
@@ -355,15 +327,12 @@ QString Query::displayText(const QVariant& v, bool decimal) {
     if (v.isNull()) return {};
     switch (v.typeId()) {
     case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    case QMetaType::QDateTime: {
-        const QDateTime dt = v.toDateTime();
-        if (dt.time() == QTime(0, 0)) return dt.date().toString(QStringLiteral("dd.MM.yyyy"));
-        return dt.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    }
+        return text::date(v.toDate());
+    case QMetaType::QDateTime:
+        return text::dateTime(v.toDateTime());
     case QMetaType::Double:
     case QMetaType::Float:
-        return QString::number(v.toDouble(), 'g', 15);
+        return text::general(v.toDouble());
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QString:
@@ -456,8 +425,7 @@ void Query::post() {
                 ? QStringLiteral("insert into %1 default values returning *").arg(updateTable_)
                 : QStringLiteral("insert into %1(%2) values(%3) returning *")
                       .arg(updateTable_, cols.join(u','), marks.join(u','));
-        QSqlQuery q(connection_.database());
-        run(connection_, q, sql, binds);
+        QSqlQuery q = connection_.exec(sql, binds);
         if (q.next()) {
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) {
@@ -479,11 +447,9 @@ void Query::post() {
             binds << buffer_[i];
         }
         const QString where = keyCondition(rows_[rowIndex], binds);
-        QSqlQuery q(connection_.database());
-        run(connection_, q,
-            QStringLiteral("update %1 set %2 where %3")
-                .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
-            binds);
+        connection_.exec(QStringLiteral("update %1 set %2 where %3")
+                             .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
+                         binds);
     }
     rows_[rowIndex] = buffer_;
     buffer_.clear();
@@ -523,8 +489,7 @@ void Query::remove() {
     const int rowIndex = visible_[cur_];
     QVariantList binds;
     const QString where = keyCondition(rows_[rowIndex], binds);
-    QSqlQuery q(connection_.database());
-    run(connection_, q, QStringLiteral("delete from %1 where %2").arg(updateTable_, where), binds);
+    connection_.exec(QStringLiteral("delete from %1 where %2").arg(updateTable_, where), binds);
     rows_.remove(rowIndex);
     rebuildVisible();
     emit reset();
@@ -547,9 +512,7 @@ QString Table::statement() const {
 int Command::execute() {
     QStringList names;
     const QString sql = Params::positional(sql_, names);
-    QSqlQuery q(connection_.database());
-    run(connection_, q, sql, bindsFor(names, params_));
-    return q.numRowsAffected();
+    return connection_.exec(sql, bindsFor(names, params_)).numRowsAffected();
 }
 
 } // namespace data

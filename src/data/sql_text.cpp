@@ -27,11 +27,6 @@ QString quoted(const QString& text) {
     return u'\'' + escaped(text) + u'\'';
 }
 
-QString general(double v) {
-    if (v == 0) return QStringLiteral("0"); // also for -0
-    return QString::number(v, 'g', 15);
-}
-
 double round4(double v) {
     // scaled in extended precision, ties to the even neighbour (the default rounding mode)
     const long double scaled = static_cast<long double>(v) * 10000.0L;

@@ -1,6 +1,8 @@
 // Values written into the text of a statement.
 #pragma once
 
+#include "data/texts.h"
+
 #include <QDate>
 #include <QString>
 
@@ -16,8 +18,8 @@ QString toDate(const QDate& d);
 QString quoted(const QString& text);
 // O'Нил -> O''Нил: for texts placed between apostrophes of a fixed piece
 QString escaped(const QString& text);
-// Shortest text of at most 15 significant digits, with a point: 12.5, 0.3333, 125.
-QString general(double v);
+// Decimals go into statements in the general form: 12.5, 0.3333, 125.
+using text::general;
 // Rounded to 4 decimals, ties to even (1/3 -> 0.3333, 0.00005 -> 0).
 double round4(double v);
 

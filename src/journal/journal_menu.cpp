@@ -11,6 +11,8 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 
+#include <QPushButton>
+
 #include <optional>
 
 namespace {
@@ -34,6 +36,12 @@ void showPieceTimesheet(const QString& caption, data::Query& query, int nameWidt
     }
     f->CurTabel->close();
     f->q_year.close();
+}
+
+// Commands whose windows are not part of the program yet say so instead of doing nothing.
+void notAvailableYet(const QString& command) {
+    ui::message(QStringLiteral("Функция «%1» пока недоступна.").arg(command),
+                QStringLiteral("Табель"), QMessageBox::Information);
 }
 
 } // namespace
@@ -83,4 +91,6 @@ void TForm1::N17Click() {
     showPieceTimesheet(QStringLiteral("Общий табель (27)"), Form27->H_Tabel_all, 304, false, false,
                        true);
 }
-void TForm1::Button5Click() {}
+void TForm1::Button5Click() {
+    notAvailableYet(Button5->text());
+}

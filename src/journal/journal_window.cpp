@@ -1,8 +1,5 @@
 #include "journal/journal_window.h"
 
-#include "app/app.h"
-#include "app/login_window.h"
-#include "app/version.h"
 #include "data/data_module.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
@@ -36,11 +33,10 @@ const QColor AcceptedColour(0, 128, 0);
 const QColor OpenColour(255, 0, 0);
 } // namespace
 
-TForm1::TForm1(const QStringList& params, QWidget* parent) : ui::Form(parent) {
+TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
     Form1 = this;
     build();
 
-    new TDataModule6;
     ver = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.ver"));
     updtOK = std::make_unique<data::Command>(DataModule6->ADO_DB);
     updtOK->setSql(QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
@@ -49,21 +45,6 @@ TForm1::TForm1(const QStringList& params, QWidget* parent) : ui::Form(parent) {
     DataSource3.dataSet = &DataModule6->Smena3;
     DataSource4.dataSet = &DataModule6->Smena4;
     selectShift(1);
-
-    try {
-        DataModule6->ADO_DB.close();
-        DataModule6->ADO_DB.setConnectionString(app::connectionStringFor(params));
-        DataModule6->ADO_DB.open();
-        new TForm23;
-        Form23->show();
-    } catch (...) {
-        ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"),
-                    QMessageBox::Critical);
-        app::terminate();
-        close();
-        return;
-    }
-    Timer1->start();
 }
 
 TForm1::~TForm1() = default;
@@ -336,5 +317,10 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Timer1Timer() {
-    app::checkVersion();
+    // A tick that comes while the box of an earlier one is still open does nothing, so a
+    // lasting fault shows one box, not one more every 30 seconds.
+    if (checking_ || !VersionCheck) return;
+    checking_ = true;
+    ui::run(VersionCheck);
+    checking_ = false;
 }

@@ -5,6 +5,7 @@
 #include "ui/form.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -21,9 +22,8 @@ class DBGrid;
 class TForm1 : public ui::Form {
     Q_OBJECT
 public:
-    // Creating the journal creates the data module, connects with the string the
-    // parameters give and shows the login window (see app::createForms).
-    explicit TForm1(const QStringList& params, QWidget* parent = nullptr);
+    // Binds the journal to the queries of DataModule6, which exists before it.
+    explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Shift buttons, day, day-off box
@@ -40,7 +40,7 @@ public:
     QPushButton* Button8; // "Обновить"
     QPushButton* Button5; // "Ср.сд./хоз. работы"
     QPushButton* Button4; // "Выход"
-    QTimer* Timer1;       // version check every 30 s
+    QTimer* Timer1;       // runs VersionCheck every 30 s
 
     // Main menu
     QMenuBar* MainMenu1;
@@ -69,6 +69,8 @@ public:
     QString UserText;
     int BuildDate = 0;
     int BuildTime = 0;
+    // The check of the program's build against the database, set by the application.
+    std::function<void()> VersionCheck;
 
     // The journal query of CurShift, also stored in CurQuery.
     data::Query& currentQuery();
@@ -110,6 +112,8 @@ private:
     void build();
     void selectShift(int shift);
     void openJournal(const QDate& day);
+
+    bool checking_ = false; // a version check is running, its error box may be open
 };
 
 extern TForm1* Form1;

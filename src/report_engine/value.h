@@ -42,15 +42,8 @@ private:
     QString text_;
 };
 
-// A number in its plain form: no trailing zeros, no exponent for ordinary magnitudes.
-QString plainNumber(double v);
-
-// A number through a mask of the "#0.00" kind: '0' a digit always printed, '#' a digit
-// printed when significant, '.' the decimal point, ',' thousands grouping. Rounds half
-// away from zero on the decimal form of the number.
-QString formatNumber(double v, const QString& mask);
-
-// A value as printed through a mask; a value that is no number prints as it is.
+// A value as printed through a mask (data::text::masked); a value that is no number prints
+// as it is.
 QString formatValue(const Value& v, const QString& mask);
 
 } // namespace report

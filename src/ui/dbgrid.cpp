@@ -1,5 +1,6 @@
 #include "ui/dbgrid.h"
 
+#include "data/texts.h"
 #include "ui/guard.h"
 
 #include <QHeaderView>
@@ -8,28 +9,6 @@
 #include <cmath>
 
 namespace ui {
-
-QString formatNumber(double v, const QString& mask) {
-    const qsizetype point = mask.indexOf(u'.');
-    int minDec = 0, maxDec = 0;
-    if (point >= 0) {
-        for (qsizetype i = point + 1; i < mask.size(); ++i) {
-            if (mask[i] == u'0')
-                ++minDec, ++maxDec;
-            else if (mask[i] == u'#')
-                ++maxDec;
-        }
-    }
-    QString s = QString::number(v, 'f', maxDec);
-    if (maxDec > minDec && s.contains(u'.')) {
-        qsizetype keep = s.indexOf(u'.') + 1 + minDec;
-        while (s.size() > keep && s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.')) s.chop(1);
-    }
-    if (s.startsWith(u'-') && s.toDouble() == 0) s.remove(0, 1);
-    return s;
-}
 
 DatasetModel::DatasetModel(DBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
@@ -339,7 +318,7 @@ QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString&
     if (c.format.isEmpty() || v.isNull()) return text;
     bool ok = false;
     const double d = text.toDouble(&ok);
-    return ok ? formatNumber(d, c.format) : text;
+    return ok ? data::text::masked(d, c.format) : text;
 }
 
 QString DBGrid::cellText(int row, const QString& field) const {

@@ -20,7 +20,7 @@ struct GridColumn {
     bool visible = true;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool boldTitle = true;
-    QString format;    // number mask such as "#0.00#"; empty for the plain text
+    QString format;    // number mask such as "#0.00#" (data::text::masked); empty: plain
     QColor color;      // text of the cells; invalid: the grid's
     QColor fill;       // background of the cells; invalid: the grid's
     QColor titleColor; // text of the title; invalid: the header's
@@ -127,9 +127,5 @@ private:
     bool syncing_ = false;
     int lastColumn_ = 0;
 };
-
-// Formats a number with a mask of the kind "#0.00#": at least as many decimals as zeros,
-// at most as many as zeros and hashes after the point.
-QString formatNumber(double v, const QString& mask);
 
 } // namespace ui

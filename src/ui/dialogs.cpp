@@ -11,6 +11,12 @@ namespace ui {
 
 namespace {
 Script* active = nullptr;
+// Set at load time by the tests' fixtures, before this file's statics might be: a function's
+// static is made on first use.
+std::function<void(const QStringList&)>& unfinished() {
+    static std::function<void(const QStringList&)> handler;
+    return handler;
+}
 QList<QPointer<QDialog>> modalStack;
 
 QWidget* parentWindow() {
@@ -24,6 +30,19 @@ Script::Script() : previous_(active) {
 }
 Script::~Script() {
     active = previous_;
+    if (actions_.isEmpty()) return;
+    QStringList windows;
+    for (const auto& [dialog, action] : actions_)
+        windows << (dialog ? dialog->windowTitle() : QStringLiteral("(destroyed)"));
+    if (unfinished()) {
+        unfinished()(windows);
+        return;
+    }
+    qFatal("Modal actions that never ran, for: %s", qPrintable(windows.join(QStringLiteral(", "))));
+}
+
+void Script::onUnfinished(std::function<void(const QStringList&)> handler) {
+    unfinished() = std::move(handler);
 }
 Script* Script::current() {
     return active;
@@ -67,9 +86,14 @@ std::function<void()> Script::takeAction(QDialog* dialog) {
     return {};
 }
 
+std::function<void()> Script::takeMessageAction() {
+    return messageActions_.isEmpty() ? std::function<void()>() : messageActions_.takeFirst();
+}
+
 void message(const QString& text, const QString& caption, QMessageBox::Icon icon) {
     if (active) {
         active->record(Script::Kind::Message, text, caption, icon);
+        if (auto action = active->takeMessageAction()) action();
         return;
     }
     QMessageBox box(icon, caption, text, QMessageBox::Ok, parentWindow());

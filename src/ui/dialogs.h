@@ -3,7 +3,9 @@
 
 #include <QList>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QDialog;
@@ -23,6 +25,9 @@ void showModal(QDialog* dialog);
 
 // While a Script lives, boxes are recorded instead of shown, questions are answered from
 // its queue, and a window shown modally runs the registered action instead of waiting.
+// A registered action that has not run when the Script ends is a failure of the test: it
+// goes to the handler set with onUnfinished (the tests' fixtures report it to the test
+// framework), without one the program aborts.
 class Script {
 public:
     enum class Kind { Message, Question, Modal };
@@ -43,6 +48,11 @@ public:
     void answer(bool yes) { answers_.append(yes); }
     // Runs action the next time dialog is shown modally (queued per showing).
     void onModal(QDialog* dialog, std::function<void()> action);
+    // Runs action while the next message box is on screen, as events that come meanwhile do.
+    void whileMessage(std::function<void()> action) { messageActions_.append(std::move(action)); }
+
+    // Receives the captions of the windows whose actions never ran.
+    static void onUnfinished(std::function<void(const QStringList& windows)> handler);
 
     const QList<Shown>& shown() const { return shown_; }
     QList<Shown> messages() const; // message boxes and questions only
@@ -54,11 +64,13 @@ public:
     void record(Kind kind, const QString& text, const QString& caption, QMessageBox::Icon icon);
     bool takeAnswer();
     std::function<void()> takeAction(QDialog* dialog);
+    std::function<void()> takeMessageAction();
 
 private:
     Script* previous_;
     QList<bool> answers_;
-    QList<QPair<QDialog*, std::function<void()>>> actions_;
+    QList<QPair<QPointer<QDialog>, std::function<void()>>> actions_;
+    QList<std::function<void()>> messageActions_;
     QList<Shown> shown_;
     int unanswered_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "refdata/class_picker.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -31,6 +32,7 @@ private slots:
     void loginRoles();
     void wrongThenRight();
     void cancelEndsProgram();
+    void endDestroysInReverse();
 };
 
 void StartupTest::initTestCase() {
@@ -45,9 +47,10 @@ void StartupTest::connectionString_data() {
     QTest::addColumn<QStringList>("params");
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("server");
-    QTest::newRow("no parameters") << QStringList() << "korvast" << TABEL_SERVER;
-    QTest::newRow("database only is ignored") << QStringList{"test"} << "korvast" << TABEL_SERVER;
-    QTest::newRow("empty server") << QStringList{"test", ""} << "korvast" << TABEL_SERVER;
+    QTest::newRow("no parameters") << QStringList() << "korvast" << app::builtInServer();
+    QTest::newRow("database only is ignored")
+        << QStringList{"test"} << "korvast" << app::builtInServer();
+    QTest::newRow("empty server") << QStringList{"test", ""} << "korvast" << app::builtInServer();
     QTest::newRow("database and server") << QStringList{"test", "dbhost"} << "test"
                                          << "dbhost";
     QTest::newRow("taken as they stand") << QStringList{" a b ", "10.0.0.7 "} << " a b "
@@ -161,15 +164,20 @@ void StartupTest::loginRoles() {
     Form1->CurShift = 3;
     ui::Script script;
     bool journalShown = false;
-    script.onModal(Form1, [&] {
-        journalShown = true;
-        QVERIFY(!Form23->isVisible());
-        QCOMPARE(Form1->UserText, text.trimmed());
-        QCOMPARE(Form1->CurShift, 1);
-    });
+    if (loggedIn) {
+        script.onModal(Form1, [&] {
+            journalShown = true;
+            QVERIFY(!Form23->isVisible());
+            QCOMPARE(Form1->UserText, text.trimmed());
+            QCOMPARE(Form1->CurShift, 1);
+        });
+    }
     Form23->Edit1->setText(text);
     Form23->Button1Click();
     QCOMPARE(journalShown, loggedIn);
+    // a refused login never shows the journal
+    for (const auto& shown : script.shown())
+        QVERIFY(loggedIn || shown.kind != ui::Script::Kind::Modal);
     QCOMPARE(Form1->UserText, text.trimmed());
     if (!loggedIn) {
         QCOMPARE(script.texts(), QStringList{"Введены неверные данные."});
@@ -221,6 +229,18 @@ void StartupTest::cancelEndsProgram() {
     QVERIFY(!Form23->isVisible());
     for (const auto& s : script.shown())
         QVERIFY(s.kind != ui::Script::Kind::Modal);
+}
+
+// The windows go before the data module whose queries they show; the journal before the
+// login window that was made after it.
+void StartupTest::endDestroysInReverse() {
+    QStringList gone;
+    for (QObject* o : std::initializer_list<QObject*>{DataModule6, Form1, Form23, Form26})
+        connect(o, &QObject::destroyed, this,
+                [&gone, name = o->metaObject()->className()] { gone << name; });
+    fixture::endProgram();
+    QCOMPARE(gone, (QStringList{"TForm26", "TForm23", "TForm1", "TDataModule6"}));
+    QVERIFY(DataModule6 == nullptr);
 }
 
 QTEST_MAIN(StartupTest)

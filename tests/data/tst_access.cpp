@@ -36,10 +36,9 @@ private:
 };
 
 void AccessTest::initTestCase() {
-    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    fixture::createDatabase(QString::fromUtf8(f.readAll()));
+    fixture::createDatabase(fixture::departmentSql());
     dm = new TDataModule6;
+    dm->ShowError = ui::error; // as the application sets it
     dm->ADO_DB.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
     dm->ADO_DB.open();
 }

@@ -5,9 +5,12 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "windows.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -33,10 +36,6 @@ QStringList rowTexts(data::Query& q, QStringList fields = {}) {
     return out;
 }
 
-QStringList column(data::Query& q, const QString& field) {
-    return rowTexts(q, {field});
-}
-
 // The journal statement as it was first written: the same columns, the worker joined by key
 // or personnel code in one condition, which leaves the server no index to use.
 QString orJoinStatement(int shift) {
@@ -51,6 +50,8 @@ QString orJoinStatement(int shift) {
                .arg(shift)
                .arg(shift == 1 ? "ok!=:ok" : "ok<>:ok", sortKeys(shift).join(", "));
 }
+
+using fixture::column;
 } // namespace
 
 class JournalTest : public QObject {
@@ -69,12 +70,12 @@ private slots:
     void refreshReReads();
     void sameRowsAsTheOrJoin_data();
     void sameRowsAsTheOrJoin();
+    void commandsNotBuiltSaySo_data();
+    void commandsNotBuiltSaySo();
 };
 
 void JournalTest::initTestCase() {
-    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    fixture::createDatabase(QString::fromUtf8(f.readAll()) + R"(
+    fixture::createDatabase(fixture::departmentSql() + R"(
         -- Workers found by key, by personnel code, by both, by neither (keys from 20 on,
         -- apart from the department's).
         insert into cmn_contractor.person (id, s_caption, s_code) values
@@ -305,6 +306,27 @@ void JournalTest::sameRowsAsTheOrJoin() {
     now.setParam("data", QDateTime(Day, QTime(0, 0)));
     now.setParam("ok", QString("ta"));
     now.open();
+
+void JournalTest::commandsNotBuiltSaySo_data() {
+    QTest::addColumn<QString>("command");
+    for (const char* c : {"Ср.сд./хоз. работы"})
+        QTest::newRow(c) << QString::fromUtf8(c);
+}
+
+void JournalTest::commandsNotBuiltSaySo() {
+    QFETCH(QString, command);
+    ui::Script script;
+    if (command == Form1->Button5->text()) {
+        Form1->Button5->click();
+    } else {
+        QAction* item = nullptr;
+        for (QAction* a : {Form1->N9, Form1->N10, Form1->N13, Form1->N14, Form1->N15, Form1->N17})
+            if (a->text() == command) item = a;
+        QVERIFY(item);
+        item->trigger();
+    }
+    QCOMPARE(script.texts(), QStringList{"Функция «" + command + "» пока недоступна."});
+    QCOMPARE(script.shown().first().icon, QMessageBox::Information);
 }
 
 QTEST_MAIN(JournalTest)

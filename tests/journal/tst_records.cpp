@@ -129,9 +129,7 @@ private slots:
 };
 
 void RecordsTest::initTestCase() {
-    QFile f(fixture::sourcePath("tests/fixtures/department.sql"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    fixture::createDatabase(QString::fromUtf8(f.readAll()));
+    fixture::createDatabase(fixture::departmentSql());
     QCOMPARE(fixture::startProgram(), QStringList());
     Form1->UserText = "7093";
     for (int shift = 1; shift <= 4; ++shift) // as the login sets them: every mark is listed

@@ -7,6 +7,7 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "windows.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,21 +19,11 @@ INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка'), (2, 'П�
 INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES (10, 3, 0, 7777, 0);
 )";
 
-QString stored(const QString& sql) {
-    return fixture::scalar(sql);
-}
-
-QStringList shown() {
-    QStringList out;
-    for (int row = 0; row < DataModule6->Vid_oper.recordCount(); ++row)
-        out << Form8->DBGrid1->cellText(row, "vid");
-    return out;
-}
-
 QStringList kinds() {
-    return stored("select string_agg(vid, '|' order by vid) from accounts_dep.vid_oper")
+    return fixture::scalar("select string_agg(vid, '|' order by vid) from accounts_dep.vid_oper")
         .split(u'|');
 }
+using fixture::column;
 } // namespace
 
 class KindsTest : public QObject {
@@ -58,9 +49,10 @@ void KindsTest::browseAndPick() {
         QCOMPARE(Form8->windowTitle(), QStringLiteral("Виды операций (8)"));
         QVERIFY(!Form8->Edit1->isVisible());
         QCOMPARE(Form8->Button2->text(), QStringLiteral("Изменить"));
-        QCOMPARE(shown(), kinds()); // the household kinds 7777 and 7778 among them
-        QVERIFY(shown().contains(QStringLiteral("Хоз. работы")));
-        QVERIFY(shown().contains(QStringLiteral("Ср. сдел.")));
+        QCOMPARE(column(Form8->DBGrid1, "vid"),
+                 kinds()); // the household kinds 7777 and 7778 among them
+        QVERIFY(column(Form8->DBGrid1, "vid").contains(QStringLiteral("Хоз. работы")));
+        QVERIFY(column(Form8->DBGrid1, "vid").contains(QStringLiteral("Ср. сдел.")));
     });
     Form1->N6Click();
     QVERIFY(seen);
@@ -73,7 +65,7 @@ void KindsTest::browseAndPick() {
         QVERIFY(Form8->Button2->isDefault());
         QVERIFY(!Form8->Button1->isVisible() && !Form8->Button3->isVisible());
         Form8->Edit1->setText(QStringLiteral("ПОК"));
-        QCOMPARE(shown(), QStringList{"Покраска"});
+        QCOMPARE(column(Form8->DBGrid1, "vid"), QStringList{"Покраска"});
         Form8->Button2Click();
     });
     Form10->Button4Click();
@@ -83,7 +75,7 @@ void KindsTest::browseAndPick() {
     // an empty list hands nothing back
     s.onModal(Form8, [&] {
         Form8->Edit1->setText(QStringLiteral("'; drop table x; --"));
-        QCOMPARE(shown(), QStringList());
+        QCOMPARE(column(Form8->DBGrid1, "vid"), QStringList());
         Form8->Button2Click();
     });
     Form10->Button4Click();
@@ -93,7 +85,7 @@ void KindsTest::browseAndPick() {
     s.onModal(Form8, [&] {
         seen = true;
         QVERIFY(!Form8->Edit1->isVisible());
-        QCOMPARE(shown(), kinds()); // no search left from the pick
+        QCOMPARE(column(Form8->DBGrid1, "vid"), kinds()); // no search left from the pick
     });
     Form1->N6Click();
     QVERIFY(seen);
@@ -154,9 +146,9 @@ void KindsTest::save() {
     if (stored.isEmpty()) {
         QCOMPARE(kinds(), before);
     } else if (changing) {
-        QCOMPARE(
-            ::stored("select vid from accounts_dep.vid_oper where id=" + QString::number(changing)),
-            stored);
+        QCOMPARE(fixture::scalar("select vid from accounts_dep.vid_oper where id=" +
+                                 QString::number(changing)),
+                 stored);
         QCOMPARE(kinds().size(), before.size());
     } else {
         QCOMPARE(kinds().size(), before.size() + 1);
@@ -178,9 +170,11 @@ void KindsTest::deleteKind() {
     Form1->N6Click();
     QCOMPARE(s.texts(), (QStringList{"Удалить вид операции?", "Удалить вид операции?"}));
     QCOMPARE(s.messages().last().caption, QStringLiteral("Удаление"));
-    QCOMPARE(stored("select count(*) from accounts_dep.vid_oper where id=3"), QStringLiteral("0"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.vid_oper where id=3"),
+             QStringLiteral("0"));
     // nothing checks the operations of the kind: they stay
-    QCOMPARE(stored("select count(*) from accounts_dep.oper where vid=3"), QStringLiteral("1"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.oper where vid=3"),
+             QStringLiteral("1"));
 }
 
 QTEST_MAIN(KindsTest)

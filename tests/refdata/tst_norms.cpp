@@ -6,6 +6,7 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "windows.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -26,24 +27,13 @@ INSERT INTO accounts_dep.norm (o_id, norma, prize, price) VALUES
 
 enum { Norma, Price, Prize };
 
-QString stored(const QString& sql) {
-    return fixture::scalar(sql);
-}
-
 // The operation's norm rows in the database: norma/price/prize by norma.
 QString norms(int oper) {
-    return stored(
+    return fixture::scalar(
         QStringLiteral("select string_agg(concat_ws('/', coalesce(norma::text, '-'), "
                        "coalesce(price::text, '-'), coalesce(prize::text, '-')), ' ' "
                        "order by norma nulls last, price) from accounts_dep.norm where o_id=%1")
             .arg(oper));
-}
-
-QStringList grid(const char* field) {
-    QStringList out;
-    for (int row = 0; row < Form22->norm->recordCount(); ++row)
-        out << Form22->DBGrid1->cellText(row, QString::fromLatin1(field));
-    return out;
 }
 
 // Types a cell as the grid's editor hands it over.
@@ -71,6 +61,7 @@ void withNorms(ui::Script& s, int oper, const std::function<void()>& action,
     });
     Form1->N4Click();
 }
+using fixture::column;
 } // namespace
 
 class NormsTest : public QObject {
@@ -100,9 +91,9 @@ void NormsTest::rowsInOrder() {
     withNorms(s, 1, [&] {
         seen = true;
         QCOMPARE(Form22->windowTitle(), QStringLiteral("Норматив"));
-        QCOMPARE(grid("norma"), (QStringList{"10", "20"}));
-        QCOMPARE(grid("price"), (QStringList{"12.50", "10.00"}));
-        QCOMPARE(grid("prize"), (QStringList{"0", "5"}));
+        QCOMPARE(column(Form22->DBGrid1, "norma"), (QStringList{"10", "20"}));
+        QCOMPARE(column(Form22->DBGrid1, "price"), (QStringList{"12.50", "10.00"}));
+        QCOMPARE(column(Form22->DBGrid1, "prize"), (QStringList{"0", "5"}));
         Form22->Button1Click();
     });
     QVERIFY(seen);
@@ -132,7 +123,7 @@ void NormsTest::newRowSavedWithoutLeavingIt() {
     QCOMPARE(norms(1), QStringLiteral("10/12.5/0 20/10/5 30/11/-"));
     // shown again the next time the operation's norms are opened
     withNorms(s, 1, [&] {
-        QCOMPARE(grid("norma"), (QStringList{"10", "20", "30"}));
+        QCOMPARE(column(Form22->DBGrid1, "norma"), (QStringList{"10", "20", "30"}));
         Form22->Button1Click();
     });
     fixture::exec("delete from accounts_dep.norm where o_id=1 and norma=30");
@@ -156,7 +147,7 @@ void NormsTest::newRowStoredByMoving() {
 }
 
 void NormsTest::emptyNewRowDropped() {
-    const QString before = stored("select count(*) from accounts_dep.norm");
+    const QString before = fixture::scalar("select count(*) from accounts_dep.norm");
     ui::Script s;
     withNorms(s, 2, [&] {
         newRow();
@@ -167,8 +158,8 @@ void NormsTest::emptyNewRowDropped() {
         newRow();
         Form22->Button1Click();
     });
-    QCOMPARE(stored("select count(*) from accounts_dep.norm"), before);
-    QCOMPARE(stored("select count(*) from accounts_dep.norm where o_id is null"),
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm"), before);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm where o_id is null"),
              QStringLiteral("0"));
 }
 

@@ -11,6 +11,7 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "windows.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,22 +38,8 @@ INSERT INTO accounts_dep.norm (o_id, norma, prize, price) VALUES
  (1, 10, 0, 12.5), (1, 20, 5, 10), (2, 10, 0, 20), (4, 10, 0, 7);
 )";
 
-QString stored(const QString& sql) {
-    return fixture::scalar(sql);
-}
-
-QStringList column(const QString& field) {
-    QStringList out;
-    for (int row = 0; row < DataModule6->Oper.recordCount(); ++row)
-        out << Form4->DBGrid1->cellText(row, field);
-    return out;
-}
-
-// Runs action inside the operations list opened from the menu.
-void inBrowse(ui::Script& s, const std::function<void()>& action) {
-    s.onModal(Form4, action);
-    Form1->N4Click();
-}
+using fixture::column;
+using fixture::inBrowse;
 } // namespace
 
 class OperationsTest : public QObject {
@@ -79,7 +66,7 @@ void OperationsTest::initTestCase() {
 void OperationsTest::browse() {
     ui::Script s;
     bool seen = false;
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         seen = true;
         QCOMPARE(Form4->windowTitle(), QStringLiteral("Операции"));
         QStringList titles;
@@ -87,10 +74,11 @@ void OperationsTest::browse() {
             if (!Form4->DBGrid1->isColumnHidden(i)) titles << Form4->DBGrid1->column(i).title;
         QCOMPARE(titles, (QStringList{"Марка", "Опреция", "Цена (min)", "Вид", "Нормы (шт.)"}));
         // an operation without norm rows is not listed
-        QCOMPARE(column("id"), (QStringList{"1", "4", "2"}));
-        QCOMPARE(column("cena"), (QStringList{"10", "7", "20"}));
-        QCOMPARE(column("norma"), (QStringList{"2", "1", "1"}));
-        QCOMPARE(column("nmn"), (QStringList{"Готовая продукция", "Заготовки", "Заготовки"}));
+        QCOMPARE(column(Form4->DBGrid1, "id"), (QStringList{"1", "4", "2"}));
+        QCOMPARE(column(Form4->DBGrid1, "cena"), (QStringList{"10", "7", "20"}));
+        QCOMPARE(column(Form4->DBGrid1, "norma"), (QStringList{"2", "1", "1"}));
+        QCOMPARE(column(Form4->DBGrid1, "nmn"),
+                 (QStringList{"Готовая продукция", "Заготовки", "Заготовки"}));
     });
     QVERIFY(seen);
     QVERIFY(!DataModule6->Oper.active());
@@ -155,11 +143,11 @@ void OperationsTest::search() {
     QFETCH(QStringList, ids);
     Form4->Edit1->setVisible(true);
     ui::Script s;
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         Form4->Edit1->setText(typed);
-        QCOMPARE(column("id"), ids);
+        QCOMPARE(column(Form4->DBGrid1, "id"), ids);
         Form4->Edit1->clear();
-        QCOMPARE(column("id").size(), 3);
+        QCOMPARE(column(Form4->DBGrid1, "id").size(), 3);
     });
     QCOMPARE(s.texts(), QStringList());
 }
@@ -204,17 +192,17 @@ void OperationsTest::save() {
     QFETCH(QString, row);
     const QString all = "select string_agg(concat_ws('|', id, vid, naimen, i_id), ';' order by id) "
                         "from accounts_dep.oper";
-    const QString before = stored(all);
-    const QString norms = stored("select count(*) from accounts_dep.norm");
+    const QString before = fixture::scalar(all);
+    const QString norms = fixture::scalar("select count(*) from accounts_dep.norm");
     ui::Script s;
     int id = changing;
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         s.onModal(Form10, [&] {
             QCOMPARE(Form10->Edit3->isVisible(), changing == 0);
-            Form10->Edit1->setText(product
-                                       ? stored("select marka from accounts_dep.izdel where id=" +
-                                                QString::number(product))
-                                       : QString());
+            Form10->Edit1->setText(
+                product ? fixture::scalar("select marka from accounts_dep.izdel where id=" +
+                                          QString::number(product))
+                        : QString());
             Form10->ProductId = product;
             Form10->Edit2->setText(QStringLiteral("вид"));
             Form10->KindId = kind;
@@ -229,7 +217,7 @@ void OperationsTest::save() {
         } else {
             Form4->Button1Click();
             if (message.isEmpty()) {
-                id = stored("select max(id) from accounts_dep.oper").toInt();
+                id = fixture::scalar("select max(id) from accounts_dep.oper").toInt();
                 // listed at once, with its price and one norm row
                 QVERIFY(DataModule6->Oper.locate("id", id));
                 QCOMPARE(DataModule6->Oper.asText("norma"), QStringLiteral("1"));
@@ -238,22 +226,22 @@ void OperationsTest::save() {
     });
     QCOMPARE(s.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (row.isEmpty()) {
-        QCOMPARE(stored(all), before);
-        QCOMPARE(stored("select count(*) from accounts_dep.norm"), norms);
+        QCOMPARE(fixture::scalar(all), before);
+        QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm"), norms);
         return;
     }
     const QString key = QString::number(id);
-    QCOMPARE(
-        stored("select concat_ws('|', vid, naimen, i_id, (select count(*) from accounts_dep.norm "
-               "where o_id=o.id), (select min(price) from accounts_dep.norm where o_id=o.id)) "
-               "from accounts_dep.oper o where id=" +
-               key),
-        row);
+    QCOMPARE(fixture::scalar(
+                 "select concat_ws('|', vid, naimen, i_id, (select count(*) from accounts_dep.norm "
+                 "where o_id=o.id), (select min(price) from accounts_dep.norm where o_id=o.id)) "
+                 "from accounts_dep.oper o where id=" +
+                 key),
+             row);
 }
 
 void OperationsTest::newOperationThroughPickers() {
     ui::Script s;
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         s.onModal(Form10, [&] {
             QCOMPARE(Form10->windowTitle(), QStringLiteral("Заведение новой цены за операцию"));
             QCOMPARE(Form10->Edit1->text(), QString());
@@ -297,7 +285,7 @@ void OperationsTest::deleteOperation() {
     ui::Script s;
     s.answer(false);
     s.answer(true);
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         QVERIFY(DataModule6->Oper.locate("id", 2));
         Form4->Button3Click();
         QVERIFY(DataModule6->Oper.locate("id", 2));
@@ -306,10 +294,13 @@ void OperationsTest::deleteOperation() {
     });
     QCOMPARE(s.texts(), (QStringList{"Удалить операцию?", "Удалить операцию?"}));
     QCOMPARE(s.messages().first().caption, QStringLiteral("Удаление"));
-    QCOMPARE(stored("select count(*) from accounts_dep.oper where id=2"), QStringLiteral("0"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.oper where id=2"),
+             QStringLiteral("0"));
     // its norm rows and shift records stay
-    QCOMPARE(stored("select count(*) from accounts_dep.norm where o_id=2"), QStringLiteral("1"));
-    QCOMPARE(stored("select count(*) from accounts_dep.smena where o_id=2"), QStringLiteral("1"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.norm where o_id=2"),
+             QStringLiteral("1"));
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena where o_id=2"),
+             QStringLiteral("1"));
 }
 
 void OperationsTest::exportAll() {
@@ -321,7 +312,7 @@ void OperationsTest::exportAll() {
         return true;
     });
     ui::Script s;
-    inBrowse(s, [&] {
+    inBrowse(s, Form4, [&] {
         Form4->Edit1->setText(QStringLiteral("ШК")); // the export ignores the search
         Form4->Button5Click();
         Form4->Edit1->clear();
@@ -338,12 +329,13 @@ void OperationsTest::exportAll() {
     QCOMPARE(sheet.row(1), (QStringList{"Марка", "Операция", "Цена", "Вид"}));
     // every operation whose product and kind exist, with or without norm rows
     const QStringList expected =
-        stored("select string_agg(concat_ws('|', izdel.marka, vid_oper.vid, "
-               "coalesce(oper.cena_new, 0), "
-               "case oper.naimen when 0 then 'Готовая продукция' else 'Заготовки' end), ';' "
-               "order by izdel.marka, vid_oper.vid, oper.naimen) from accounts_dep.oper, "
-               "accounts_dep.izdel, accounts_dep.vid_oper where oper.i_id=izdel.id and "
-               "oper.vid=vid_oper.id")
+        fixture::scalar(
+            "select string_agg(concat_ws('|', izdel.marka, vid_oper.vid, "
+            "coalesce(oper.cena_new, 0), "
+            "case oper.naimen when 0 then 'Готовая продукция' else 'Заготовки' end), ';' "
+            "order by izdel.marka, vid_oper.vid, oper.naimen) from accounts_dep.oper, "
+            "accounts_dep.izdel, accounts_dep.vid_oper where oper.i_id=izdel.id and "
+            "oper.vid=vid_oper.id")
             .split(u';');
     QVERIFY(expected.size() >= 4);
     QVERIFY(expected.contains(QStringLiteral("ПР-300|Резка|0|Готовая продукция"))); // no norm rows
@@ -363,7 +355,7 @@ void OperationsTest::exportWithoutFolder() {
     bool opened = false;
     reports::setFileOpener([&](const QString&) { return opened = true; });
     ui::Script s;
-    inBrowse(s, [&] { Form4->Button5Click(); });
+    inBrowse(s, Form4, [&] { Form4->Button5Click(); });
     reports::setExportFolder(QString());
     reports::setFileOpener({});
     QCOMPARE(s.texts(), (QStringList{"Невозможно открыть Microsoft Excel.",

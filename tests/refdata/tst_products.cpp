@@ -9,6 +9,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/lookup_combo.h"
+#include "windows.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,35 +29,16 @@ SELECT setval('cmn_gds_and_srv.gds_and_srv_id_seq', 1000) \g /dev/null
 INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка');
 )";
 
-QString stored(const QString& sql) {
-    return fixture::scalar(sql);
-}
-
 QStringList marks(const QString& where) {
-    return stored("select string_agg(marka, '|' order by marka) from accounts_dep.izdel where " +
-                  where)
+    return fixture::scalar(
+               "select string_agg(marka, '|' order by marka) from accounts_dep.izdel where " +
+               where)
         .split(u'|', Qt::SkipEmptyParts);
 }
 
-QStringList shown() {
-    QStringList out;
-    for (int row = 0; row < DataModule6->Izdel.recordCount(); ++row)
-        out << Form3->DBGrid1->cellText(row, "marka");
-    return out;
-}
-
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(w, &press);
-    }
-}
-
-// Runs action inside the products list opened from the menu.
-void inBrowse(const std::function<void()>& action, ui::Script& s) {
-    s.onModal(Form3, action);
-    Form1->N3Click();
-}
+using fixture::column;
+using fixture::inBrowse;
+using fixture::type;
 } // namespace
 
 class ProductsTest : public QObject {
@@ -86,15 +68,13 @@ void ProductsTest::initTestCase() {
 void ProductsTest::browseAndPick() {
     ui::Script s;
     bool seen = false;
-    inBrowse(
-        [&] {
-            seen = true;
-            QCOMPARE(Form3->windowTitle(), QStringLiteral("Изделия (3)"));
-            QVERIFY(Form3->Edit1->isVisible()); // until the first pick
-            QCOMPARE(Form3->Button2->text(), QStringLiteral("Изменить"));
-            QCOMPARE(shown(), marks("true"));
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        seen = true;
+        QCOMPARE(Form3->windowTitle(), QStringLiteral("Изделия (3)"));
+        QVERIFY(Form3->Edit1->isVisible()); // until the first pick
+        QCOMPARE(Form3->Button2->text(), QStringLiteral("Изменить"));
+        QCOMPARE(column(Form3->DBGrid1, "marka"), marks("true"));
+    });
     QVERIFY(seen);
     QVERIFY(!DataModule6->Izdel.active());
 
@@ -104,7 +84,7 @@ void ProductsTest::browseAndPick() {
         QVERIFY(!Form3->Button1->isVisible() && !Form3->Button3->isVisible());
         QVERIFY(Form3->Button2->isDefault());
         Form3->Edit1->setText(QStringLiteral("шк"));
-        QCOMPARE(shown(), QStringList{"ШК-200"});
+        QCOMPARE(column(Form3->DBGrid1, "marka"), QStringList{"ШК-200"});
         Form3->Button2Click();
     });
     Form10->Button3Click();
@@ -124,15 +104,13 @@ void ProductsTest::browseAndPick() {
 
     // once used for a pick, the list opens from the menu without its search box
     seen = false;
-    inBrowse(
-        [&] {
-            seen = true;
-            QVERIFY(!Form3->Edit1->isVisible());
-            QVERIFY(Form3->Button1->isVisible() && Form3->Button3->isVisible());
-            QCOMPARE(Form3->Button2->text(), QStringLiteral("Изменить"));
-            QCOMPARE(shown().size(), marks("true").size());
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        seen = true;
+        QVERIFY(!Form3->Edit1->isVisible());
+        QVERIFY(Form3->Button1->isVisible() && Form3->Button3->isVisible());
+        QCOMPARE(Form3->Button2->text(), QStringLiteral("Изменить"));
+        QCOMPARE(column(Form3->DBGrid1, "marka").size(), marks("true").size());
+    });
     QVERIFY(seen);
     QCOMPARE(s.texts(), QStringList());
     Form3->Edit1->setVisible(true);
@@ -151,18 +129,16 @@ void ProductsTest::search() {
     QFETCH(QString, typed);
     QFETCH(QStringList, expected);
     ui::Script s;
-    inBrowse(
-        [&] {
-            Form3->Edit1->setText(typed);
-            QCOMPARE(shown(), expected);
-            // Up and Down move the list; other keys edit the box as usual
-            QTest::keyClick(Form3->Edit1, Qt::Key_Down);
-            QCOMPARE(DataModule6->Izdel.recNo(), qMin(2, expected.size()));
-            QTest::keyClick(Form3->Edit1, Qt::Key_Up);
-            QCOMPARE(DataModule6->Izdel.recNo(), qMin(1, expected.size()));
-            Form3->Edit1->clear();
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        Form3->Edit1->setText(typed);
+        QCOMPARE(column(Form3->DBGrid1, "marka"), expected);
+        // Up and Down move the list; other keys edit the box as usual
+        QTest::keyClick(Form3->Edit1, Qt::Key_Down);
+        QCOMPARE(DataModule6->Izdel.recNo(), qMin(2, expected.size()));
+        QTest::keyClick(Form3->Edit1, Qt::Key_Up);
+        QCOMPARE(DataModule6->Izdel.recNo(), qMin(1, expected.size()));
+        Form3->Edit1->clear();
+    });
     QCOMPARE(s.texts(), QStringList());
 }
 
@@ -205,25 +181,23 @@ void ProductsTest::unusualProducts() {
         "(105, 'ПЛ-1', '', 6, 1, 13)");
     auto change = [](qint64 id, const QString& rate) {
         ui::Script s;
-        inBrowse(
-            [&] {
-                s.onModal(Form7, [&] {
-                    Form7->Edit2->setText(rate);
-                    Form7->Button1Click();
-                    Form7->closeForm();
-                });
-                QVERIFY(DataModule6->Izdel.locate("id", id));
-                Form3->Button2Click();
-            },
-            s);
+        inBrowse(s, Form3, [&] {
+            s.onModal(Form7, [&] {
+                Form7->Edit2->setText(rate);
+                Form7->Button1Click();
+                Form7->closeForm();
+            });
+            QVERIFY(DataModule6->Izdel.locate("id", id));
+            Form3->Button2Click();
+        });
         return s.texts();
     };
     QCOMPARE(change(3000000000LL, "4"), QStringList());
-    QCOMPARE(stored("select massa from cmn_gds_and_srv.gds_and_srv where id=3000000000"),
+    QCOMPARE(fixture::scalar("select massa from cmn_gds_and_srv.gds_and_srv where id=3000000000"),
              QString("4"));
     QCOMPARE(change(105, "2"), QStringList{"Все поля должны быть заполнены!"});
     QCOMPARE(
-        stored(
+        fixture::scalar(
             "select massa || '/' || id_class_item from cmn_gds_and_srv.gds_and_srv where id=105"),
         QString("1/13"));
     fixture::exec("delete from cmn_gds_and_srv.gds_and_srv where id in (3000000000, 105)");
@@ -237,88 +211,82 @@ void ProductsTest::save() {
     QFETCH(QString, message);
     QFETCH(QString, row);
     const QString before =
-        stored("select string_agg(concat_ws('|', id, s_caption, massa, "
-               "id_class_item), ';' order by id) from cmn_gds_and_srv.gds_and_srv");
+        fixture::scalar("select string_agg(concat_ws('|', id, s_caption, massa, "
+                        "id_class_item), ';' order by id) from cmn_gds_and_srv.gds_and_srv");
     ui::Script s;
-    inBrowse(
-        [&] {
-            s.onModal(Form7, [&] {
-                QCOMPARE(Form7->windowTitle(),
-                         changing ? QStringLiteral("Изменение данных изделия (7)")
-                                  : QStringLiteral("Заведение нового изделия (7)"));
-                Form7->Edit1->setText(mark);
-                Form7->Edit2->setText(rate);
-                Form7->cb_item->setKeyValue(classId ? QVariant(classId) : QVariant());
-                Form7->Button1Click();
-                QCOMPARE(Form7->isVisible(), !message.isEmpty()); // a refused save keeps it open
-            });
-            if (changing) {
-                QVERIFY(DataModule6->Izdel.locate("id", changing));
-                Form3->Button2Click();
-            } else {
-                Form3->Button1Click();
-            }
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        s.onModal(Form7, [&] {
+            QCOMPARE(Form7->windowTitle(), changing
+                                               ? QStringLiteral("Изменение данных изделия (7)")
+                                               : QStringLiteral("Заведение нового изделия (7)"));
+            Form7->Edit1->setText(mark);
+            Form7->Edit2->setText(rate);
+            Form7->cb_item->setKeyValue(classId ? QVariant(classId) : QVariant());
+            Form7->Button1Click();
+            QCOMPARE(Form7->isVisible(), !message.isEmpty()); // a refused save keeps it open
+        });
+        if (changing) {
+            QVERIFY(DataModule6->Izdel.locate("id", changing));
+            Form3->Button2Click();
+        } else {
+            Form3->Button1Click();
+        }
+    });
     QCOMPARE(s.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (row.isEmpty()) {
-        QCOMPARE(
-            stored("select string_agg(concat_ws('|', id, s_caption, massa, id_class_item), ';' "
-                   "order by id) from cmn_gds_and_srv.gds_and_srv"),
-            before);
+        QCOMPARE(fixture::scalar(
+                     "select string_agg(concat_ws('|', id, s_caption, massa, id_class_item), ';' "
+                     "order by id) from cmn_gds_and_srv.gds_and_srv"),
+                 before);
         return;
     }
     const QString name = row.section(u'|', 0, 0);
-    QCOMPARE(
-        stored("select concat_ws('|', s_caption, s_description, id_msm_bs, massa, id_class_item) "
-               "from cmn_gds_and_srv.gds_and_srv where s_caption='" +
-               QString(name).replace("'", "''") + "'"),
-        row);
+    QCOMPARE(fixture::scalar(
+                 "select concat_ws('|', s_caption, s_description, id_msm_bs, massa, id_class_item) "
+                 "from cmn_gds_and_srv.gds_and_srv where s_caption='" +
+                 QString(name).replace("'", "''") + "'"),
+             row);
 }
 
 void ProductsTest::classShownAndKept() {
     ui::Script s;
-    inBrowse(
-        [&] {
-            s.onModal(Form7, [&] {
-                QCOMPARE(Form7->cb_item->text(), QStringLiteral("Шкафы"));
-                // only classes of level 2 are offered
-                QStringList offered;
-                for (int i = 0; i < Form7->cb_item->count(); ++i)
-                    offered << Form7->cb_item->itemText(i);
-                QCOMPARE(offered, (QStringList{"Стеллажи", "Шкафы"}));
-                Form7->Button2Click();
-            });
-            QVERIFY(DataModule6->Izdel.locate("id", 102));
-            Form3->Button2Click();
-            // a new product right after shows that class already chosen
-            s.onModal(Form7, [&] {
-                QCOMPARE(Form7->Edit1->text(), QString());
-                QCOMPARE(Form7->cb_item->text(), QStringLiteral("Шкафы"));
-                Form7->Button2Click();
-            });
-            Form3->Button1Click();
-            QCOMPARE(DataModule6->Izdel.asInt("id"), 102); // back on the remembered row
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        s.onModal(Form7, [&] {
+            QCOMPARE(Form7->cb_item->text(), QStringLiteral("Шкафы"));
+            // only classes of level 2 are offered
+            QStringList offered;
+            for (int i = 0; i < Form7->cb_item->count(); ++i)
+                offered << Form7->cb_item->itemText(i);
+            QCOMPARE(offered, (QStringList{"Стеллажи", "Шкафы"}));
+            Form7->Button2Click();
+        });
+        QVERIFY(DataModule6->Izdel.locate("id", 102));
+        Form3->Button2Click();
+        // a new product right after shows that class already chosen
+        s.onModal(Form7, [&] {
+            QCOMPARE(Form7->Edit1->text(), QString());
+            QCOMPARE(Form7->cb_item->text(), QStringLiteral("Шкафы"));
+            Form7->Button2Click();
+        });
+        Form3->Button1Click();
+        QCOMPARE(DataModule6->Izdel.asInt("id"), 102); // back on the remembered row
+    });
     QVERIFY(!Form7->item->active());
     QCOMPARE(s.texts(), QStringList());
 }
 
 void ProductsTest::rateKeys() {
     ui::Script s;
-    inBrowse(
-        [&] {
-            s.onModal(Form7, [&] {
-                type(Form7->Edit2, QStringLiteral("1,5a"));
-                QCOMPARE(Form7->Edit2->text(), QStringLiteral("1.5"));
-                type(Form7->Edit2, QStringLiteral("ё.2"));
-                QCOMPARE(Form7->Edit2->text(), QStringLiteral("1.5.2"));
-                Form7->Button2Click();
-            });
-            Form3->Button1Click();
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        s.onModal(Form7, [&] {
+            type(Form7->Edit2, QStringLiteral("1,5a"));
+            QCOMPARE(Form7->Edit2->text(), QStringLiteral("1.5"));
+            type(Form7->Edit2, QStringLiteral("ё.2"));
+            QCOMPARE(Form7->Edit2->text(), QStringLiteral("1.5.2"));
+            Form7->Button2Click();
+        });
+        Form3->Button1Click();
+    });
 }
 
 void ProductsTest::deletion_data() {
@@ -376,22 +344,21 @@ void ProductsTest::deletion() {
     ui::Script s;
     for (bool a : answers)
         s.answer(a);
-    inBrowse(
-        [&] {
-            QVERIFY(DataModule6->Izdel.locate("id", id.toInt()));
-            Form3->Button3Click();
-            QCOMPARE(DataModule6->Izdel.recNo(), 1);
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        QVERIFY(DataModule6->Izdel.locate("id", id.toInt()));
+        Form3->Button3Click();
+        QCOMPARE(DataModule6->Izdel.recNo(), 1);
+    });
     QCOMPARE(s.texts(), questions);
     for (const auto& q : s.messages()) {
         QCOMPARE(q.kind, ui::Script::Kind::Question);
         QCOMPARE(q.caption, QStringLiteral("Удаление"));
     }
     QCOMPARE(s.unanswered(), 0);
-    QCOMPARE(stored("select (select count(*) from cmn_gds_and_srv.gds_and_srv where id=" + id +
-                    ") || '|' || (select count(*) from accounts_dep.oper where i_id=" + id +
-                    ") || '|' || (select count(*) from accounts_dep.smena where i_id=" + id + ")"),
+    QCOMPARE(fixture::scalar(
+                 "select (select count(*) from cmn_gds_and_srv.gds_and_srv where id=" + id +
+                 ") || '|' || (select count(*) from accounts_dep.oper where i_id=" + id +
+                 ") || '|' || (select count(*) from accounts_dep.smena where i_id=" + id + ")"),
              left);
 }
 

@@ -7,6 +7,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/lookup_combo.h"
+#include "windows.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,35 +24,15 @@ INSERT INTO cmn_department.department (s_caption) VALUES ('Сварочный у
 INSERT INTO adm_role.roles (s_name, s_caption) VALUES ('worker', 'Рабочий'), ('master', 'Мастер');
 )";
 
-QStringList names() {
-    QStringList out;
-    data::Query& w = DataModule6->Workers;
-    for (int row = 0; row < w.recordCount(); ++row)
-        out << Form5->DBGrid1->cellText(row, "fio");
-    return out;
-}
-
-QString stored(const QString& sql) {
-    return fixture::scalar(sql);
-}
-
 // The names in the server's order, as the list shows them.
 QStringList ordered(const QString& where = QStringLiteral("true")) {
-    return stored("select string_agg(fio, '|' order by fio) from accounts_dep.person where " +
-                  where)
+    return fixture::scalar(
+               "select string_agg(fio, '|' order by fio) from accounts_dep.person where " + where)
         .split(u'|', Qt::SkipEmptyParts);
 }
 
-// Types text into a widget key by key, Cyrillic included, through its event filters.
-void type(QWidget* w, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, c == u' ' ? int(Qt::Key_Space) : 0, Qt::NoModifier,
-                        QString(c));
-        QCoreApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(w, &release);
-    }
-}
+using fixture::column;
+using fixture::type;
 } // namespace
 
 class WorkersTest : public QObject {
@@ -92,7 +73,7 @@ void WorkersTest::browseThenPick() {
         QCOMPARE(Form5->Button2->text(), QStringLiteral("Изменить"));
         QVERIFY(Form5->Button1->isVisible() && Form5->Button3->isVisible());
         QVERIFY(Form5->Button1->isDefault());
-        QCOMPARE(names(), ordered());
+        QCOMPARE(column(Form5->DBGrid1, "fio"), ordered());
         Form5->Edit1->setText(QStringLiteral("Пет")); // left for the next showing from the menu
     });
     Form1->N1Click();
@@ -132,7 +113,7 @@ void WorkersTest::pick_data() {
     const QStringList all = ordered();
     QTest::newRow("last row")
         << "" << 3 << all.last()
-        << stored("select id from accounts_dep.person where fio='" + all.last() + "'").toInt();
+        << fixture::scalar("select id from accounts_dep.person where fio='" + all.last() + "'").toInt();
     QTest::newRow("empty list hands nothing back") << "Щ" << 0 << "" << 0;
 }
 
@@ -176,9 +157,9 @@ void WorkersTest::search() {
     ui::Script s;
     s.onModal(Form5, [&] {
         Form5->Edit1->setText(typed);
-        QCOMPARE(names(), expected);
+        QCOMPARE(column(Form5->DBGrid1, "fio"), expected);
         Form5->Edit1->clear();
-        QCOMPARE(names().size(), 4);
+        QCOMPARE(column(Form5->DBGrid1, "fio").size(), 4);
     });
     Form1->N1Click();
     QCOMPARE(s.texts(), QStringList());
@@ -201,7 +182,7 @@ void WorkersTest::searchKeys() {
         QTest::keyClick(Form5->Edit1, Qt::Key_Left);
         QTest::keyClick(Form5->Edit1, Qt::Key_Delete);
         QCOMPARE(Form5->Edit1->text(), QStringLiteral("Ив"));
-        QCOMPARE(names().size(), 2);
+        QCOMPARE(column(Form5->DBGrid1, "fio").size(), 2);
     });
     Form1->N1Click();
 }
@@ -237,10 +218,11 @@ void WorkersTest::save() {
     const int before =
         stored.isEmpty()
             ? 0
-            : ::stored(QStringLiteral("select count(*) from accounts_dep.person where fio='%1'")
-                           .arg(QString(stored).replace("'", "''")))
+            : fixture::scalar(
+                  QStringLiteral("select count(*) from accounts_dep.person where fio='%1'")
+                      .arg(QString(stored).replace("'", "''")))
                   .toInt();
-    const int all = ::stored("select count(*) from accounts_dep.person").toInt();
+    const int all = fixture::scalar("select count(*) from accounts_dep.person").toInt();
     ui::Script s;
     s.onModal(Form5, [&] {
         s.onModal(Form2, [&] {
@@ -257,18 +239,19 @@ void WorkersTest::save() {
     Form1->N1Click();
     QCOMPARE(s.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (stored.isEmpty()) {
-        QCOMPARE(::stored("select count(*) from accounts_dep.person").toInt(), all);
+        QCOMPARE(fixture::scalar("select count(*) from accounts_dep.person").toInt(), all);
         return;
     }
     const QString esc = QString(stored).replace("'", "''");
-    QCOMPARE(
-        ::stored(QStringLiteral("select count(*) from accounts_dep.person where fio='%1'").arg(esc))
-            .toInt(),
-        before + 1);
+    QCOMPARE(fixture::scalar(
+                 QStringLiteral("select count(*) from accounts_dep.person where fio='%1'").arg(esc))
+                 .toInt(),
+             before + 1);
     // the position is the text of the "Должность" list
-    QCOMPARE(::stored(QStringLiteral("select s_staffpos_hl from accounts_dep.person where fio='%1' "
-                                     "order by id desc limit 1")
-                          .arg(esc)),
+    QCOMPARE(fixture::scalar(
+                 QStringLiteral("select s_staffpos_hl from accounts_dep.person where fio='%1' "
+                                "order by id desc limit 1")
+                     .arg(esc)),
              position);
 }
 
@@ -295,8 +278,8 @@ void WorkersTest::changeKeepsRowAndPosition() {
     // a position chosen for someone else must not leak into this worker's row
     Form2->ReopenLookups();
     Form2->LCB_staffpos->selectText(QStringLiteral("Сварщик"));
-    const QString id =
-        stored(QStringLiteral("select id from accounts_dep.person where fio='%1'").arg(worker));
+    const QString id = fixture::scalar(
+        QStringLiteral("select id from accounts_dep.person where fio='%1'").arg(worker));
     ui::Script s;
     int row = 0;
     s.onModal(Form5, [&] {
@@ -316,14 +299,15 @@ void WorkersTest::changeKeepsRowAndPosition() {
     });
     Form1->N1Click();
     QCOMPARE(s.texts(), QStringList());
-    QCOMPARE(stored("select fio || '|' || s_staffpos_hl from accounts_dep.person where id=" + id),
+    QCOMPARE(fixture::scalar(
+                 "select fio || '|' || s_staffpos_hl from accounts_dep.person where id=" + id),
              worker + "|" + position);
 }
 
 void WorkersTest::deleteWorker() {
     fixture::exec(
         "INSERT INTO accounts_dep.person (fio, s_staffpos_hl) VALUES ('Яковлев Я.Я.', '')");
-    const int all = stored("select count(*) from accounts_dep.person").toInt();
+    const int all = fixture::scalar("select count(*) from accounts_dep.person").toInt();
     ui::Script s;
     s.answer(false);
     s.answer(true);
@@ -342,7 +326,8 @@ void WorkersTest::deleteWorker() {
     QCOMPARE(s.texts(), (QStringList{"Удалить работника?", "Удалить работника?"}));
     QCOMPARE(s.messages().first().caption, QStringLiteral("Удаление"));
     QCOMPARE(s.messages().first().kind, ui::Script::Kind::Question);
-    QCOMPARE(stored("select count(*) from accounts_dep.person where id=" + QString::number(last)),
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.person where id=" +
+                             QString::number(last)),
              QStringLiteral("0"));
 }
 

@@ -45,9 +45,7 @@ private:
 };
 
 void QueryRowsTest::initTestCase() {
-    QFile department(fixture::sourcePath("tests/fixtures/department.sql"));
-    QVERIFY(department.open(QIODevice::ReadOnly));
-    fixture::createDatabase(QString::fromUtf8(department.readAll()) + '\n' + kShifts);
+    fixture::createDatabase(fixture::departmentSql() + kShifts);
     connection_.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
     connection_.open();
 }

@@ -1,0 +1,28 @@
+// Number and date texts as the program shows them: grids, reports, spreadsheet cells and
+// the decimals written into statements all take them from here, so one value reads the
+// same everywhere.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace data::text {
+
+// The shortest text of at most 15 significant digits, with a point: 12.5, 0.3333, 125;
+// -0 is "0".
+QString general(double v);
+
+// A number through a mask of the "#0.00" kind: '0' a digit always printed, '#' a digit
+// printed when significant, '.' the decimal point, ',' in the integer part groups thousands
+// (with a no-break space); texts before and after the digits are kept. Rounds half away
+// from zero on the 15-digit decimal form, so 2.675 with "#0.00" is 2.68 although its
+// binary value lies just below. An empty mask gives general().
+QString masked(double v, const QString& mask);
+
+// 19.02.2024
+QString date(const QDate& d);
+// The date alone at midnight, else with the time: 19.02.2024 10:57:13.
+QString dateTime(const QDateTime& dt);
+
+} // namespace data::text
