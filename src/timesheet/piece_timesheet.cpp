@@ -1,5 +1,6 @@
 #include "timesheet/piece_timesheet.h"
 
+#include "data/texts.h"
 #include "data/data_module.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/dbgrid.h"
@@ -279,7 +280,7 @@ void TForm27::ComboBox1Change() {
         q->open();
         label->setText(q->isEmpty() || q->isNull("price")
                            ? QString()
-                           : ui::formatNumber(q->asFloat("price"), Money));
+                           : data::text::masked(q->asFloat("price"), Money));
     }
 
     const int days = period.days();
