@@ -15,6 +15,8 @@
 #include "refdata/products_list.h"
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
+#include "timesheet/household_entry.h"
+#include "timesheet/household_list.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -83,6 +85,8 @@ void createForms(const QStringList& params) {
     new TForm10;
     new TForm11;
     new TForm22;
+    new TForm24;
+    new TForm25;
     new TForm26;
 }
 

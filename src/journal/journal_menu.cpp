@@ -4,6 +4,9 @@
 #include "refdata/operations_list.h"
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
+#include "timesheet/household_list.h"
+
+#include <QDateEdit>
 
 void TForm1::N1Click() {
     Form5->ShowBrowse();
@@ -23,4 +26,6 @@ void TForm1::N13Click() {}
 void TForm1::N14Click() {}
 void TForm1::N15Click() {}
 void TForm1::N17Click() {}
-void TForm1::Button5Click() {}
+void TForm1::Button5Click() {
+    Form25->ShowOnDay(DateT->date());
+}

@@ -33,6 +33,7 @@ void TForm5::ShowBrowse() {
 
 void TForm5::ShowPick(int tag) {
     Tag = tag;
+    Picked = false;
     data::Query& workers = DataModule6->Workers;
     workers.open();
     pickButtons();
@@ -69,6 +70,9 @@ void TForm5::Button2Click() {
     if (Tag != 0) {
         // an empty list hands nothing back: the caller keeps what it had
         if (workers.active() && !workers.isEmpty()) {
+            Picked = true;
+            PickedId = int(workers.asInt("id"));
+            PickedFio = workers.asText("fio").trimmed();
             if (Tag == 1) {
                 Form11->Edit1->setText(workers.asText("fio").trimmed());
                 Form11->WorkerId = int(workers.asInt("id"));

@@ -10,6 +10,11 @@ public:
 
     // Edit1 searches by name.
 
+    // The worker the last pick chose, for the caller to read once ShowPick returns.
+    bool Picked = false;
+    int PickedId = 0;
+    QString PickedFio; // without leading and trailing blanks
+
     // Browse mode, from the menu "Справочники" → "Рабочие".
     void ShowBrowse();
     // Pick mode: tag 1 hands the worker to the shift record editor, 24 to the
