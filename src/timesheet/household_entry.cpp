@@ -218,5 +218,8 @@ void TForm24::Button1Click() {
         if (saved != timesheet::Saved::EntryGone) return;
     }
     Form25->Reopen();
+    // the changed entry may have moved in the list's order
+    if (Tag != 0 && saved == timesheet::Saved::Done)
+        Form25->fatigue->locate(QStringLiteral("id"), EntryId);
     closeForm();
 }

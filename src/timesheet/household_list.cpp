@@ -59,6 +59,7 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     DTPcker1->setMinimumWidth(120);
     CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
     CBox1->setAutoFillBackground(true);
+    CBox1->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
     Button8 = new QPushButton(QStringLiteral("Выход"), this);
     // Enter belongs to the grid (change) and the date box; no button takes it
     for (QPushButton* b : {Button5, Button6, Button7, Button1, Button8})
@@ -143,7 +144,8 @@ void TForm25::Reopen() {
     shown_ = DTPcker1->date();
     fatigue->setParam("d_date", QDateTime(shown_, QTime(0, 0)));
     fatigue->open();
-    if (rec > 0 && rec <= fatigue->recordCount()) fatigue->setRecNo(rec);
+    // after a deletion at the end the list stays at its end
+    if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
 }
 
 void TForm25::FormActivate() {
