@@ -549,4 +549,13 @@ int Command::execute() {
     return q.numRowsAffected();
 }
 
+QVariant lookupIn(Query& query, const QString& sql, const QString& field) {
+    query.close();
+    query.setSql(sql);
+    query.open();
+    const QVariant v = query.isEmpty() ? QVariant() : query.value(field);
+    query.close();
+    return v;
+}
+
 } // namespace data

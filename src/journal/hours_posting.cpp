@@ -13,12 +13,7 @@ using data::sql::integer;
 namespace {
 
 qint64 readInt(data::Query& control, const QString& sql, const QString& field) {
-    control.close();
-    control.setSql(sql);
-    control.open();
-    const qint64 v = control.isEmpty() ? 0 : control.asInt(field);
-    control.close();
-    return v;
+    return data::lookupIn(control, sql, field).toLongLong();
 }
 
 qint64 dayHours(data::Query& control, int worker, int shift, const QDate& day) {

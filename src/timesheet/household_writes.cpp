@@ -24,21 +24,12 @@ struct Refused {
 constexpr double PriceLimit = 1e11;
 
 qint64 readInt(data::Query& control, const QString& sql, const QString& field) {
-    control.close();
-    control.setSql(sql);
-    control.open();
-    const qint64 v = control.isEmpty() ? 0 : control.asInt(field);
-    control.close();
-    return v;
+    return data::lookupIn(control, sql, field).toLongLong();
 }
 
+// sql selects a column id, which is never null.
 bool exists(data::Query& control, const QString& sql) {
-    control.close();
-    control.setSql(sql);
-    control.open();
-    const bool found = !control.isEmpty();
-    control.close();
-    return found;
+    return !data::lookupIn(control, sql, QStringLiteral("id")).isNull();
 }
 
 QString keyCondition(const RowKey& key) {
