@@ -144,3 +144,53 @@ SELECT w_id, extract(month FROM data)::int, extract(year FROM data)::int, smena,
        sum(time) FILTER (WHERE extract(day FROM data) = 31)
 FROM accounts_dep.smena
 GROUP BY w_id, extract(month FROM data), extract(year FROM data), smena;
+
+-- Household works and average piece-rate work over the same days: a few workers a day,
+-- one on weekends, some by night. Average piece-rate work is on a class the worker made
+-- that month; household works on any class.
+INSERT INTO accounts_dep.fatigue (id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, price, i_holiday, i_night)
+SELECT coalesce(made.cls, any_class.id), r.kind, w.id, d::date,
+       extract(month FROM d)::int, extract(year FROM d)::int, 1, r.hours,
+       round(((SELECT min(price) FROM accounts_dep.norm WHERE o_id = r.kind)
+              * CASE WHEN extract(isodow FROM d) >= 6 THEN 2 ELSE 1 END
+              * CASE WHEN r.night THEN 1.2 ELSE 1 END)::numeric, 4),
+       CASE WHEN extract(isodow FROM d) >= 6 THEN 1 ELSE 0 END, CASE WHEN r.night THEN 1 ELSE 0 END
+FROM generate_series(date_trunc('month', current_date) - interval '2 month', current_date, interval '1 day') AS d
+CROSS JOIN LATERAL (SELECT p.id FROM accounts_dep.person p WHERE d IS NOT NULL
+                    ORDER BY random() LIMIT CASE WHEN extract(isodow FROM d) >= 6 THEN 1 ELSE 3 END) AS w
+-- drawn per worker and day
+CROSS JOIN LATERAL (SELECT CASE WHEN random() + 0 * w.id < 0.4 THEN 7778 ELSE 7777 END AS kind,
+                           random() + 0 * w.id < 0.25 AS night,
+                           2 + floor(random() * 7 + 0 * w.id)::int AS hours
+                    WHERE d IS NOT NULL) AS r
+LEFT JOIN LATERAL (SELECT g.id_class_item::int AS cls FROM accounts_dep.smena s
+                   JOIN accounts_dep.izdel g ON g.id = s.i_id
+                   WHERE r.kind = 7778 AND s.w_id = w.id AND date_trunc('month', s.data) = date_trunc('month', d)
+                   ORDER BY random() LIMIT 1) AS made ON true
+CROSS JOIN LATERAL (SELECT c.id FROM cmn_classifier.item c WHERE c.id_level = 2 AND w.id > 0 AND r.hours > 0
+                      AND d IS NOT NULL ORDER BY random() LIMIT 1) AS any_class;
+
+-- The months before this one have had their average piece-rate prices computed: what the
+-- worker earned per hour on the entry's class that month, doubled for holiday entries.
+UPDATE accounts_dep.fatigue f
+SET price = coalesce((SELECT round((sum((s.kol_vo - s.brak) * (s.cena + s.cena * f.i_holiday))
+                                    / nullif(sum(s.time), 0))::numeric, 2)
+                      FROM accounts_dep.smena s JOIN accounts_dep.izdel g ON g.id = s.i_id
+                      WHERE s.w_id = f.id_p AND g.id_class_item = f.id_nom
+                        AND date_trunc('month', s.data) = date_trunc('month', f.d_date)), 0)
+WHERE f.id_o = 7778 AND f.d_date < date_trunc('month', current_date);
+
+-- Their timesheet rows: per worker, kind, month and day/night, each day the entries' hours.
+INSERT INTO accounts_dep.h_tabel (i_type, w_id, month, year, i_night)
+SELECT DISTINCT id_o, id_p, i_mnth, i_year, i_night FROM accounts_dep.fatigue;
+DO $$
+BEGIN
+    FOR day IN 1..31 LOOP
+        EXECUTE format('UPDATE accounts_dep.h_tabel h SET d%s = f.hours
+                          FROM (SELECT id_p, id_o, i_night, i_mnth, i_year, sum(cnt) AS hours
+                                  FROM accounts_dep.fatigue WHERE extract(day FROM d_date) = %s
+                                 GROUP BY id_p, id_o, i_night, i_mnth, i_year) f
+                         WHERE h.i_type = f.id_o AND h.w_id = f.id_p AND h.i_night = f.i_night
+                           AND h.month = f.i_mnth AND h.year = f.i_year', day, day);
+    END LOOP;
+END $$;

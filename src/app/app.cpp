@@ -19,6 +19,8 @@
 #include "reports/reports_window.h"
 #include "timesheet/piece_timesheet.h"
 #include "timesheet/timesheet_by_time.h"
+#include "timesheet/household_entry.h"
+#include "timesheet/household_list.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -125,6 +127,8 @@ void createForms(const QStringList& params) {
     make<TForm18>();
     make<TForm19>();
     make<TForm22>();
+    make<TForm24>();
+    make<TForm25>();
     make<TForm26>();
     make<TForm27>();
 }

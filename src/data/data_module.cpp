@@ -115,12 +115,7 @@ data::Query& TDataModule6::timesheetQuery(int shift) {
 }
 
 QVariant TDataModule6::lookup(const QString& sql, const QString& field) {
-    Control.close();
-    Control.setSql(sql);
-    Control.open();
-    const QVariant v = Control.isEmpty() ? QVariant() : Control.value(field);
-    Control.close();
-    return v;
+    return data::lookupIn(Control, sql, field);
 }
 
 bool TDataModule6::CheckDuplicate(const QString& countSql, const QString& message) {

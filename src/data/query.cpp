@@ -515,4 +515,13 @@ int Command::execute() {
     return connection_.exec(sql, bindsFor(names, params_)).numRowsAffected();
 }
 
+QVariant lookupIn(Query& query, const QString& sql, const QString& field) {
+    query.close();
+    query.setSql(sql);
+    query.open();
+    const QVariant v = query.isEmpty() ? QVariant() : query.value(field);
+    query.close();
+    return v;
+}
+
 } // namespace data

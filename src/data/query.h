@@ -184,6 +184,10 @@ private:
     Params params_;
 };
 
+// Opens query on sql (closing it first), reads field of the first row and closes it again;
+// null when there is no row.
+QVariant lookupIn(Query& query, const QString& sql, const QString& field);
+
 // Which dataset a grid shows.
 struct DataSource {
     Query* dataSet = nullptr;

@@ -7,11 +7,12 @@
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
 #include "timesheet/piece_timesheet.h"
+#include "timesheet/household_list.h"
 #include "timesheet/timesheet_by_time.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 
-#include <QPushButton>
+#include <QDateEdit>
 
 #include <optional>
 
@@ -36,12 +37,6 @@ void showPieceTimesheet(const QString& caption, data::Query& query, int nameWidt
     }
     f->CurTabel->close();
     f->q_year.close();
-}
-
-// Commands whose windows are not part of the program yet say so instead of doing nothing.
-void notAvailableYet(const QString& command) {
-    ui::message(QStringLiteral("Функция «%1» пока недоступна.").arg(command),
-                QStringLiteral("Табель"), QMessageBox::Information);
 }
 
 } // namespace
@@ -92,5 +87,5 @@ void TForm1::N17Click() {
                        true);
 }
 void TForm1::Button5Click() {
-    notAvailableYet(Button5->text());
+    Form25->ShowOnDay(DateT->date());
 }

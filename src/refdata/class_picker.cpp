@@ -5,12 +5,10 @@
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 TForm26* Form26 = nullptr;
@@ -60,25 +58,24 @@ TForm26::TForm26(QWidget* parent) : ui::Form(parent) {
 TForm26::~TForm26() = default;
 
 void TForm26::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        if (QScreen* s = QApplication::primaryScreen()) {
-            QRect g = frameGeometry();
-            g.moveCenter(s->availableGeometry().center());
-            move(g.topLeft());
-        }
-    }
+    if (!event->spontaneous()) ui::centreOnScreen(this);
     ui::Form::showEvent(event);
 }
 
 void TForm26::ShowPick() {
+    Picked = false;
     item->open();
     ui::showModal(this);
     item->close();
 }
 
 void TForm26::DBGrid1DblClick() {
-    // The household-works entry window takes the chosen class (id, s_caption) from here
-    // once it exists.
+    // an empty list hands nothing back
+    if (item->active() && !item->isEmpty()) {
+        Picked = true;
+        PickedId = item->asInt("id");
+        PickedCaption = item->asText("s_caption");
+    }
     closeForm();
 }
 

@@ -19,6 +19,11 @@ public:
     std::unique_ptr<data::Query> item;
     data::DataSource DataSource1;
 
+    // The class the last pick chose, for the caller to read once ShowPick returns.
+    bool Picked = false;
+    qint64 PickedId = 0;
+    QString PickedCaption;
+
     // Opens the classes, shows the picker and closes them again.
     void ShowPick();
 

@@ -65,4 +65,12 @@ void centre(QWidget* window) {
     window->move(g.topLeft());
 }
 
+void centreOnScreen(QWidget* window) {
+    QScreen* s = QApplication::primaryScreen();
+    if (!s) return;
+    QRect g = window->frameGeometry();
+    g.moveCenter(s->availableGeometry().center());
+    window->move(g.topLeft());
+}
+
 } // namespace ui

@@ -41,5 +41,7 @@ private:
 
 // Centres a window over the program's main window (or the screen).
 void centre(QWidget* window);
+// Centres a window on the desktop.
+void centreOnScreen(QWidget* window);
 
 } // namespace ui

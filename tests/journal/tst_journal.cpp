@@ -70,8 +70,6 @@ private slots:
     void refreshReReads();
     void sameRowsAsTheOrJoin_data();
     void sameRowsAsTheOrJoin();
-    void commandsNotBuiltSaySo_data();
-    void commandsNotBuiltSaySo();
 };
 
 void JournalTest::initTestCase() {
@@ -306,28 +304,6 @@ void JournalTest::sameRowsAsTheOrJoin() {
     now.setParam("data", QDateTime(Day, QTime(0, 0)));
     now.setParam("ok", QString("ta"));
     now.open();
-
-void JournalTest::commandsNotBuiltSaySo_data() {
-    QTest::addColumn<QString>("command");
-    for (const char* c : {"Ср.сд./хоз. работы"})
-        QTest::newRow(c) << QString::fromUtf8(c);
-}
-
-void JournalTest::commandsNotBuiltSaySo() {
-    QFETCH(QString, command);
-    ui::Script script;
-    if (command == Form1->Button5->text()) {
-        Form1->Button5->click();
-    } else {
-        QAction* item = nullptr;
-        for (QAction* a : {Form1->N9, Form1->N10, Form1->N13, Form1->N14, Form1->N15, Form1->N17})
-            if (a->text() == command) item = a;
-        QVERIFY(item);
-        item->trigger();
-    }
-    QCOMPARE(script.texts(), QStringList{"Функция «" + command + "» пока недоступна."});
-    QCOMPARE(script.shown().first().icon, QMessageBox::Information);
-}
 
 QTEST_MAIN(JournalTest)
 #include "tst_journal.moc"

@@ -1,0 +1,59 @@
+// TForm24, one household-works or average piece-rate entry "Хоз. работы/среднесдельная (24)".
+#pragma once
+
+#include "data/query.h"
+#include "ui/form.h"
+
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+namespace ui {
+class DBLookupComboBox;
+}
+
+class TForm24 : public ui::Form {
+    Q_OBJECT
+public:
+    explicit TForm24(QWidget* parent = nullptr);
+    ~TForm24() override;
+
+    QGroupBox* GroupBox1;               // "Закрыто мастером"
+    QLineEdit* Edit1;                   // "ФИО", read-only
+    QPushButton* Button3;               // "..." worker pick
+    QLineEdit* Edit2;                   // "Номенклатура", read-only
+    QPushButton* Button4;               // "..." product class pick
+    ui::DBLookupComboBox* cb_type_work; // kind of work, 7777 or 7778
+    QLineEdit* Edit6;                   // hours
+    QLineEdit* DBEdit1;                 // price of an hour of the kind
+    QLineEdit* DBEdit2;                 // hours × that price
+    QCheckBox* CBox1;                   // "Ночные"
+    QPushButton* Button1;               // "Записать"
+    QPushButton* Button6;               // "Выход"
+    // The two kinds of work with the price of an hour from their operation's norm; the list
+    // window opens it around each showing. Parameter cnt.
+    std::unique_ptr<data::Query> type_work;
+
+    // Tag 0 adds an entry; tag 1 changes EntryId.
+    qint64 IdP = 0;   // worker, accounts_dep.person; 0 = none chosen
+    qint64 IdNom = 0; // product class, cmn_classifier.item; 0 = none chosen
+    qint64 EntryId = 0;
+
+    void FormActivate() override;
+    // "Цена" and "Сумма" for the chosen kind and the typed hours.
+    void ShowPrice();
+
+public slots:
+    void Button1Click(); // save
+    void Button3Click(); // worker pick
+    void Button4Click(); // product class pick
+    void Button6Click(); // close
+    void cb_type_workChange();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+extern TForm24* Form24;

@@ -1,0 +1,239 @@
+#include "timesheet/household_list.h"
+
+#include "data/data_module.h"
+#include "timesheet/household_entry.h"
+#include "timesheet/household_writes.h"
+#include "timesheet/timesheet_locks.h"
+#include "ui/busy_cursor.h"
+#include "ui/dbgrid.h"
+#include "ui/dialogs.h"
+#include "ui/guard.h"
+#include "ui/lookup_combo.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+TForm25* Form25 = nullptr;
+
+TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
+    Form25 = this;
+    setWindowTitle(QStringLiteral("Хоз. работы (25)"));
+    setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+
+    fatigue = std::make_unique<data::Query>(DataModule6->ADO_DB);
+    fatigue->setSql(QStringLiteral(
+        "select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  f.*, case when "
+        "f.i_holiday=0 then '' else '+' end as s_holiday, case when f.i_night=0 then '' else "
+        "'+' end as s_night from accounts_dep.fatigue f, cmn_classifier.item i, "
+        "accounts_dep.person p,accounts_dep.vid_oper vo, accounts_dep.oper o  where f.id_nom "
+        "=i.id and p.id=f.id_p and vo.id = f.id_o and o.i_id >=7777 and o.vid >=7777 and "
+        "f.d_date = :d_date order by p.fio, f.id"));
+    DataSource1.dataSet = fatigue.get();
+
+    DBGrid1 = new ui::DBGrid(this);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    DBGrid1->addColumn("fio", QStringLiteral("ФИО"), 300);
+    DBGrid1->addColumn("s_caption", QStringLiteral("Номенклатура"), 267);
+    DBGrid1->addColumn("vid", QStringLiteral("Работа"), 156);
+    DBGrid1->addColumn({"price", QStringLiteral("Цена"), 80, true, right, true, "#0.00##"});
+    DBGrid1->addColumn("cnt", QStringLiteral("Кол-во"), 64, right);
+    DBGrid1->addColumn({"summ", QStringLiteral("Итого"), 80, true, right, true, "#0.00##"});
+    DBGrid1->addColumn("s_holiday", QStringLiteral("Вых."), 33, Qt::AlignCenter);
+    DBGrid1->addColumn("s_night", QStringLiteral("Ноч."), 33, Qt::AlignCenter);
+    DBGrid1->setDataSource(&DataSource1);
+
+    Button5 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button6 = new QPushButton(QStringLiteral("Изменить"), this);
+    Button7 = new QPushButton(QStringLiteral("Удалить"), this);
+    Button1 = new QPushButton(QStringLiteral("Расчитать ср.сд."), this);
+    DTPcker1 = new QDateEdit(QDate::currentDate(), this);
+    DTPcker1->setCalendarPopup(true);
+    DTPcker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DTPcker1->setMinimumWidth(120);
+    CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
+    CBox1->setAutoFillBackground(true);
+    CBox1->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
+    Button8 = new QPushButton(QStringLiteral("Выход"), this);
+    // Enter belongs to the grid (change) and the date box; no button takes it
+    for (QPushButton* b : {Button5, Button6, Button7, Button1, Button8})
+        b->setAutoDefault(false);
+    setCancelButton(Button8);
+
+    auto* bottom = new QHBoxLayout;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Button5, Button6, Button7, Button1, DTPcker1, CBox1})
+        bottom->addWidget(w);
+    bottom->addStretch();
+    bottom->addWidget(Button8);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(bottom);
+    setFixedSize(1080, 520);
+
+    setTabOrder(DBGrid1, Button5);
+    setTabOrder(Button5, Button6);
+    setTabOrder(Button6, Button7);
+    setTabOrder(Button7, Button1);
+    setTabOrder(Button1, DTPcker1);
+    setTabOrder(DTPcker1, CBox1);
+    setTabOrder(CBox1, Button8);
+
+    DBGrid1->installEventFilter(this);
+    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button6Click(); }));
+    connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
+    connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
+    connect(Button7, &QPushButton::clicked, this, ui::guard([this] { Button7Click(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button8, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
+    connect(DTPcker1, &QDateEdit::dateChanged, this, ui::guard([this] { DTPcker1Change(); }));
+    connect(CBox1, &QCheckBox::toggled, this, ui::guard([this] { CBox1Click(); }));
+    CBox1Click();
+}
+
+TForm25::~TForm25() = default;
+
+void TForm25::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        ui::centreOnScreen(this);
+        DBGrid1->setFocus();
+    }
+    ui::Form::showEvent(event);
+}
+
+bool TForm25::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                ui::run([this] { Button6Click(); });
+                return true;
+            case Qt::Key_Insert:
+                ui::run([this] { Button5Click(); });
+                return true;
+            case Qt::Key_Delete:
+                ui::run([this] { Button7Click(); });
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+void TForm25::ShowOnDay(const QDate& day) {
+    {
+        const QSignalBlocker quiet(DTPcker1);
+        DTPcker1->setDate(day);
+    }
+    ui::showModal(this);
+}
+
+void TForm25::Reopen() {
+    const int rec = fatigue->recNo();
+    fatigue->close();
+    shown_ = DTPcker1->date();
+    fatigue->setParam("d_date", QDateTime(shown_, QTime(0, 0)));
+    fatigue->open();
+    // after a deletion at the end the list stays at its end
+    if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
+}
+
+void TForm25::FormActivate() {
+    // back from the entry window the list keeps its row; another day starts at the top
+    if (shown_ != DTPcker1->date()) fatigue->close();
+    Reopen();
+    EntrySmena = 1;
+}
+
+void TForm25::DTPcker1Change() {
+    CBox1->setChecked(DTPcker1->date().dayOfWeek() >= 6);
+    fatigue->close();
+    Reopen();
+}
+
+void TForm25::CBox1Click() {
+    const bool on = CBox1->isChecked();
+    QPalette p = CBox1->palette();
+    p.setColor(QPalette::Window, on ? QColor(255, 0, 0) : palette().color(QPalette::Button));
+    CBox1->setPalette(p);
+    QFont f = CBox1->font();
+    f.setBold(on);
+    CBox1->setFont(f);
+}
+
+void TForm25::showEntry() {
+    TForm24* e = Form24;
+    e->type_work->setParam("cnt", 0);
+    e->type_work->open();
+    ui::showModal(e);
+    e->type_work->close();
+}
+
+void TForm25::Button5Click() {
+    TForm24* e = Form24;
+    e->Tag = 0;
+    e->Edit1->clear();
+    e->Edit2->clear();
+    e->Edit6->setText(QStringLiteral("0"));
+    e->CBox1->setChecked(false);
+    e->CBox1->setEnabled(true);
+    e->IdNom = 0;
+    e->IdP = 0;
+    e->EntryId = 0;
+    e->cb_type_work->setKeyValue(int(timesheet::Household));
+    showEntry();
+}
+
+void TForm25::Button6Click() {
+    TForm24* e = Form24;
+    e->Tag = 1;
+    const bool any = fatigue->active() && !fatigue->isEmpty();
+    e->Edit1->setText(any ? fatigue->asText("fio").trimmed() : QString());
+    e->Edit2->setText(any ? fatigue->asText("s_caption") : QString());
+    e->Edit6->setText(any ? fatigue->asText("cnt") : QString());
+    e->IdNom = any ? fatigue->asInt("id_nom") : 0;
+    e->IdP = any ? fatigue->asInt("id_p") : 0;
+    e->EntryId = any ? fatigue->asInt("id") : 0;
+    e->cb_type_work->setKeyValue(any ? QVariant(fatigue->asInt("id_o")) : QVariant());
+    // the flag decides the entry's timesheet row and stays
+    e->CBox1->setChecked(any && fatigue->asInt("i_night") != 0);
+    e->CBox1->setEnabled(false);
+    showEntry();
+}
+
+void TForm25::Button7Click() {
+    if (!fatigue->active() || fatigue->isEmpty()) return;
+    if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
+        return;
+    const timesheet::Saved done =
+        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, fatigue->asInt("id"));
+    if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done));
+    Reopen();
+}
+
+void TForm25::Button1Click() {
+    const QDate day = DTPcker1->date();
+    int priced = 0;
+    {
+        ui::BusyCursor busy;
+        priced = timesheet::priceAverageEntries(DataModule6->SQL_exec, day.year(), day.month());
+        Reopen();
+    }
+    if (priced == 0)
+        ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."),
+                    QStringLiteral("Расчет ср.сд."), QMessageBox::Information);
+}
+
+void TForm25::Button4Click() {
+    closeForm();
+}

@@ -1,0 +1,64 @@
+// TForm25, the day's household-works and average piece-rate entries "Хоз. работы (25)".
+#pragma once
+
+#include "data/query.h"
+#include "ui/form.h"
+
+#include <QDate>
+#include <memory>
+
+class QCheckBox;
+class QDateEdit;
+class QPushButton;
+namespace ui {
+class DBGrid;
+}
+
+class TForm25 : public ui::Form {
+    Q_OBJECT
+public:
+    explicit TForm25(QWidget* parent = nullptr);
+    ~TForm25() override;
+
+    ui::DBGrid* DBGrid1;
+    QPushButton* Button5; // "Добавить"
+    QPushButton* Button6; // "Изменить"
+    QPushButton* Button7; // "Удалить"
+    QPushButton* Button1; // "Расчитать ср.сд."
+    QDateEdit* DTPcker1;  // the day shown
+    QCheckBox* CBox1;     // "Выходной": new and changed entries are holiday entries
+    QPushButton* Button8; // "Выход"
+    // The entries of the day; parameter d_date.
+    std::unique_ptr<data::Query> fatigue;
+    data::DataSource DataSource1;
+
+    // The shift new entries are written with.
+    int EntrySmena = 1;
+
+    // Shows the list on day; "Выходной" keeps its state (the journal's command).
+    void ShowOnDay(const QDate& day);
+    // Reads the list again and goes back to the row it stood on.
+    void Reopen();
+
+    void FormActivate() override;
+
+public slots:
+    void DTPcker1Change();
+    void CBox1Click();
+    void Button5Click(); // add
+    void Button6Click(); // change (also a double-click)
+    void Button7Click(); // delete
+    void Button1Click(); // the month's average piece-rate prices
+    void Button4Click(); // close
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Shows the entry window on type_work, closing it again afterwards.
+    void showEntry();
+    QDate shown_;
+};
+
+extern TForm25* Form25;

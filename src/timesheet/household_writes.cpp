@@ -1,0 +1,236 @@
+#include "timesheet/household_writes.h"
+
+#include "data/connection.h"
+#include "data/db_error.h"
+#include "data/query.h"
+#include "data/sql_text.h"
+#include "timesheet/timesheet_locks.h"
+
+#include <cmath>
+#include <vector>
+
+namespace timesheet {
+
+using data::sql::integer;
+
+namespace {
+
+// A refusal found inside the transaction; thrown to leave it rolled back.
+struct Refused {
+    Saved why;
+};
+
+// accounts_dep.fatigue.price is numeric(15,4).
+constexpr double PriceLimit = 1e11;
+
+qint64 readInt(data::Query& control, const QString& sql, const QString& field) {
+    return data::lookupIn(control, sql, field).toLongLong();
+}
+
+// sql selects a column id, which is never null.
+bool exists(data::Query& control, const QString& sql) {
+    return !data::lookupIn(control, sql, QStringLiteral("id")).isNull();
+}
+
+QString keyCondition(const RowKey& key) {
+    return " where w_id=" + integer(key.worker) + " and i_type=" + integer(key.type) +
+           " and month=" + integer(key.month) + " and year=" + integer(key.year) +
+           " and i_night=" + integer(key.night);
+}
+
+// Sets the day cell of the key's row to the hours its entries of that day now hold; the
+// month's first hours insert the row. With limit, a total above MaxDayHours is refused.
+void postCell(data::Query& control, data::Command& command, const RowKey& key, const QDate& day,
+              bool limit) {
+    const qint64 rows = readInt(
+        control, "select count(w_id) as cnt from accounts_dep.h_tabel" + keyCondition(key), "cnt");
+    const qint64 hours =
+        readInt(control,
+                "select sum(f.cnt) as tim from accounts_dep.fatigue f where f.id_p =" +
+                    integer(key.worker) + "  and f.id_o=" + integer(key.type) +
+                    " and i_night=" + integer(key.night) + " and f.d_date =to_date('" +
+                    data::sql::date(day) + "', 'DD.MM.YYYY') group by f.id_p, f.d_date",
+                "tim");
+    if (limit && hours > MaxDayHours) throw Refused{Saved::DayOverfilled};
+    if (rows != 0) {
+        command.setSql("update accounts_dep.h_tabel set d" + integer(day.day()) + "=" +
+                       integer(hours) + keyCondition(key));
+    } else if (hours != 0) {
+        command.setSql("insert into accounts_dep.h_tabel(i_type, w_id, month, year, d" +
+                       integer(day.day()) + ", i_night) values(" + integer(key.type) + ", " +
+                       integer(key.worker) + ", " + integer(key.month) + ", " + integer(key.year) +
+                       ", " + integer(hours) + ", " + integer(key.night) + ")");
+    } else {
+        return; // no row is made only to hold 0
+    }
+    command.execute();
+}
+
+RowKey keyOf(const HouseholdEntry& e, const QDate& day) {
+    return RowKey::entryRow(e.worker, e.kind, e.night ? 1 : 0, day.year(), day.month());
+}
+
+// The worker row is kept from deletion until the transaction ends; the class belongs to
+// the resource-planning system and is only read.
+void requireWorkerAndClass(data::Query& control, const HouseholdEntry& e) {
+    if (!exists(control, "select id from accounts_dep.person where id=" + integer(e.worker) +
+                             " for key share"))
+        throw Refused{Saved::WorkerGone};
+    if (!exists(control, "select id from cmn_classifier.item where id=" + integer(e.productClass) +
+                             " and id_level=2"))
+        throw Refused{Saved::ClassGone};
+}
+
+QString price(const HouseholdEntry& e) {
+    return data::sql::general(data::sql::round4(e.price));
+}
+
+// The entry row, locked; its key and day as the table holds them.
+struct Held {
+    RowKey key;
+    QDate day;
+};
+
+Held lockEntry(data::Query& control, qint64 id) {
+    control.close();
+    control.setSql("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=" +
+                   integer(id) + " for update");
+    control.open();
+    if (control.isEmpty()) {
+        control.close();
+        throw Refused{Saved::EntryGone};
+    }
+    const QDate day = control.asDate("d_date");
+    const Held held{RowKey::entryRow(control.asInt("id_p"), int(control.asInt("id_o")),
+                                     int(control.asInt("i_night")), day.year(), day.month()),
+                    day};
+    control.close();
+    return held;
+}
+
+template <class F> Saved refusable(F&& write) {
+    try {
+        write();
+        return Saved::Done;
+    } catch (const Refused& r) {
+        return r.why;
+    }
+}
+
+void requireFits(const HouseholdEntry& e) {
+    const QString problem = checkEntry(e);
+    if (!problem.isEmpty()) throw data::DbError(problem);
+}
+
+} // namespace
+
+QString savedText(Saved saved) {
+    switch (saved) {
+    case Saved::Done:
+        return {};
+    case Saved::EntryGone:
+        return QStringLiteral("Позиция уже удалена другим пользователем!");
+    case Saved::WorkerGone:
+        return QStringLiteral("Работник удалён из списка другим пользователем! Выберите "
+                              "работника заново.");
+    case Saved::ClassGone:
+        return QStringLiteral("Номенклатуры больше нет в классификаторе! Выберите её заново.");
+    case Saved::DayOverfilled:
+        return QStringLiteral("Количество: за день в табеле набирается больше %1 ч.!")
+            .arg(MaxDayHours);
+    }
+    return {};
+}
+
+double hourPrice(double normPrice, bool holiday, bool night) {
+    double p = normPrice;
+    if (holiday) p = p * 2;
+    if (night) p = p * 1.2;
+    return data::sql::round4(p);
+}
+
+QString checkEntry(const HouseholdEntry& e) {
+    if (e.worker <= 0 || e.productClass <= 0 || (e.kind != Household && e.kind != AveragePiece))
+        return QStringLiteral("Все поля должны быть заполнены!");
+    if (e.hours < 1) return QStringLiteral("Нужно завести количество!");
+    if (e.hours > MaxDayHours)
+        return QStringLiteral("Количество: больше %1 ч. за день быть не может!").arg(MaxDayHours);
+    if (!std::isfinite(e.price) || std::fabs(data::sql::round4(e.price)) >= PriceLimit)
+        return QStringLiteral("Цена: %1 р. за час вне допустимого диапазона!")
+            .arg(data::sql::general(e.price));
+    return {};
+}
+
+Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
+               const QDate& day, int shift) {
+    requireFits(e);
+    return refusable([&] {
+        data::Transaction t(control.connection());
+        const RowKey key = keyOf(e, day);
+        lockForPosting(control, {key});
+        requireWorkerAndClass(control, e);
+        command.setSql(
+            "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
+            "i_smena, cnt, price, i_holiday, i_night)VALUES(" +
+            integer(e.productClass) + ", " + integer(e.kind) + " ," + integer(e.worker) + ", '" +
+            data::sql::date(day) + "', " + integer(day.month()) + ", " + integer(day.year()) +
+            ", " + integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
+            integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + ")");
+        command.execute();
+        postCell(control, command, key, day, true);
+        t.commit();
+    });
+}
+
+Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
+                  const HouseholdEntry& e) {
+    requireFits(e);
+    return refusable([&] {
+        data::Transaction t(control.connection());
+        const Held held = lockEntry(control, id);
+        const RowKey key = keyOf(e, held.day);
+        lockForPosting(control, {held.key, key});
+        requireWorkerAndClass(control, e);
+        command.setSql("UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
+                       ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
+                       ", cnt=" + integer(e.hours) + ", price=" + price(e) +
+                       ", i_holiday=" + integer(e.holiday ? 1 : 0) +
+                       ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id));
+        command.execute();
+        postCell(control, command, key, held.day, true);
+        if (held.key != key) postCell(control, command, held.key, held.day, false);
+        t.commit();
+    });
+}
+
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
+    return refusable([&] {
+        data::Transaction t(control.connection());
+        const Held held = lockEntry(control, id);
+        lockForPosting(control, {held.key});
+        command.setSql("delete from accounts_dep.fatigue where id=" + integer(id));
+        command.execute();
+        postCell(control, command, held.key, held.day, false);
+        t.commit();
+    });
+}
+
+int priceAverageEntries(data::Command& command, int year, int month) {
+    const int nextMonth = month == 12 ? 1 : month + 1;
+    const int nextYear = month == 12 ? year + 1 : year;
+    command.setSql(
+        "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
+        "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
+        "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) "
+        "end as price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
+        "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item "
+        "=i.id  and s.data<'01." +
+        integer(nextMonth) + "." + integer(nextYear) + "' and s.data>='01." + integer(month) + "." +
+        integer(year) +
+        "' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
+        "order by fio),0) where i_mnth = " +
+        integer(month) + " and i_year = " + integer(year) + " and id_o =7778");
+    return command.execute();
+}
+
+} // namespace timesheet

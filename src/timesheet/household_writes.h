@@ -1,0 +1,73 @@
+// Household-works and average piece-rate entries (accounts_dep.fatigue) and the timesheet
+// cells they feed. One way through every write:
+//
+//   checkEntry (input against the columns it feeds, before any statement)
+//   -> one data::Transaction
+//   -> the entry row, select ... for update (change, delete)
+//   -> lockForPosting for the timesheet keys the entry leaves and enters
+//   -> the checks other copies can upset (entry, worker and class still there)
+//   -> the entry's statement -> every touched day cell recomputed from what the table holds.
+//
+// A refusal rolls everything back and comes back as a Saved value; a server error is
+// raised as data::DbError after the same rollback. The windows pass in their lookup query
+// and command, so the writes run on any connection.
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace data {
+class Command;
+class Query;
+} // namespace data
+
+namespace timesheet {
+
+// Most hours one day cell of the timesheet can hold.
+constexpr int MaxDayHours = 24;
+
+// What an entry holds apart from its day and shift, which never change after adding.
+struct HouseholdEntry {
+    qint64 worker = 0;       // accounts_dep.person
+    qint64 productClass = 0; // cmn_classifier.item of level 2
+    int kind = 0;            // 7777 household works, 7778 average piece rate
+    qint64 hours = 0;
+    double price = 0; // per hour
+    bool holiday = false;
+    bool night = false;
+};
+
+enum class Saved {
+    Done,
+    EntryGone,    // another copy deleted the entry meanwhile
+    WorkerGone,   // another copy deleted the worker meanwhile
+    ClassGone,    // the product class is no longer in the classifier
+    DayOverfilled // the day's cell would exceed MaxDayHours
+};
+
+// The Russian message of a refusal ("" for Done).
+QString savedText(Saved saved);
+
+// The price per hour of a kind whose norm price is normPrice: doubled on a day off, then
+// × 1.2 at night, rounded to 4 decimals.
+double hourPrice(double normPrice, bool holiday, bool night);
+
+// The first problem of the input as a Russian message naming the field, "" when it fits.
+QString checkEntry(const HouseholdEntry& entry);
+
+// Writes a new entry for day and shift and posts its cell.
+Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& entry,
+               const QDate& day, int shift);
+// Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
+// the one it leaves.
+Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
+                  const HouseholdEntry& entry);
+// Deletes entry id and recomputes the cell of its own day.
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id);
+
+// Sets the price of every average piece-rate entry of the month to what its worker earned
+// per hour by piece work on its product class that month (doubled for holiday entries, 0
+// without such work). Returns the number of entries priced.
+int priceAverageEntries(data::Command& command, int year, int month);
+
+} // namespace timesheet
