@@ -11,7 +11,7 @@
 
 namespace reports {
 
-// Raised when a shown workbook cannot be written or opened; the application-wide error
+// Raised when a shown workbook cannot be written; the application-wide error
 // handler shows its text.
 class ExcelError : public std::runtime_error {
 public:
@@ -25,8 +25,9 @@ public:
     // the export folder unless it is absolute); empty gives a name made of subject and the
     // time. Returns 1, or -1 after its two messages when the export folder cannot be used.
     int ExcelOpen(const QString& fileName, const QString& subject = QString());
-    // Showing writes the workbook to a new file and opens it; raises ExcelError when that
-    // fails. Does nothing before the first ExcelOpen. Returns 1.
+    // Showing writes the workbook to a new file and opens it; raises ExcelError when it
+    // cannot be written, and says where it was saved when no program opens it. Does nothing
+    // before the first ExcelOpen. Returns 1.
     int ExcelSetVisible(bool visible);
     // Writes a text into a cell; an empty text writes nothing. A text that reads as a number
     // is stored as a number unless the cell was set to text. 1, or -1 after a message.
