@@ -30,7 +30,8 @@ DELETE FROM accounts_dep.oper WHERE id IN (7777, 7778);
 INSERT INTO cmn_classifier.item (id, id_classifier, id_level, id_parent, s_code, s_caption) VALUES
  (11, 1, 2, NULL, 'СТ', 'Стеллажи'), (12, 1, 2, NULL, 'ШК', 'Шкафы');
 INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, s_description, id_msm_bs, massa, id_class_item) VALUES
- (101, 'СТ-150', '', 6, 1.5, 11), (102, 'ШК-215', '', 6, 2, 12), (103, 'ПР-300', '', 6, 1, 11);
+ (101, 'СТ-150', '', 6, 1.5, 11), (102, 'ШК-215', '', 6, 2, 12), (103, 'ПР-300', '', 6, 1, 11),
+ (3000000000, 'БГ-1', '', 6, 1, 11);
 INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка'), (2, 'Покраска'), (3, 'Резка');
 INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES
  (1, 1, 0, 101, 0), (2, 2, 1, 102, 0), (3, 3, 0, 103, 0), (4, 1, 1, 101, 3.5);
@@ -62,6 +63,7 @@ class OperationsTest : public QObject {
 private slots:
     void initTestCase();
     void browse();
+    void namesTakeSpareWidth();
     void pickPrice_data();
     void pickPrice();
     void search_data();
@@ -97,6 +99,20 @@ void OperationsTest::browse() {
     });
     QVERIFY(seen);
     QVERIFY(!DataModule6->Oper.active());
+}
+
+void OperationsTest::namesTakeSpareWidth() {
+    ui::Script s;
+    inBrowse(s, [&] {
+        ui::DBGrid* g = Form4->DBGrid1;
+        const int mark = g->shownWidth("marka"), kind = g->shownWidth("vid"),
+                  count = g->shownWidth("norma");
+        Form4->resize(Form4->width() + 200, Form4->height());
+        QTRY_VERIFY(g->shownWidth("marka") > mark);
+        QVERIFY(g->shownWidth("vid") > kind);
+        QCOMPARE(g->shownWidth("marka") + g->shownWidth("vid"), mark + kind + 200);
+        QCOMPARE(g->shownWidth("norma"), count); // the last column keeps its width
+    });
 }
 
 void OperationsTest::pickPrice_data() {
@@ -183,7 +199,7 @@ void OperationsTest::search() {
 
 void OperationsTest::save_data() {
     QTest::addColumn<int>("changing"); // operation id, 0 for a new one
-    QTest::addColumn<int>("product");
+    QTest::addColumn<qlonglong>("product");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("stage");
     QTest::addColumn<QString>("price");
@@ -191,29 +207,39 @@ void OperationsTest::save_data() {
     QTest::addColumn<QString>("row"); // vid|naimen|i_id|norm rows|lowest price; "" if refused
     const QString missing = QStringLiteral("Все поля должны быть заполнены!");
     const QString duplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
-    QTest::newRow("no product") << 0 << 0 << 1 << 0 << "5" << missing << "";
-    QTest::newRow("no price") << 0 << 102 << 1 << 0 << " " << missing << "";
-    QTest::newRow("price not a number") << 0 << 102 << 1 << 0 << "abc" << missing << "";
-    QTest::newRow("same kind, stage and product") << 0 << 101 << 1 << 0 << "5" << duplicate << "";
-    QTest::newRow("new, with its first norm") << 0 << 102 << 1 << 0 << "12,5"
+    QTest::newRow("no product") << 0 << 0LL << 1 << 0 << "5" << missing << "";
+    QTest::newRow("no price") << 0 << 102LL << 1 << 0 << " " << missing << "";
+    QTest::newRow("price not a number")
+        << 0 << 102LL << 1 << 0 << "abc" << QStringLiteral("Цена должна быть числом!") << "";
+    QTest::newRow("price beyond a double")
+        << 0 << 102LL << 1 << 0 << (QStringLiteral("1") + QString(400, u'0'))
+        << QStringLiteral("В поле «Цена» слишком длинное число!") << "";
+    // goods' keys run past 32 bits; an operation keeps its product in an integer column
+    QTest::newRow("product key past 32 bits")
+        << 0 << 3000000000LL << 1 << 0 << "5"
+        << QStringLiteral("Изделие «БГ-1» нельзя выбрать для операции: его ключ 3000000000 не "
+                          "помещается в таблицу операций.")
+        << "";
+    QTest::newRow("same kind, stage and product") << 0 << 101LL << 1 << 0 << "5" << duplicate << "";
+    QTest::newRow("new, with its first norm") << 0 << 102LL << 1 << 0 << "12,5"
                                               << ""
                                               << "1|0|102|1|12.5";
-    QTest::newRow("other stage of the same") << 0 << 102 << 1 << 1 << "8"
+    QTest::newRow("other stage of the same") << 0 << 102LL << 1 << 1 << "8"
                                              << ""
                                              << "1|1|102|1|8";
-    QTest::newRow("third of the same") << 0 << 102 << 1 << 1 << "9" << duplicate << "";
-    QTest::newRow("change, nothing changed") << 2 << 102 << 2 << 1 << ""
+    QTest::newRow("third of the same") << 0 << 102LL << 1 << 1 << "9" << duplicate << "";
+    QTest::newRow("change, nothing changed") << 2 << 102LL << 2 << 1 << ""
                                              << ""
                                              << "2|1|102|1|20";
-    QTest::newRow("change onto another") << 4 << 101 << 1 << 0 << "" << duplicate << "";
-    QTest::newRow("change, norms kept") << 1 << 103 << 3 << 1 << ""
+    QTest::newRow("change onto another") << 4 << 101LL << 1 << 0 << "" << duplicate << "";
+    QTest::newRow("change, norms kept") << 1 << 103LL << 3 << 1 << ""
                                         << ""
                                         << "3|1|103|2|10";
 }
 
 void OperationsTest::save() {
     QFETCH(int, changing);
-    QFETCH(int, product);
+    QFETCH(qlonglong, product);
     QFETCH(int, kind);
     QFETCH(int, stage);
     QFETCH(QString, price);
