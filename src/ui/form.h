@@ -19,7 +19,8 @@ public:
     // Runs when the window is shown and whenever a window shown from it closes.
     virtual void FormActivate() {}
 
-    // Enter presses the default button; Escape presses the cancel button.
+    // Enter presses the default button (the focused button, when a button has the focus);
+    // Escape presses the cancel button.
     void setDefaultButton(QPushButton* button);
     void setCancelButton(QPushButton* button) { cancel_ = button; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -39,7 +40,8 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
-// Centres a window over the program's main window (or the screen).
-void centre(QWidget* window);
+// Centres a window over the program's active window, or over the screen when there is none
+// or onScreen is set.
+void centre(QWidget* window, bool onScreen = false);
 
 } // namespace ui
