@@ -5,9 +5,38 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <cmath>
 
 namespace ui {
+
+namespace {
+// Draws a cell of the selected row whose text has a colour of its own on a light tint of the
+// selection colour, so that the colour stays readable instead of turning into the selection's
+// text colour.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected)) return;
+        const QVariant own = index.data(Qt::ForegroundRole);
+        if (!own.isValid()) return;
+        const QColor text = own.value<QColor>();
+        for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+            const QColor sel = option->palette.color(g, QPalette::Highlight);
+            const QColor base = option->palette.color(g, QPalette::Base);
+            const QColor tint = QColor::fromRgbF(0.2f * sel.redF() + 0.8f * base.redF(),
+                                                 0.2f * sel.greenF() + 0.8f * base.greenF(),
+                                                 0.2f * sel.blueF() + 0.8f * base.blueF());
+            option->palette.setColor(g, QPalette::Highlight, tint);
+            option->palette.setColor(g, QPalette::HighlightedText, text);
+        }
+    }
+};
+} // namespace
 
 QString formatNumber(double v, const QString& mask) {
     const qsizetype point = mask.indexOf(u'.');
@@ -74,8 +103,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Vertical && grid_->indicator_ && grid_->dataset_) {
         if (role == Qt::DisplayRole) {
             const bool current = section == grid_->dataset_->currentRow();
-            return DBGrid::rowMarker(current ? grid_->dataset_->state() : data::Query::State::Browse,
-                                     current);
+            return DBGrid::rowMarker(
+                current ? grid_->dataset_->state() : data::Query::State::Browse, current);
         }
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     }
@@ -109,7 +138,8 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
     bool done = false;
     run([&] {
         // moving onto the row it is on would store the row being edited first
-        if (index.row() != grid_->dataset_->currentRow()) grid_->dataset_->setRecNo(index.row() + 1);
+        if (index.row() != grid_->dataset_->currentRow())
+            grid_->dataset_->setRecNo(index.row() + 1);
         grid_->onEdit(grid_->columns_[index.column()], value.toString());
         done = true;
     });
@@ -128,6 +158,20 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(th
     horizontalHeader()->setStretchLastSection(true);
     setWordWrap(false);
     setTabKeyNavigation(false);
+    setItemDelegate(new GridDelegate(this));
+    // the selected row looks the same when another window (a question about it) is on top
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+    // a column the user sizes keeps that width, through re-reads and window sizes
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int i, int, int size) {
+        if (fitting_ || i < 0 || i >= columns_.size()) return;
+        columns_[i].width = size;
+        columns_[i].stretch = false;
+    });
 }
 
 void DBGrid::setDataSource(data::DataSource* source) {
@@ -192,6 +236,22 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     if (current.column() != previous.column() && current.isValid()) emit colEnter();
 }
 
+QItemSelectionModel::SelectionFlags DBGrid::selectionCommand(const QModelIndex& index,
+                                                             const QEvent*) const {
+    // a click beside the rows, Ctrl with a click or a key: nothing deselects the current row,
+    // and the selection moves wherever the current cell moves
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::ClearAndSelect |
+           (editable_ ? QItemSelectionModel::NoUpdate : QItemSelectionModel::Rows);
+}
+
+bool DBGrid::viewportEvent(QEvent* event) {
+    const bool done = QTableView::viewportEvent(event);
+    // the viewport narrows too when the vertical scroll bar comes
+    if (event->type() == QEvent::Resize) fitColumns();
+    return done;
+}
+
 void DBGrid::selectRow(int row) {
     if (!dataset_ || row < 0 || row >= model_->rowCount()) return;
     dataset_->setRecNo(row + 1);
@@ -232,8 +292,10 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (appendRows_ && model_->rowCount() == 0 && !event->text().isEmpty() &&
         event->text().at(0).isPrint()) {
         run([this] { dataset_->insert(); });
-    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp ||
-                               key == Qt::Key_Home || key == Qt::Key_Escape)) {
+    } else if (appending() &&
+               (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Escape ||
+                (key == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)))) {
+        // leaving the new row nobody typed into drops it; Home alone stays in the row
         dataset_->cancel();
         event->accept();
         return;
@@ -307,6 +369,15 @@ void DBGrid::addColumn(const QString& field, const QString& title, int width,
     addColumn(c);
 }
 
+void DBGrid::addNameColumn(const QString& field, const QString& title, int width) {
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = width;
+    c.stretch = true;
+    addColumn(c);
+}
+
 void DBGrid::clearColumns() {
     model_->beginReset();
     columns_.clear();
@@ -327,10 +398,42 @@ void DBGrid::setColumnVisible(const QString& field, bool visible) {
 }
 
 void DBGrid::applyColumns() {
+    fitting_ = true;
     for (int i = 0; i < columns_.size(); ++i) {
         setColumnHidden(i, !columns_[i].visible);
         if (columns_[i].width > 0) setColumnWidth(i, columns_[i].width);
     }
+    fitting_ = false;
+    fitColumns();
+}
+
+void DBGrid::fitColumns() {
+    int total = 0, names = 0;
+    for (const GridColumn& c : columns_) {
+        if (!c.visible) continue;
+        total += c.width;
+        if (c.stretch) names += c.width;
+    }
+    horizontalHeader()->setStretchLastSection(names == 0);
+    if (names == 0) return;
+    const int spare = qMax(0, viewport()->width() - total);
+    fitting_ = true;
+    int given = 0, seen = 0;
+    for (int i = 0; i < columns_.size(); ++i) {
+        const GridColumn& c = columns_[i];
+        if (!c.visible || !c.stretch) continue;
+        seen += c.width;
+        // shares by width; the last name column takes what rounding left over
+        const int share = int(qint64(spare) * seen / names) - given;
+        given += share;
+        setColumnWidth(i, c.width + share);
+    }
+    fitting_ = false;
+}
+
+int DBGrid::shownWidth(const QString& field) const {
+    const int i = columnOf(field);
+    return i < 0 ? 0 : columnWidth(i);
 }
 
 QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString& text) const {

@@ -21,6 +21,9 @@ struct GridColumn {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool boldTitle = true;
     QString format; // number mask such as "#0.00#"; empty for the plain text
+    // A name column: it takes the width the grid has to spare. A grid without one gives the
+    // spare width to its last column.
+    bool stretch = false;
 };
 
 struct CellStyle {
@@ -64,6 +67,8 @@ public:
     void addColumn(const GridColumn& column);
     void addColumn(const QString& field, const QString& title, int width = 100,
                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+    // A name column (see GridColumn::stretch).
+    void addNameColumn(const QString& field, const QString& title, int width);
     void clearColumns();
     int columnCount() const { return int(columns_.size()); }
     GridColumn& column(int i) { return columns_[i]; }
@@ -71,6 +76,8 @@ public:
     int columnOf(const QString& field) const;
     void setColumnVisible(const QString& field, bool visible);
     void applyColumns(); // widths and visibility after a change to column()
+    // Current width of a column in the view, with its share of the spare width.
+    int shownWidth(const QString& field) const;
 
     // Style of one cell; the hook may set font weight, text colour and fill.
     std::function<void(int row, const GridColumn& column, CellStyle& style)> onDrawCell;
@@ -100,6 +107,10 @@ signals:
     void colExit();
 
 protected:
+    // Whatever is clicked or pressed, the current record's row stays the one selection.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -112,6 +123,7 @@ private:
     QString formatted(const GridColumn& c, const QVariant& v, const QString& text) const;
     bool appending() const; // editing a new row nobody has typed into yet
     void refreshIndicator();
+    void fitColumns(); // spreads the spare width over the name columns
 
     data::Query* dataset_ = nullptr;
     QList<QMetaObject::Connection> links_;
@@ -121,6 +133,7 @@ private:
     bool appendRows_ = false;
     bool indicator_ = false;
     bool syncing_ = false;
+    bool fitting_ = false;
     int lastColumn_ = 0;
 };
 
