@@ -16,6 +16,7 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "ui/dialogs.h"
+#include "ui/focus_style.h"
 #include "ui/guard.h"
 
 #include <QApplication>
@@ -58,6 +59,8 @@ void setupApplication(QApplication& application) {
     application.setQuitOnLastWindowClosed(false);
     application.setWindowIcon(QIcon(QStringLiteral(":/Icon_1")));
     application.setApplicationName(QStringLiteral("Табель"));
+    if (!qobject_cast<ui::FocusFrameStyle*>(application.style()))
+        application.setStyle(new ui::FocusFrameStyle);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     auto* qt = new QTranslator(&application);
     if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),

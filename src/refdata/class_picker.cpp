@@ -27,7 +27,7 @@ TForm26::TForm26(QWidget* parent) : refdata::SearchWindow(parent) {
     Button1 = new QPushButton(QStringLiteral("Выбрать"), this);
     setDefaultButton(Button1);
     layOut({Button1});
-    setFixedSize(440, 460);
+    setDialogBorder(440, 460);
 
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { DBGrid1DblClick(); }));
 }

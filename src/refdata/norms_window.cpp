@@ -19,7 +19,7 @@ TForm22* Form22 = nullptr;
 TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     Form22 = this;
     setWindowTitle(QStringLiteral("Норматив"));
-    resize(420, 360);
+    setDialogBorder(420, 360);
 
     norm = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.norm"));
     norm->setOrder(QStringLiteral("norma"));

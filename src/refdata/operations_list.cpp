@@ -28,7 +28,7 @@ QString stageCaption(qint64 naimen) {
 TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
     Form4 = this;
     setWindowTitle(QStringLiteral("Операции"));
-    resize(820, 560);
+    setDialogBorder(820, 560);
 
     XLS_Rep = std::make_unique<data::Query>(DataModule6->ADO_DB);
     XLS_Rep->setSql(QStringLiteral(

@@ -15,7 +15,7 @@ TForm3* Form3 = nullptr;
 TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
     Form3 = this;
     setWindowTitle(QStringLiteral("Изделия (3)"));
-    resize(640, 520);
+    setDialogBorder(640, 520);
 
     data::Connection& db = DataModule6->ADO_DB;
     Izdel_Smena = std::make_unique<data::Query>(db);

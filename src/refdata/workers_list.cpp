@@ -15,7 +15,7 @@ TForm5* Form5 = nullptr;
 TForm5::TForm5(QWidget* parent) : refdata::ListWindow(parent) {
     Form5 = this;
     setWindowTitle(QStringLiteral("Список рабочих"));
-    resize(620, 520);
+    setDialogBorder(620, 520);
 
     DBGrid1->addNameColumn("fio", QStringLiteral("ФИО"), 290);
     DBGrid1->addNameColumn("s_staffpos_hl", QStringLiteral("Должность"), 290);

@@ -29,6 +29,10 @@ public:
     // is the default, the last the cancel button.
     void layOutWithButtons(QWidget* content, const QList<QPushButton*>& buttons);
 
+    // A dialog border: a window of fixed size, which no window manager offers to maximise
+    // (some offer it to any window that can be resized, whatever its hints say).
+    void setDialogBorder(int width, int height) { setFixedSize(width, height); }
+
     // Hides the window; a modal showing returns.
     void closeForm() { hide(); }
 

@@ -12,8 +12,10 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QtTest>
 #include <cmath>
 
@@ -102,6 +104,8 @@ private slots:
     void shiftReadableInEveryRole_data();
     void shiftReadableInEveryRole();
     void enterPressesTheFocusedButton();
+    void focusFrameShows_data();
+    void focusFrameShows();
 };
 
 void JournalTest::initTestCase() {
@@ -401,6 +405,48 @@ void JournalTest::enterPressesTheFocusedButton() {
         QCOMPARE(s.texts(), QStringList());
     });
     QVERIFY(picked);
+}
+
+void JournalTest::focusFrameShows_data() {
+    QTest::addColumn<QString>("which");
+    QTest::newRow("green shift button") << "shift";
+    QTest::newRow("narrow pick button") << "pick";
+}
+
+void JournalTest::focusFrameShows() {
+    QFETCH(QString, which);
+    Form1->RadioButton1Click(); // green and bold
+    QAbstractButton* b = which == "shift" ? static_cast<QAbstractButton*>(Form1->RadioButton1)
+                                          : static_cast<QAbstractButton*>(Form11->Button3);
+    b->ensurePolished();
+    const QSize size = b->sizeHint();
+    const QColor ground =
+        b->palette().color(which == "shift" ? QPalette::Window : QPalette::Button);
+    // the control drawn as the program's style draws it, without and with the focus
+    auto draw = [&](bool focus) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(ground);
+        QStyleOptionButton o;
+        o.initFrom(b);
+        o.rect = QRect(QPoint(0, 0), size);
+        o.text = b->text();
+        o.state &= ~QStyle::State_HasFocus;
+        if (b->isChecked()) o.state |= QStyle::State_On;
+        if (focus) o.state |= QStyle::State_HasFocus;
+        QPainter p(&image);
+        p.setFont(b->font());
+        b->style()->drawControl(which == "shift" ? QStyle::CE_RadioButton : QStyle::CE_PushButton,
+                                &o, &p, b);
+        return image;
+    };
+    const QImage plain = draw(false), focused = draw(true);
+    int frame = 0; // pixels the focus adds that stand out from the button's ground
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (plain.pixel(x, y) != focused.pixel(x, y) &&
+                contrast(focused.pixelColor(x, y), ground) >= 3)
+                ++frame;
+    QVERIFY2(frame >= 10, qPrintable(QString::number(frame)));
 }
 
 QTEST_MAIN(JournalTest)
