@@ -112,13 +112,9 @@ void TForm10::Button1Click() {
             ui::error(missing);
             return;
         }
-        bool tooLong = false;
-        const std::optional<double> price = ui::decimalNumber(Edit3->text(), &tooLong);
-        if (!price) {
-            ui::error(tooLong ? QStringLiteral("В поле «Цена» слишком длинное число!")
-                              : QStringLiteral("Цена должна быть числом!"));
-            return;
-        }
+        const std::optional<double> price = ui::typedNumber(
+            Edit3->text(), QStringLiteral("Цена"), QStringLiteral("Цена должна быть числом!"));
+        if (!price) return;
         if (DataModule6->CheckDuplicate(
                 QStringLiteral("select count(ID) as cnt from accounts_dep.OPER") + same, duplicate))
             return;

@@ -83,13 +83,9 @@ void TForm7::Button1Click() {
     }
     if (!ui::fitsText(mark, 254, QStringLiteral("Марка"))) return;
     // the rate goes into the statement as a number written by us, never as the typed text
-    bool tooLong = false;
-    const std::optional<double> rate = ui::decimalNumber(Edit2->text(), &tooLong);
-    if (!rate) {
-        ui::error(tooLong ? QStringLiteral("В поле «Расценка» слишком длинное число!")
-                          : QStringLiteral("Расценка должна быть числом!"));
-        return;
-    }
+    const std::optional<double> rate = ui::typedNumber(
+        Edit2->text(), QStringLiteral("Расценка"), QStringLiteral("Расценка должна быть числом!"));
+    if (!rate) return;
     const QString id = data::sql::integer(ProductId);
     const QString classKey = data::sql::integer(qRound64(cb_item->keyValue().toDouble()));
     QString count =

@@ -169,6 +169,14 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(th
     // a column the user sizes keeps that width, through re-reads and window sizes
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int i, int, int size) {
         if (fitting_ || i < 0 || i >= columns_.size()) return;
+        // the header's own stretching of the last column is not the user's choice
+        QHeaderView* h = horizontalHeader();
+        if (h->stretchLastSection()) {
+            int last = h->count() - 1;
+            while (last > 0 && h->isSectionHidden(h->logicalIndex(last)))
+                --last;
+            if (h->visualIndex(i) == last) return;
+        }
         columns_[i].width = size;
         columns_[i].stretch = false;
     });
@@ -370,12 +378,9 @@ void DBGrid::addColumn(const QString& field, const QString& title, int width,
 }
 
 void DBGrid::addNameColumn(const QString& field, const QString& title, int width) {
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.stretch = true;
-    addColumn(c);
+    addColumn(field, title, width);
+    columns_.last().stretch = true;
+    fitColumns();
 }
 
 void DBGrid::clearColumns() {

@@ -61,4 +61,14 @@ std::optional<double> decimalNumber(const QString& typed, bool* tooLong) {
     return v;
 }
 
+std::optional<double> typedNumber(const QString& typed, const QString& field,
+                                  const QString& notANumber) {
+    bool tooLong = false;
+    const std::optional<double> v = decimalNumber(typed, &tooLong);
+    if (!v)
+        error(tooLong ? QStringLiteral("В поле «%1» слишком длинное число!").arg(field)
+                      : notANumber);
+    return v;
+}
+
 } // namespace ui

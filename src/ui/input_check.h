@@ -23,4 +23,9 @@ bool fitsRange(qint64 value, qint64 min, qint64 max, const QString& field);
 // a double keeps).
 std::optional<double> decimalNumber(const QString& typed, bool* tooLong = nullptr);
 
+// The decimal number typed into a field; otherwise an error box, notANumber for a text that
+// is no number, or one naming the field for a number longer than a double keeps.
+std::optional<double> typedNumber(const QString& typed, const QString& field,
+                                  const QString& notANumber);
+
 } // namespace ui
