@@ -22,6 +22,7 @@
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "ui/dialogs.h"
+#include "ui/focus_style.h"
 #include "ui/guard.h"
 
 #include <QApplication>
@@ -85,6 +86,8 @@ void setupApplication(QApplication& application) {
     application.setQuitOnLastWindowClosed(false);
     application.setWindowIcon(QIcon(QStringLiteral(":/Icon_1")));
     application.setApplicationName(QStringLiteral("Табель"));
+    if (!qobject_cast<ui::FocusFrameStyle*>(application.style()))
+        application.setStyle(new ui::FocusFrameStyle);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     auto* qt = new QTranslator(&application);
     if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -77,6 +77,12 @@ void TForm23::FormActivate() {
     app::checkVersion();
     setWindowTitle(
         QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
+    // wide enough for the whole caption in a bold title font, beside the icon and the title
+    // bar's buttons
+    QFont title = font();
+    title.setBold(true);
+    const int needed = QFontMetrics(title).horizontalAdvance(windowTitle()) + 160;
+    if (width() < needed) setFixedWidth(needed);
     Edit1->setFocus();
 }
 

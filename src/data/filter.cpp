@@ -22,13 +22,15 @@ QRegularExpression likeExpression(const QString& pattern) {
     QString rx;
     rx.reserve(pattern.size() * 2 + 4);
     rx += QLatin1String("\\A");
-    for (const QChar c : pattern) {
-        if (c == u'%')
+    // by whole characters: a character outside the BMP is two UTF-16 units, and escaping
+    // each half apart makes a pattern that matches nothing
+    for (const char32_t c : pattern.toUcs4()) {
+        if (c == U'%')
             rx += QLatin1String(".*");
-        else if (c == u'_')
+        else if (c == U'_')
             rx += u'.';
         else
-            rx += QRegularExpression::escape(QString(c));
+            rx += QRegularExpression::escape(QString::fromUcs4(&c, 1));
     }
     rx += QLatin1String("\\z");
     return QRegularExpression(rx, QRegularExpression::CaseInsensitiveOption |

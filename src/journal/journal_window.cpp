@@ -29,6 +29,7 @@ bool weekend(const QDate& d) {
 }
 
 const QColor ShiftOn(0, 255, 0);
+const QColor DisabledOnShift(60, 60, 60);
 const QColor AcceptedColour(0, 128, 0);
 const QColor OpenColour(255, 0, 0);
 } // namespace
@@ -100,9 +101,9 @@ void TForm1::build() {
 
     DBGrid2 = new ui::DBGrid(this);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    DBGrid2->addColumn("fio", QStringLiteral("Фамилия И.О."), 170);
-    DBGrid2->addColumn("marka", QStringLiteral("Марка изделия"), 120);
-    DBGrid2->addColumn("vid", QStringLiteral("Операция"), 160);
+    DBGrid2->addNameColumn("fio", QStringLiteral("Фамилия И.О."), 170);
+    DBGrid2->addNameColumn("marka", QStringLiteral("Марка изделия"), 120);
+    DBGrid2->addNameColumn("vid", QStringLiteral("Операция"), 160);
     DBGrid2->addColumn("nmn", QStringLiteral("Вид"), 140);
     DBGrid2->addColumn("color", QStringLiteral("Цвет"), 55, Qt::AlignCenter);
     DBGrid2->addColumn("time", QStringLiteral("Часы"), 50, right);
@@ -168,6 +169,8 @@ void TForm1::build() {
     // The day is re-read when the calendar closes or Enter is pressed in the date box;
     // setting the date from code reads nothing.
     DateT->installEventFilter(this);
+    // Enter in the grid accepts or withdraws the record, as a double-click does
+    DBGrid2->installEventFilter(this);
     DateT->calendarWidget()->window()->installEventFilter(this);
 
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
@@ -215,6 +218,15 @@ data::Query& TForm1::currentQuery() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid2 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier) && DBGrid2->isEnabled()) {
+            ui::run([this] { DBGrid2DblClick(); });
+            return true;
+        }
+        return ui::Form::eventFilter(watched, event);
+    }
     if (watched == DateT && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -270,6 +282,13 @@ void TForm1::selectShift(int shift) {
         const QColor face = on ? ShiftOn : palette().color(QPalette::Button);
         p.setColor(QPalette::Window, face);
         p.setColor(QPalette::Button, face);
+        // where the role disables the buttons, the shift stays readable on the green: dark
+        // text instead of the light grey of disabled controls
+        const QColor disabledText =
+            on ? DisabledOnShift : palette().color(QPalette::Disabled, QPalette::WindowText);
+        p.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+        p.setColor(QPalette::Disabled, QPalette::Text, disabledText);
         b->setPalette(p);
         QFont f = b->font();
         f.setBold(on);

@@ -5,19 +5,16 @@
 
 #include <memory>
 
-class TForm26 : public ui::Form {
+class TForm26 : public refdata::SearchWindow {
     Q_OBJECT
 public:
     explicit TForm26(QWidget* parent = nullptr);
     ~TForm26() override;
 
-    ui::DBGrid* DBGrid1;
+    // Edit1 searches by name.
     QPushButton* Button1; // "Выбрать"
-    QLineEdit* Edit1;     // search by name
-    QPushButton* Button4; // "Выход"
     // Product classes: the classifier's items of level 2.
     std::unique_ptr<data::Query> item;
-    data::DataSource DataSource1;
 
     // The class the last pick chose, for the caller to read once ShowPick returns.
     bool Picked = false;
@@ -28,14 +25,7 @@ public:
     void ShowPick();
 
 public slots:
-    void DBGrid1DblClick(); // take the class and close
-    void Button4Click();
-    void Edit1Change();
-    bool Edit1KeyDown(QKeyEvent* event);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void DBGrid1DblClick() override; // take the class and close
 };
 
 extern TForm26* Form26;

@@ -3,6 +3,7 @@
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
+#include "ui/input_check.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -15,7 +16,6 @@ TForm9::TForm9(QWidget* parent) : refdata::EditorWindow(parent) {
     GroupBox1 = new QGroupBox(QStringLiteral("Вид операции"), this);
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setMinimumWidth(300);
-    Edit1->setMaxLength(50);
     auto* fields = new QFormLayout(GroupBox1);
     fields->addRow(QStringLiteral("Операция"), Edit1);
     addButtons();
@@ -31,6 +31,7 @@ void TForm9::Button1Click() {
         ui::error(QStringLiteral("Все поля должны быть заполнены!"));
         return;
     }
+    if (!ui::fitsText(name, 50, QStringLiteral("Операция"))) return;
     data::Query& kinds = DataModule6->Vid_oper;
     QString count =
         QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='") +

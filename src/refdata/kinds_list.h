@@ -17,10 +17,12 @@ public:
 
 public slots:
     void Button1Click() override; // add
-    void Button2Click() override; // change, or hand the kind back
     void Button3Click() override; // delete
-    void Edit1Change() override;
-    bool Edit1KeyDown(QKeyEvent* event) override;
+
+protected:
+    void changeRow() override;
+    // The kind's name and key into the operation editor.
+    void handBack() override;
 };
 
 extern TForm8* Form8;

@@ -15,29 +15,33 @@
 namespace refdata {
 
 void CentredWindow::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) ui::centre(this);
+    if (!event->spontaneous()) ui::centre(this, centreOnScreen);
     ui::Form::showEvent(event);
 }
 
-ListWindow::ListWindow(QWidget* parent) : CentredWindow(parent) {
+SearchWindow::SearchWindow(QWidget* parent) : CentredWindow(parent) {
     DBGrid1 = new ui::DBGrid(this);
     Edit1 = new QLineEdit(this);
-    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
-    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
-    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
     Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    setDefaultButton(Button1);
     setCancelButton(Button4);
 
     Edit1->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
-    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
-    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
     connect(Edit1, &QLineEdit::textChanged, this, ui::guard([this] { Edit1Change(); }));
+    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid1DblClick(); }));
 }
 
-void ListWindow::layOut(QWidget* besideSearch, QPushButton* extraButton) {
+void SearchWindow::setList(data::Query& list, const Search& search) {
+    DataSource1.dataSet = &list;
+    search_ = search;
+    DBGrid1->setDataSource(&DataSource1);
+}
+
+bool SearchWindow::hasRow() const {
+    return DataSource1.dataSet && list().active() && !list().isEmpty();
+}
+
+void SearchWindow::layOut(const QList<QPushButton*>& buttons, QWidget* besideSearch) {
     QList<QWidget*> order{Edit1, DBGrid1};
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
@@ -50,87 +54,52 @@ void ListWindow::layOut(QWidget* besideSearch, QPushButton* extraButton) {
     } else {
         layout->addWidget(Edit1);
     }
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, extraButton}) {
-        if (!b) continue;
-        buttons->addWidget(b);
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : buttons) {
+        row->addWidget(b);
         order << b;
     }
-    buttons->addStretch();
-    buttons->addWidget(Button4);
-    layout->addLayout(buttons);
+    row->addStretch();
+    row->addWidget(Button4);
+    layout->addLayout(row);
     order << Button4;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
-void ListWindow::FormActivate() {
+void SearchWindow::FormActivate() {
     if (Edit1->isVisible()) Edit1->setFocus();
 }
 
-void ListWindow::Button4Click() {
+void SearchWindow::Button4Click() {
     closeForm();
 }
 
-void ListWindow::showBrowse(data::Query& list) {
-    Tag = 0;
-    list.open();
-    Button2->setText(QStringLiteral("Изменить"));
-    setDefaultButton(Button1);
-    Button1->setVisible(true);
-    Button3->setVisible(true);
-    ui::showModal(this);
-    list.close();
+void SearchWindow::Edit1Change() {
+    const QString typed = Edit1->text();
+    data::Query& rows = list();
+    if (search_.blankShowsAll ? typed.trimmed().isEmpty() : typed.isEmpty()) {
+        rows.setFiltered(false);
+        return;
+    }
+    rows.setFilter(search_.field + QStringLiteral(" like '") +
+                   (search_.anywhere ? QStringLiteral("%") : QString()) +
+                   data::sql::escaped(typed) + QStringLiteral("%'"));
+    rows.setFiltered(true);
 }
 
-void ListWindow::pickButtons() {
-    Button2->setText(QStringLiteral("Выбрать"));
-    Button1->setVisible(false);
-    Button3->setVisible(false);
-    setDefaultButton(Button2);
-}
-
-void ListWindow::showPick(data::Query& list) {
-    Tag = 1;
-    list.open();
-    pickButtons();
-    Edit1->setVisible(true);
-    Edit1->clear();
-    list.setFiltered(false);
-    ui::showModal(this);
-    setDefaultButton(Button1);
-    Edit1->setVisible(false);
-    Edit1->clear();
-    list.setFiltered(false);
-    list.close();
-}
-
-bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (searchKeyUsed(watched, event, Edit1, [this](QKeyEvent* e) { return Edit1KeyDown(e); }))
-        return true;
-    return CentredWindow::eventFilter(watched, event);
-}
-
-bool searchKeyUsed(QObject* watched, QEvent* event, QLineEdit* box,
-                   const std::function<bool(QKeyEvent*)>& keyDown) {
-    if (watched != box || event->type() != QEvent::KeyPress) return false;
-    bool used = false;
-    ui::run([&] { used = keyDown(static_cast<QKeyEvent*>(event)); });
-    return used;
-}
-
-bool searchKey(QKeyEvent* event, data::Query& list, bool typingOnly) {
+bool SearchWindow::Edit1KeyDown(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        if (list.active()) {
+        if (list().active()) {
             if (key == Qt::Key_Up)
-                list.prior();
+                list().prior();
             else
-                list.next();
+                list().next();
         }
         return true;
     }
-    if (!typingOnly) return false;
+    if (!search_.typingOnly) return false;
     switch (key) {
     case Qt::Key_Backspace:
     case Qt::Key_Return:
@@ -152,17 +121,79 @@ bool searchKey(QKeyEvent* event, data::Query& list, bool typingOnly) {
     return !typed;
 }
 
-QString likeFilter(const QString& prefix, const QString& typed, const QString& suffix) {
-    return prefix + data::sql::escaped(typed) + suffix;
+bool SearchWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        bool used = false;
+        ui::run([&] { used = Edit1KeyDown(static_cast<QKeyEvent*>(event)); });
+        if (used) return true;
+    }
+    return CentredWindow::eventFilter(watched, event);
 }
 
-void applySearch(data::Query& list, bool empty, const QString& filter) {
-    if (empty) {
-        list.setFiltered(false);
+ListWindow::ListWindow(QWidget* parent) : SearchWindow(parent) {
+    Button1 = new QPushButton(QStringLiteral("Добавить"), this);
+    Button2 = new QPushButton(QStringLiteral("Изменить"), this);
+    Button3 = new QPushButton(QStringLiteral("Удалить"), this);
+    setDefaultButton(Button1);
+
+    connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+}
+
+void ListWindow::layOut(QWidget* besideSearch, QPushButton* extraButton) {
+    QList<QPushButton*> buttons{Button1, Button2, Button3};
+    if (extraButton) buttons << extraButton;
+    SearchWindow::layOut(buttons, besideSearch);
+}
+
+void ListWindow::Button2Click() {
+    if (Tag != 0) {
+        if (hasRow())
+            handBack();
+        else
+            handBackNothing();
+        closeForm();
         return;
     }
-    list.setFilter(filter);
-    list.setFiltered(true);
+    if (hasRow()) changeRow();
+}
+
+void ListWindow::DBGrid1DblClick() {
+    Button2Click();
+}
+
+void ListWindow::showBrowse() {
+    Tag = 0;
+    list().open();
+    Button2->setText(QStringLiteral("Изменить"));
+    setDefaultButton(Button1);
+    Button1->setVisible(true);
+    Button3->setVisible(true);
+    ui::showModal(this);
+    list().close();
+}
+
+void ListWindow::pickButtons() {
+    Button2->setText(QStringLiteral("Выбрать"));
+    Button1->setVisible(false);
+    Button3->setVisible(false);
+    setDefaultButton(Button2);
+}
+
+void ListWindow::showPick() {
+    Tag = 1;
+    list().open();
+    pickButtons();
+    Edit1->setVisible(true);
+    Edit1->clear();
+    list().setFiltered(false);
+    ui::showModal(this);
+    setDefaultButton(Button1);
+    Edit1->setVisible(false);
+    Edit1->clear();
+    list().setFiltered(false);
+    list().close();
 }
 
 } // namespace refdata

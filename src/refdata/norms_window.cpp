@@ -9,15 +9,17 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <cmath>
+#include <limits>
 
 TForm22* Form22 = nullptr;
 
 TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     Form22 = this;
     setWindowTitle(QStringLiteral("Норматив"));
-    resize(420, 360);
+    setDialogBorder(420, 360);
 
     norm = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.norm"));
     norm->setOrder(QStringLiteral("norma"));
@@ -103,8 +105,18 @@ void TForm22::CellEdited(const ui::GridColumn& column, const QString& text) {
         } else {
             const int v = typed.toInt(&ok);
             if (!ok) {
-                ui::error(QStringLiteral("В столбце «%1» должно быть целое число, а введено «%2».")
-                              .arg(column.title, typed));
+                // a whole number too long for the column is told apart from a non-number
+                static const QRegularExpression whole(QStringLiteral("\\A[-+]?[0-9]+\\z"));
+                ui::error(whole.match(typed).hasMatch()
+                              ? QStringLiteral("В столбце «%1» число должно быть от %2 до %3, а "
+                                               "введено «%4».")
+                                    .arg(column.title)
+                                    .arg(std::numeric_limits<int>::min())
+                                    .arg(std::numeric_limits<int>::max())
+                                    .arg(typed)
+                              : QStringLiteral("В столбце «%1» должно быть целое число, а "
+                                               "введено «%2».")
+                                    .arg(column.title, typed));
                 return;
             }
             value = v;

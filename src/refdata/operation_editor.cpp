@@ -7,6 +7,7 @@
 #include "refdata/products_list.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -15,7 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <cmath>
+#include <limits>
 
 TForm10* Form10 = nullptr;
 
@@ -93,20 +94,27 @@ void TForm10::Button1Click() {
         ui::error(missing);
         return;
     }
+    // the operation keeps its product in an integer column; the goods' keys may be longer
+    if (ProductId > std::numeric_limits<qint32>::max() || ProductId < 0) {
+        ui::error(QStringLiteral("Изделие «%1» нельзя выбрать для операции: его ключ %2 "
+                                 "не помещается в таблицу операций.")
+                      .arg(Edit1->text().trimmed())
+                      .arg(ProductId));
+        return;
+    }
     const QString kind = data::sql::integer(KindId);
     const QString product = data::sql::integer(ProductId);
     const QString same = QStringLiteral(" where vid=") + kind + QStringLiteral(" and naimen=") +
                          data::sql::integer(stage) + QStringLiteral(" and i_id=") + product;
     const QString duplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
     if (Tag == 1) {
-        QString typed = Edit3->text().trimmed();
-        typed.replace(u',', u'.');
-        bool ok = false;
-        const double price = typed.toDouble(&ok);
-        if (!ok || !std::isfinite(price)) {
+        if (Edit3->text().trimmed().isEmpty()) {
             ui::error(missing);
             return;
         }
+        const std::optional<double> price = ui::typedNumber(
+            Edit3->text(), QStringLiteral("Цена"), QStringLiteral("Цена должна быть числом!"));
+        if (!price) return;
         if (DataModule6->CheckDuplicate(
                 QStringLiteral("select count(ID) as cnt from accounts_dep.OPER") + same, duplicate))
             return;
@@ -123,7 +131,7 @@ void TForm10::Button1Click() {
         if (id <= 0) // never a norm row that belongs to no operation
             throw data::DbError(QStringLiteral("Не получен ключ новой операции"));
         Norm_ins->setParam("o_id", int(id));
-        Norm_ins->setParam("price", price);
+        Norm_ins->setParam("price", *price);
         Norm_ins->execute();
         transaction.commit();
     } else if (Tag == 2) {

@@ -27,7 +27,7 @@ public:
     // The first norm row of a new operation.
     std::unique_ptr<data::Command> Norm_ins;
 
-    int ProductId = 0;
+    qint64 ProductId = 0; // a product's key may be longer than the operation's column takes
     int KindId = 0;
     int OperId = 0; // the operation being changed
 

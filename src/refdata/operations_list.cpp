@@ -26,7 +26,7 @@ QString stageCaption(qint64 naimen) {
 TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
     Form4 = this;
     setWindowTitle(QStringLiteral("Операции"));
-    resize(820, 560);
+    setDialogBorder(820, 560);
 
     XLS_Rep = std::make_unique<data::Query>(DataModule6->ADO_DB);
     XLS_Rep->setSql(QStringLiteral(
@@ -36,10 +36,9 @@ TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
         "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and oper.vid=vid_oper.id order by "
         "izdel.marka, vid_oper.vid, oper.naimen"));
 
-    DataSource1.dataSet = &DataModule6->Oper;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    DBGrid1->addColumn("marka", QStringLiteral("Марка"), 160);
-    DBGrid1->addColumn("vid", QStringLiteral("Опреция"), 220);
+    DBGrid1->addNameColumn("marka", QStringLiteral("Марка"), 160);
+    DBGrid1->addNameColumn("vid", QStringLiteral("Опреция"), 220);
     DBGrid1->addColumn("cena", QStringLiteral("Цена (min)"), 90, right);
     DBGrid1->addColumn("nmn", QStringLiteral("Вид"), 150);
     DBGrid1->addColumn("norma", QStringLiteral("Нормы (шт.)"), 90, right);
@@ -47,20 +46,22 @@ TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
         DBGrid1->addColumn(hidden, QString::fromLatin1(hidden), 60);
         DBGrid1->setColumnVisible(hidden, false);
     }
-    DBGrid1->setDataSource(&DataSource1);
+    refdata::Search search{QStringLiteral("marka")};
+    search.anywhere = true;
+    search.blankShowsAll = true;
+    setList(DataModule6->Oper, search);
     Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
     Button5 = new QPushButton(QStringLiteral("Excel"), this);
     CheckBox1 = new QCheckBox(QStringLiteral("Цены"), this);
     layOut(CheckBox1, Button5);
 
-    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid1DblClick(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
 }
 
 TForm4::~TForm4() = default;
 
 void TForm4::ShowBrowse() {
-    showBrowse(DataModule6->Oper);
+    showBrowse();
 }
 
 std::optional<refdata::PickedOperation> TForm4::ShowPick(int operId) {
@@ -83,22 +84,13 @@ std::optional<refdata::PickedOperation> TForm4::ShowPick(int operId) {
     return Picked;
 }
 
-void TForm4::Edit1Change() {
-    refdata::applySearch(DataModule6->Oper, Edit1->text().trimmed().isEmpty(),
-                         refdata::likeFilter(QStringLiteral("marka like '%"), Edit1->text()));
-}
-
-bool TForm4::Edit1KeyDown(QKeyEvent* event) {
-    return refdata::searchKey(event, DataModule6->Oper, true);
-}
-
 void TForm4::DBGrid1DblClick() {
     if (Tag != 0 || !CheckBox1->isChecked()) {
         Button2Click();
         return;
     }
     data::Query& oper = DataModule6->Oper;
-    if (!oper.active() || oper.isEmpty()) return;
+    if (!hasRow()) return;
     Form22->ShowFor(int(oper.asInt("id")));
 }
 
@@ -112,46 +104,42 @@ void TForm4::Button1Click() {
     ui::showModal(Form10);
 }
 
-void TForm4::Button2Click() {
+void TForm4::handBack() {
     data::Query& oper = DataModule6->Oper;
-    if (Tag != 0) {
-        // an empty list hands nothing back
-        if (oper.active() && !oper.isEmpty()) {
-            refdata::PickedOperation p;
-            p.id = int(oper.asInt("id"));
-            p.product = int(oper.asInt("i_id"));
-            p.stage = int(oper.asInt("naimen"));
-            // read here, on the row chosen: lifting the search afterwards moves the list
-            p.price = oper.asFloat("cena");
-            const QString mark =
-                DataModule6
-                    ->lookup(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                                 data::sql::integer(p.product),
-                             QStringLiteral("marka"))
-                    .toString()
-                    .trimmed();
-            p.text = mark + QStringLiteral("; ") + oper.asText("vid").trimmed() +
-                     QStringLiteral("; ") + stageCaption(p.stage);
-            Picked = p;
-        }
-        closeForm();
-        return;
-    }
-    if (!oper.active() || oper.isEmpty()) return;
+    refdata::PickedOperation p;
+    p.id = int(oper.asInt("id"));
+    p.product = int(oper.asInt("i_id"));
+    p.stage = int(oper.asInt("naimen"));
+    // read here, on the row chosen: lifting the search afterwards moves the list
+    p.price = oper.asFloat("cena");
+    const QString mark =
+        DataModule6
+            ->lookup(QStringLiteral("select marka from accounts_dep.izdel where id=") +
+                         data::sql::integer(p.product),
+                     QStringLiteral("marka"))
+            .toString()
+            .trimmed();
+    p.text = mark + QStringLiteral("; ") + oper.asText("vid").trimmed() + QStringLiteral("; ") +
+             stageCaption(p.stage);
+    Picked = p;
+}
+
+void TForm4::changeRow() {
+    data::Query& oper = DataModule6->Oper;
     Form10->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
     Form10->Tag = 2;
     Form10->Edit1->setText(oper.asText("marka").trimmed());
     Form10->Edit2->setText(oper.asText("vid").trimmed());
     Form10->ComboBox1->setCurrentIndex(oper.asInt("naimen") == 0 ? 0 : 1);
-    Form10->ProductId = int(oper.asInt("i_id"));
-    Form10->KindId = int(oper.asInt("oper_vid"));
+    Form10->ProductId = oper.asInt("i_id");
+    Form10->KindId = oper.asInt("oper_vid");
     Form10->OperId = int(oper.asInt("id"));
     ui::showModal(Form10);
 }
 
 void TForm4::Button3Click() {
     data::Query& oper = DataModule6->Oper;
-    if (!oper.active() || oper.isEmpty()) return;
+    if (!hasRow()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить операцию?"), QStringLiteral("Удаление"))) return;
     DataModule6->Oper_del.setParam("id", int(oper.asInt("id")));
     DataModule6->Oper_del.execute();

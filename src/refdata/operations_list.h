@@ -41,12 +41,16 @@ public:
 
 public slots:
     void Button1Click() override; // add
-    void Button2Click() override; // change, or hand the operation back
     void Button3Click() override; // delete
     void Button5Click();          // export to a spreadsheet
-    void DBGrid1DblClick();
-    void Edit1Change() override;
-    bool Edit1KeyDown(QKeyEvent* event) override;
+    // With "Цены" ticked in browse mode, opens the norms; otherwise as Button2Click.
+    void DBGrid1DblClick() override;
+
+protected:
+    void changeRow() override;
+    // Product, operation, stage, the price for the journal's day and shift, and the
+    // operation's text into the shift record editor.
+    void handBack() override;
 };
 
 extern TForm4* Form4;

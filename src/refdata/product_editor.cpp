@@ -4,6 +4,7 @@
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 #include "ui/lookup_combo.h"
 
 #include <QFormLayout>
@@ -80,12 +81,11 @@ void TForm7::Button1Click() {
         ui::error(QStringLiteral("Все поля должны быть заполнены!"));
         return;
     }
-    bool number = false;
-    Edit2->text().trimmed().toDouble(&number);
-    if (!number) {
-        ui::error(QStringLiteral("Расценка должна быть числом!"));
-        return;
-    }
+    if (!ui::fitsText(mark, 254, QStringLiteral("Марка"))) return;
+    // the rate goes into the statement as a number written by us, never as the typed text
+    const std::optional<double> rate = ui::typedNumber(
+        Edit2->text(), QStringLiteral("Расценка"), QStringLiteral("Расценка должна быть числом!"));
+    if (!rate) return;
     const QString id = data::sql::integer(ProductId);
     const QString classKey = data::sql::integer(qRound64(cb_item->keyValue().toDouble()));
     QString count =
@@ -99,14 +99,14 @@ void TForm7::Button1Click() {
     if (Tag == 1) {
         sql = QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, "
                              "id_msm_bs, massa, id_class_item)VALUES('") +
-              data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + Edit2->text() +
+              data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + data::sql::general(*rate) +
               QStringLiteral(",") + classKey + QStringLiteral(")");
     } else if (Tag == 2) {
         sql = QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption='") +
               data::sql::escaped(mark) +
               QStringLiteral("', s_description='', id_msm_bs=6, massa=") +
-              DataModule6->FixDecimalSeparator(Edit2->text()) + QStringLiteral(", id_class_item=") +
-              classKey + QStringLiteral(" where id=") + id;
+              data::sql::general(*rate) + QStringLiteral(", id_class_item=") + classKey +
+              QStringLiteral(" where id=") + id;
     } else {
         return;
     }

@@ -6,7 +6,6 @@
 #include "refdata/product_editor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
-#include "ui/guard.h"
 #include "ui/lookup_combo.h"
 
 #include <QLineEdit>
@@ -16,7 +15,7 @@ TForm3* Form3 = nullptr;
 TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
     Form3 = this;
     setWindowTitle(QStringLiteral("Изделия (3)"));
-    resize(640, 520);
+    setDialogBorder(640, 520);
 
     data::Connection& db = DataModule6->ADO_DB;
     Izdel_Smena = std::make_unique<data::Query>(db);
@@ -26,33 +25,24 @@ TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
     ii_oper->setSql(
         QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
 
-    DataSource1.dataSet = &DataModule6->Izdel;
-    DBGrid1->addColumn("marka", QStringLiteral("Марка изделия"), 200);
-    DBGrid1->addColumn("nom", QStringLiteral("Номенклатурная группа"), 250);
+    DBGrid1->addNameColumn("marka", QStringLiteral("Марка изделия"), 200);
+    DBGrid1->addNameColumn("nom", QStringLiteral("Номенклатурная группа"), 250);
     DBGrid1->addColumn("massa", QStringLiteral("Коробки"), 100);
-    DBGrid1->setDataSource(&DataSource1);
+    refdata::Search search{QStringLiteral("marka")};
+    search.typingOnly = false; // the box's own keys edit it as usual
+    setList(DataModule6->Izdel, search);
     Edit1->setPlaceholderText(QStringLiteral("Поиск по марке"));
     layOut();
-    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button2Click(); }));
 }
 
 TForm3::~TForm3() = default;
 
 void TForm3::ShowBrowse() {
-    showBrowse(DataModule6->Izdel);
+    showBrowse();
 }
 
 void TForm3::ShowPick() {
-    showPick(DataModule6->Izdel);
-}
-
-void TForm3::Edit1Change() {
-    refdata::applySearch(DataModule6->Izdel, Edit1->text().isEmpty(),
-                         refdata::likeFilter(QStringLiteral("marka like '"), Edit1->text()));
-}
-
-bool TForm3::Edit1KeyDown(QKeyEvent* event) {
-    return refdata::searchKey(event, DataModule6->Izdel, false);
+    showPick();
 }
 
 namespace {
@@ -74,16 +64,19 @@ void TForm3::Button1Click() {
     backTo(izdel, rec);
 }
 
-void TForm3::Button2Click() {
+void TForm3::handBack() {
     data::Query& izdel = DataModule6->Izdel;
-    if (Tag == 1) {
-        const bool any = izdel.active() && !izdel.isEmpty();
-        Form10->Edit1->setText(any ? izdel.asText("marka").trimmed() : QString());
-        Form10->ProductId = any ? int(izdel.asInt("id")) : 0;
-        closeForm();
-        return;
-    }
-    if (!izdel.active() || izdel.isEmpty()) return;
+    Form10->Edit1->setText(izdel.asText("marka").trimmed());
+    Form10->ProductId = izdel.asInt("id");
+}
+
+void TForm3::handBackNothing() {
+    Form10->Edit1->clear();
+    Form10->ProductId = 0;
+}
+
+void TForm3::changeRow() {
+    data::Query& izdel = DataModule6->Izdel;
     const int rec = izdel.recNo();
     Form7->setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
     Form7->Tag = 2;
@@ -105,7 +98,7 @@ QString TForm3::CountFromText(const QDate& today) {
 
 void TForm3::Button3Click() {
     data::Query& izdel = DataModule6->Izdel;
-    if (!izdel.active() || izdel.isEmpty()) return;
+    if (!hasRow()) return;
     const qint64 id = izdel.asInt("id");
     const QString key = data::sql::integer(id);
     const QDate from =

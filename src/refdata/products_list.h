@@ -27,10 +27,14 @@ public:
 
 public slots:
     void Button1Click() override; // add
-    void Button2Click() override; // change, or hand the product back
     void Button3Click() override; // delete
-    void Edit1Change() override;
-    bool Edit1KeyDown(QKeyEvent* event) override;
+
+protected:
+    void changeRow() override;
+    // The product's mark and key into the operation editor; an empty list hands an empty
+    // mark and the key 0.
+    void handBack() override;
+    void handBackNothing() override;
 };
 
 extern TForm3* Form3;

@@ -4,6 +4,7 @@
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 #include "ui/lookup_combo.h"
 
 #include <QFormLayout>
@@ -80,6 +81,7 @@ void TForm2::Button1Click() {
         ui::error(QStringLiteral("ФИО нужно заполнить!"));
         return;
     }
+    if (!ui::fitsText(name, 254, QStringLiteral("ФИО"))) return;
     // "Должность" is what the list shows under that title; a worker whose stored position
     // the list does not offer keeps it
     QString position = LCB_staffpos->text();

@@ -5,7 +5,6 @@
 #include "refdata/worker_editor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
-#include "ui/guard.h"
 #include "ui/lookup_combo.h"
 
 #include <QLineEdit>
@@ -15,19 +14,17 @@ TForm5* Form5 = nullptr;
 TForm5::TForm5(QWidget* parent) : refdata::ListWindow(parent) {
     Form5 = this;
     setWindowTitle(QStringLiteral("Список рабочих"));
-    resize(620, 520);
+    setDialogBorder(620, 520);
 
-    DataSource1.dataSet = &DataModule6->Workers;
-    DBGrid1->addColumn("fio", QStringLiteral("ФИО"), 290);
-    DBGrid1->addColumn("s_staffpos_hl", QStringLiteral("Должность"), 290);
-    DBGrid1->setDataSource(&DataSource1);
+    DBGrid1->addNameColumn("fio", QStringLiteral("ФИО"), 290);
+    DBGrid1->addNameColumn("s_staffpos_hl", QStringLiteral("Должность"), 290);
+    setList(DataModule6->Workers, {QStringLiteral("fio")});
     Edit1->setPlaceholderText(QStringLiteral("Поиск по ФИО"));
     layOut();
-    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button2Click(); }));
 }
 
 void TForm5::ShowBrowse() {
-    showBrowse(DataModule6->Workers);
+    showBrowse();
 }
 
 std::optional<refdata::PickedWorker> TForm5::ShowPick(int tag) {
@@ -44,15 +41,6 @@ std::optional<refdata::PickedWorker> TForm5::ShowPick(int tag) {
     return Picked;
 }
 
-void TForm5::Edit1Change() {
-    refdata::applySearch(DataModule6->Workers, Edit1->text().isEmpty(),
-                         refdata::likeFilter(QStringLiteral("fio like '"), Edit1->text()));
-}
-
-bool TForm5::Edit1KeyDown(QKeyEvent* event) {
-    return refdata::searchKey(event, DataModule6->Workers, true);
-}
-
 void TForm5::Button1Click() {
     Form2->Edit1->clear();
     Form2->setWindowTitle(QStringLiteral("Заведение данных нового работника"));
@@ -65,17 +53,13 @@ void TForm5::Button1Click() {
     workers.open();
 }
 
-void TForm5::Button2Click() {
+void TForm5::handBack() {
     data::Query& workers = DataModule6->Workers;
-    if (Tag != 0) {
-        // an empty list hands nothing back: the caller keeps what it had
-        if (workers.active() && !workers.isEmpty())
-            Picked =
-                refdata::PickedWorker{int(workers.asInt("id")), workers.asText("fio").trimmed()};
-        closeForm();
-        return;
-    }
-    if (!workers.active() || workers.isEmpty()) return;
+    Picked = refdata::PickedWorker{int(workers.asInt("id")), workers.asText("fio").trimmed()};
+}
+
+void TForm5::changeRow() {
+    data::Query& workers = DataModule6->Workers;
     Form2->setWindowTitle(QStringLiteral("Изменение данных работника"));
     Form2->Tag = 2;
     Form2->ReopenLookups();
@@ -88,7 +72,7 @@ void TForm5::Button2Click() {
 
 void TForm5::Button3Click() {
     data::Query& workers = DataModule6->Workers;
-    if (!workers.active() || workers.isEmpty()) return;
+    if (!hasRow()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить работника?"), QStringLiteral("Удаление"))) return;
     Form2->cmd_person->setSql(QStringLiteral("delete from accounts_dep.person where id =") +
                               data::sql::integer(workers.asInt("id")));

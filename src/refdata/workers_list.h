@@ -29,10 +29,12 @@ public:
 
 public slots:
     void Button1Click() override; // add
-    void Button2Click() override; // change, or hand the worker back
     void Button3Click() override; // delete
-    void Edit1Change() override;
-    bool Edit1KeyDown(QKeyEvent* event) override;
+
+protected:
+    void changeRow() override;
+    // Tag 1: the worker's name and key into the shift record editor.
+    void handBack() override;
 };
 
 extern TForm5* Form5;

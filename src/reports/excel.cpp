@@ -296,10 +296,12 @@ int Excel::ExcelSetVisible(bool visible) {
     const QString path = finish();
     lastFile_ = path;
     const auto& opener = fileOpener ? fileOpener : openWithDesktop;
+    // the export itself succeeded: where the workbook is kept is news, not an error
     if (!opener(path))
-        throw ExcelError(QStringLiteral("Книга сохранена в файл «%1», но открыть её не удалось: "
-                                        "не найдена программа для работы с электронными таблицами.")
-                             .arg(QDir::toNativeSeparators(path)));
+        ui::message(QStringLiteral("Книга сохранена в файл «%1». Программа для работы с "
+                                   "электронными таблицами не найдена: откройте файл вручную.")
+                        .arg(QDir::toNativeSeparators(path)),
+                    QStringLiteral("Экспорт"), QMessageBox::Information);
     return 1;
 }
 

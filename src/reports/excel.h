@@ -18,7 +18,7 @@ struct lxw_format;
 
 namespace reports {
 
-// Raised when a shown workbook cannot be written or opened; the application-wide error
+// Raised when a shown workbook cannot be written; the application-wide error
 // handler shows its text.
 class ExcelError : public std::runtime_error {
 public:
@@ -38,9 +38,10 @@ public:
     // gives a name made of subject and the time. Returns 1, or -1 after its two messages
     // when the export folder cannot be used.
     int ExcelOpen(const QString& fileName, const QString& subject = QString());
-    // Showing writes the workbook to a new file and opens it; raises ExcelError when that
-    // fails. The workbook is then finished: it takes no more cells until the next
-    // ExcelOpen. Does nothing while no workbook is begun. Returns 1.
+    // Showing writes the workbook to a new file and opens it; raises ExcelError when it
+    // cannot be written, and says where it was saved when no program opens it. The workbook
+    // is then finished: it takes no more cells until the next ExcelOpen. Does nothing while
+    // no workbook is begun. Returns 1.
     int ExcelSetVisible(bool visible);
     // Writes a text into a cell; an empty text writes nothing. A text that reads as a number
     // is stored as a number unless the cell was set to text. 1, or -1 after a message.

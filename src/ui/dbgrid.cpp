@@ -6,9 +6,38 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <cmath>
 
 namespace ui {
+
+namespace {
+// Draws a cell of the selected row whose text has a colour of its own on a light tint of the
+// selection colour, so that the colour stays readable instead of turning into the selection's
+// text colour.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected)) return;
+        const QVariant own = index.data(Qt::ForegroundRole);
+        if (!own.isValid()) return;
+        const QColor text = own.value<QColor>();
+        for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+            const QColor sel = option->palette.color(g, QPalette::Highlight);
+            const QColor base = option->palette.color(g, QPalette::Base);
+            const QColor tint = QColor::fromRgbF(0.2f * sel.redF() + 0.8f * base.redF(),
+                                                 0.2f * sel.greenF() + 0.8f * base.greenF(),
+                                                 0.2f * sel.blueF() + 0.8f * base.blueF());
+            option->palette.setColor(g, QPalette::Highlight, tint);
+            option->palette.setColor(g, QPalette::HighlightedText, text);
+        }
+    }
+};
+} // namespace
 
 DatasetModel::DatasetModel(DBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
@@ -109,6 +138,28 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(th
     horizontalHeader()->setStretchLastSection(true);
     setWordWrap(false);
     setTabKeyNavigation(false);
+    setItemDelegate(new GridDelegate(this));
+    // the selected row looks the same when another window (a question about it) is on top
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+    // a column the user sizes keeps that width, through re-reads and window sizes
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int i, int, int size) {
+        if (fitting_ || i < 0 || i >= columns_.size()) return;
+        // the header's own stretching of the last column is not the user's choice
+        QHeaderView* h = horizontalHeader();
+        if (h->stretchLastSection()) {
+            int last = h->count() - 1;
+            while (last > 0 && h->isSectionHidden(h->logicalIndex(last)))
+                --last;
+            if (h->visualIndex(i) == last) return;
+        }
+        columns_[i].width = size;
+        columns_[i].stretch = false;
+    });
 }
 
 void DBGrid::setDataSource(data::DataSource* source) {
@@ -173,6 +224,22 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     if (current.column() != previous.column() && current.isValid()) emit colEnter();
 }
 
+QItemSelectionModel::SelectionFlags DBGrid::selectionCommand(const QModelIndex& index,
+                                                             const QEvent*) const {
+    // a click beside the rows, Ctrl with a click or a key: nothing deselects the current row,
+    // and the selection moves wherever the current cell moves
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::ClearAndSelect |
+           (editable_ ? QItemSelectionModel::NoUpdate : QItemSelectionModel::Rows);
+}
+
+bool DBGrid::viewportEvent(QEvent* event) {
+    const bool done = QTableView::viewportEvent(event);
+    // the viewport narrows too when the vertical scroll bar comes
+    if (event->type() == QEvent::Resize) fitColumns();
+    return done;
+}
+
 void DBGrid::selectRow(int row) {
     if (!dataset_ || row < 0 || row >= model_->rowCount()) return;
     dataset_->setRecNo(row + 1);
@@ -213,8 +280,10 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (appendRows_ && model_->rowCount() == 0 && !event->text().isEmpty() &&
         event->text().at(0).isPrint()) {
         run([this] { dataset_->insert(); });
-    } else if (appending() && (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Home ||
-                               key == Qt::Key_Escape)) {
+    } else if (appending() &&
+               (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Escape ||
+                (key == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)))) {
+        // leaving the new row nobody typed into drops it; Home alone stays in the row
         dataset_->cancel();
         event->accept();
         return;
@@ -288,6 +357,12 @@ void DBGrid::addColumn(const QString& field, const QString& title, int width,
     addColumn(c);
 }
 
+void DBGrid::addNameColumn(const QString& field, const QString& title, int width) {
+    addColumn(field, title, width);
+    columns_.last().stretch = true;
+    fitColumns();
+}
+
 void DBGrid::clearColumns() {
     model_->beginReset();
     columns_.clear();
@@ -308,10 +383,42 @@ void DBGrid::setColumnVisible(const QString& field, bool visible) {
 }
 
 void DBGrid::applyColumns() {
+    fitting_ = true;
     for (int i = 0; i < columns_.size(); ++i) {
         setColumnHidden(i, !columns_[i].visible);
         if (columns_[i].width > 0) setColumnWidth(i, columns_[i].width);
     }
+    fitting_ = false;
+    fitColumns();
+}
+
+void DBGrid::fitColumns() {
+    int total = 0, names = 0;
+    for (const GridColumn& c : columns_) {
+        if (!c.visible) continue;
+        total += c.width;
+        if (c.stretch) names += c.width;
+    }
+    horizontalHeader()->setStretchLastSection(names == 0);
+    if (names == 0) return;
+    const int spare = qMax(0, viewport()->width() - total);
+    fitting_ = true;
+    int given = 0, seen = 0;
+    for (int i = 0; i < columns_.size(); ++i) {
+        const GridColumn& c = columns_[i];
+        if (!c.visible || !c.stretch) continue;
+        seen += c.width;
+        // shares by width; the last name column takes what rounding left over
+        const int share = int(qint64(spare) * seen / names) - given;
+        given += share;
+        setColumnWidth(i, c.width + share);
+    }
+    fitting_ = false;
+}
+
+int DBGrid::shownWidth(const QString& field) const {
+    const int i = columnOf(field);
+    return i < 0 ? 0 : columnWidth(i);
 }
 
 QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString& text) const {

@@ -24,6 +24,9 @@ struct GridColumn {
     QColor color;      // text of the cells; invalid: the grid's
     QColor fill;       // background of the cells; invalid: the grid's
     QColor titleColor; // text of the title; invalid: the header's
+    // A name column: it takes the width the grid has to spare. A grid without one gives the
+    // spare width to its last column.
+    bool stretch = false;
 };
 
 struct CellStyle {
@@ -67,6 +70,8 @@ public:
     void addColumn(const GridColumn& column);
     void addColumn(const QString& field, const QString& title, int width = 100,
                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+    // A name column (see GridColumn::stretch).
+    void addNameColumn(const QString& field, const QString& title, int width);
     void clearColumns();
     int columnCount() const { return int(columns_.size()); }
     GridColumn& column(int i) { return columns_[i]; }
@@ -74,6 +79,8 @@ public:
     int columnOf(const QString& field) const;
     void setColumnVisible(const QString& field, bool visible);
     void applyColumns(); // widths and visibility after a change to column()
+    // Current width of a column in the view, with its share of the spare width.
+    int shownWidth(const QString& field) const;
 
     // Style of one cell; the hook may set font weight, text colour and fill. It starts from
     // the column's own colours.
@@ -104,6 +111,10 @@ signals:
     void colExit();
 
 protected:
+    // Whatever is clicked or pressed, the current record's row stays the one selection.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -116,6 +127,7 @@ private:
     QString formatted(const GridColumn& c, const QVariant& v, const QString& text) const;
     bool appending() const; // editing a new row nobody has typed into yet
     void refreshIndicator();
+    void fitColumns(); // spreads the spare width over the name columns
 
     data::Query* dataset_ = nullptr;
     QList<QMetaObject::Connection> links_;
@@ -125,6 +137,7 @@ private:
     bool appendRows_ = false;
     bool indicator_ = false;
     bool syncing_ = false;
+    bool fitting_ = false;
     int lastColumn_ = 0;
 };
 

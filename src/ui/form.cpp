@@ -43,7 +43,17 @@ void Form::showEvent(QShowEvent* event) {
 }
 
 void Form::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        !(event->modifiers() & ~Qt::KeypadModifier)) {
+        // Enter on a button presses that button, as Space does, not the default one
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused && focused->window() == this && focused->isVisible() && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
+    }
+    if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         if (cancel_ && cancel_->isVisible() && cancel_->isEnabled())
             cancel_->click();
         else
@@ -53,9 +63,9 @@ void Form::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void centre(QWidget* window) {
+void centre(QWidget* window, bool onScreen) {
     QRect area;
-    if (QWidget* main = QApplication::activeWindow(); main && main != window)
+    if (QWidget* main = QApplication::activeWindow(); !onScreen && main && main != window)
         area = main->frameGeometry();
     else if (QScreen* s = QApplication::primaryScreen())
         area = s->availableGeometry();
@@ -66,11 +76,7 @@ void centre(QWidget* window) {
 }
 
 void centreOnScreen(QWidget* window) {
-    QScreen* s = QApplication::primaryScreen();
-    if (!s) return;
-    QRect g = window->frameGeometry();
-    g.moveCenter(s->availableGeometry().center());
-    window->move(g.topLeft());
+    centre(window, true);
 }
 
 } // namespace ui

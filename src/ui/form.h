@@ -19,7 +19,8 @@ public:
     // Runs when the window is shown and whenever a window shown from it closes.
     virtual void FormActivate() {}
 
-    // Enter presses the default button; Escape presses the cancel button.
+    // Enter presses the default button (the focused button, when a button has the focus);
+    // Escape presses the cancel button.
     void setDefaultButton(QPushButton* button);
     void setCancelButton(QPushButton* button) { cancel_ = button; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -27,6 +28,10 @@ public:
     // Lays the window out as content over a row of buttons at the right; the first button
     // is the default, the last the cancel button.
     void layOutWithButtons(QWidget* content, const QList<QPushButton*>& buttons);
+
+    // A dialog border: a window of fixed size, which no window manager offers to maximise
+    // (some offer it to any window that can be resized, whatever its hints say).
+    void setDialogBorder(int width, int height) { setFixedSize(width, height); }
 
     // Hides the window; a modal showing returns.
     void closeForm() { hide(); }
@@ -39,8 +44,9 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
-// Centres a window over the program's main window (or the screen).
-void centre(QWidget* window);
+// Centres a window over the program's active window, or over the screen when there is none
+// or onScreen is set.
+void centre(QWidget* window, bool onScreen = false);
 // Centres a window on the desktop.
 void centreOnScreen(QWidget* window);
 

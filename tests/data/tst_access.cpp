@@ -17,6 +17,8 @@ private slots:
     void filter_data();
     void filter();
     void badFilterNamesPosition();
+    void likeByWholeCharacters_data();
+    void likeByWholeCharacters();
     void navigationAndRecordNumber();
     void locate();
     void tableEditing();
@@ -109,6 +111,28 @@ void AccessTest::filter() {
     q.setFiltered(false);
     QCOMPARE(q.recordCount(), 4);
     q.close();
+}
+
+void AccessTest::likeByWholeCharacters_data() {
+    // characters outside the BMP are two UTF-16 units each, yet one character of a pattern
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("matches");
+    const QString tree = QStringLiteral("\U0001F384"), santa = QStringLiteral("\U0001F385");
+    QTest::newRow("emoji in the pattern") << "Ёлка " + tree + " Н."
+                                          << "Ёлка " + tree + "%" << true;
+    QTest::newRow("emoji only") << tree << tree << true;
+    QTest::newRow("other emoji") << tree << santa << false;
+    QTest::newRow("one character for an emoji") << tree + santa << "_" + santa << true;
+    QTest::newRow("never half an emoji") << tree << "__" << false;
+    QTest::newRow("case after an emoji") << santa + "Дед" << santa + "дЕД" << true;
+}
+
+void AccessTest::likeByWholeCharacters() {
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+    QFETCH(bool, matches);
+    QCOMPARE(data::likeMatch(text, pattern), matches);
 }
 
 void AccessTest::badFilterNamesPosition() {

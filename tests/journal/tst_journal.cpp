@@ -1,7 +1,10 @@
 // The journal window: the four shift queries, the acceptance colours, the day and the
 // day-off box, shift choice and refresh.
+#include "app/login_window.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "journal/record_editor.h"
+#include "refdata/workers_list.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -10,9 +13,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QtTest>
+#include <cmath>
 
 namespace {
 const QDate Day(2024, 2, 21); // a Wednesday
@@ -52,6 +59,56 @@ QString orJoinStatement(int shift) {
 }
 
 using fixture::column;
+// Logs in with an access text and runs action in the journal, shown on Day's first shift.
+void asRole(const QString& role, const std::function<void()>& action) {
+    ui::Script s;
+    s.onModal(Form1, [&] {
+        Form1->DateT->setDate(Day);
+        Form1->DateTCloseUp();
+        action();
+    });
+    Form23->Edit1->setText(role);
+    Form23->Button1Click();
+}
+
+// The grid's rows that are selected, 0-based.
+QList<int> selectedRows(ui::DBGrid* g) {
+    QList<int> out;
+    for (const QModelIndex& i : g->selectionModel()->selectedRows())
+        out << i.row();
+    return out;
+}
+
+// Pixels of a cell of the grid as the user sees them drawn.
+QImage cellImage(ui::DBGrid* g, int row, const QString& field) {
+    const QRect r = g->visualRect(g->model()->index(row, g->columnOf(field)));
+    return g->viewport()->grab(r).toImage();
+}
+
+// True when some pixel of the image is close to colour: the text drawn in it.
+bool drawnIn(const QImage& image, const QColor& colour) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green()) +
+                    qAbs(c.blue() - colour.blue()) <
+                40)
+                return true;
+        }
+    return false;
+}
+
+// Contrast ratio of two colours, 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    auto lum = [](const QColor& c) {
+        auto lin = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double x = lum(a), y = lum(b);
+    return (qMax(x, y) + 0.05) / (qMin(x, y) + 0.05);
+}
 } // namespace
 
 class JournalTest : public QObject {
@@ -70,6 +127,17 @@ private slots:
     void refreshReReads();
     void sameRowsAsTheOrJoin_data();
     void sameRowsAsTheOrJoin();
+    void selectedRowKeepsMarkColours();
+    void selectionStaysOnTheCurrentRow_data();
+    void selectionStaysOnTheCurrentRow();
+    void nameColumnsTakeSpareWidth();
+    void acceptByEnter_data();
+    void acceptByEnter();
+    void shiftReadableInEveryRole_data();
+    void shiftReadableInEveryRole();
+    void enterPressesTheFocusedButton();
+    void focusFrameShows_data();
+    void focusFrameShows();
 };
 
 void JournalTest::initTestCase() {
@@ -304,6 +372,186 @@ void JournalTest::sameRowsAsTheOrJoin() {
     now.setParam("data", QDateTime(Day, QTime(0, 0)));
     now.setParam("ok", QString("ta"));
     now.open();
+}
+
+void JournalTest::selectedRowKeepsMarkColours() {
+    asRole(QStringLiteral("7093"), [] {
+        ui::DBGrid* g = Form1->DBGrid2;
+        const QColor green(0, 128, 0), red(255, 0, 0);
+        for (int row : {0, 1, 2}) {
+            g->selectRow(row);
+            QCOMPARE(selectedRows(g), QList<int>{row});
+            const QColor mark = g->cellText(row, "ok") == QLatin1String("no") ? red : green;
+            QVERIFY2(drawnIn(cellImage(g, row, "ok"), mark), qPrintable(g->cellText(row, "ok")));
+        }
+    });
+}
+
+void JournalTest::selectionStaysOnTheCurrentRow_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("current"); // the record the dataset is on afterwards, 0-based
+    QTest::newRow("click beside the rows") << "beside" << 1;
+    QTest::newRow("Ctrl with a click on the selected row") << "ctrl-click" << 1;
+    QTest::newRow("Ctrl+Down") << "ctrl-down" << 2;
+    QTest::newRow("Ctrl+Up") << "ctrl-up" << 0;
+}
+
+void JournalTest::selectionStaysOnTheCurrentRow() {
+    QFETCH(QString, what);
+    QFETCH(int, current);
+    asRole(QStringLiteral("7093"), [&] {
+        ui::DBGrid* g = Form1->DBGrid2;
+        g->setFocus();
+        g->selectRow(1);
+        QWidget* v = g->viewport();
+        if (what == "beside") {
+            QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(5, v->height() - 3));
+        } else if (what == "ctrl-click") {
+            const QRect r = g->visualRect(g->model()->index(1, 0));
+            QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier, r.center());
+        } else {
+            QTest::keyClick(g, what == "ctrl-down" ? Qt::Key_Down : Qt::Key_Up,
+                            Qt::ControlModifier);
+        }
+        QCOMPARE(DataModule6->Smena1.currentRow(), current);
+        // what "Изменить" and "Удалить" act on is the one row shown selected
+        QCOMPARE(selectedRows(g), QList<int>{current});
+    });
+}
+
+void JournalTest::nameColumnsTakeSpareWidth() {
+    asRole(QStringLiteral("7093"), [] {
+        ui::DBGrid* g = Form1->DBGrid2;
+        const QStringList names{"fio", "marka", "vid"};
+        QMap<QString, int> before;
+        for (const QString& f : names + QStringList{"vvod"})
+            before[f] = g->shownWidth(f);
+        Form1->resize(Form1->width() + 300, Form1->height());
+        QTRY_VERIFY(g->shownWidth("fio") > before["fio"]);
+        int grown = 0;
+        for (const QString& f : names) {
+            QVERIFY2(g->shownWidth(f) > before[f], qPrintable(f));
+            grown += g->shownWidth(f) - before[f];
+        }
+        QVERIFY(grown >= 290);                           // nearly all of it
+        QCOMPARE(g->shownWidth("vvod"), before["vvod"]); // the last column keeps its width
+    });
+}
+
+void JournalTest::acceptByEnter_data() {
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<QString>("mark"); // of the "no" record after Enter
+    QTest::newRow("full access") << "7093"
+                                 << "ok";
+    QTest::newRow("report-only role") << "fenlo"
+                                      << "ok";
+    QTest::newRow("data-entry role may not") << "plovnik"
+                                             << "no";
+    QTest::newRow("read-only mode may not") << "tavrel"
+                                            << "no";
+}
+
+void JournalTest::acceptByEnter() {
+    QFETCH(QString, role);
+    QFETCH(QString, mark);
+    const QString id = fixture::scalar("select id from accounts_dep.smena where w_id=3");
+    asRole(role, [&] {
+        ui::DBGrid* g = Form1->DBGrid2;
+        g->selectRow(1); // О'Нил, not accepted
+        QCOMPARE(DataModule6->Smena1.asText("ok"), QStringLiteral("no"));
+        QTest::keyClick(g, Qt::Key_Return);
+        QCOMPARE(fixture::scalar("select ok from accounts_dep.smena where id=" + id), mark);
+        QCOMPARE(DataModule6->Smena1.recNo(), 2); // the list stays on the record
+        if (mark == QLatin1String("ok")) {
+            QTest::keyClick(g, Qt::Key_Enter); // and withdraws it again, by the keypad's Enter
+            QCOMPARE(fixture::scalar("select ok from accounts_dep.smena where id=" + id),
+                     QStringLiteral("no"));
+        }
+    });
+    fixture::exec("update accounts_dep.smena set ok='no' where id=" + id);
+}
+
+void JournalTest::shiftReadableInEveryRole_data() {
+    QTest::addColumn<QString>("role");
+    for (const char* role : {"7093", "plovnik", "fenlo", "tavrel"})
+        QTest::newRow(role) << role;
+}
+
+void JournalTest::shiftReadableInEveryRole() {
+    QFETCH(QString, role);
+    asRole(role, [] {
+        // the current shift, green and bold, whether the role lets the user change it or not
+        QRadioButton* b = Form1->RadioButton1;
+        const QPalette::ColorGroup g = b->isEnabled() ? QPalette::Active : QPalette::Disabled;
+        const QPalette& p = b->palette();
+        QCOMPARE(p.color(g, QPalette::Window), QColor(0, 255, 0));
+        QVERIFY(contrast(p.color(g, QPalette::WindowText), p.color(g, QPalette::Window)) >= 4.5);
+        QVERIFY(b->font().bold());
+    });
+}
+
+void JournalTest::enterPressesTheFocusedButton() {
+    bool picked = false;
+    asRole(QStringLiteral("7093"), [&] {
+        ui::Script s;
+        s.onModal(Form11, [&] {
+            s.onModal(Form5, [&] {
+                picked = true;
+                Form5->closeForm();
+            });
+            // Enter on the worker's "..." opens the pick, it does not save the record
+            Form11->Button3->setFocus();
+            QTest::keyClick(Form11->Button3, Qt::Key_Return);
+            Form11->closeForm();
+        });
+        Form1->Button1->setFocus();
+        QTest::keyClick(Form1->Button1, Qt::Key_Return); // "Добавить"
+        QCOMPARE(s.texts(), QStringList());
+    });
+    QVERIFY(picked);
+}
+
+void JournalTest::focusFrameShows_data() {
+    QTest::addColumn<QString>("which");
+    QTest::newRow("green shift button") << "shift";
+    QTest::newRow("narrow pick button") << "pick";
+}
+
+void JournalTest::focusFrameShows() {
+    QFETCH(QString, which);
+    Form1->RadioButton1Click(); // green and bold
+    QAbstractButton* b = which == "shift" ? static_cast<QAbstractButton*>(Form1->RadioButton1)
+                                          : static_cast<QAbstractButton*>(Form11->Button3);
+    b->ensurePolished();
+    const QSize size = b->sizeHint();
+    const QColor ground =
+        b->palette().color(which == "shift" ? QPalette::Window : QPalette::Button);
+    // the control drawn as the program's style draws it, without and with the focus
+    auto draw = [&](bool focus) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(ground);
+        QStyleOptionButton o;
+        o.initFrom(b);
+        o.rect = QRect(QPoint(0, 0), size);
+        o.text = b->text();
+        o.state &= ~QStyle::State_HasFocus;
+        if (b->isChecked()) o.state |= QStyle::State_On;
+        if (focus) o.state |= QStyle::State_HasFocus;
+        QPainter p(&image);
+        p.setFont(b->font());
+        b->style()->drawControl(which == "shift" ? QStyle::CE_RadioButton : QStyle::CE_PushButton,
+                                &o, &p, b);
+        return image;
+    };
+    const QImage plain = draw(false), focused = draw(true);
+    int frame = 0; // pixels the focus adds that stand out from the button's ground
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (plain.pixel(x, y) != focused.pixel(x, y) &&
+                contrast(focused.pixelColor(x, y), ground) >= 3)
+                ++frame;
+    QVERIFY2(frame >= 10, qPrintable(QString::number(frame)));
+}
 
 QTEST_MAIN(JournalTest)
 #include "tst_journal.moc"

@@ -114,6 +114,15 @@ void KindsTest::save_data() {
     QTest::newRow("change") << 2 << "Покраска порошковая"
                             << ""
                             << "Покраска порошковая";
+    // 50 characters fit, counted as the server counts them; a longer name is refused whole,
+    // never cut
+    QTest::newRow("name too long") << 0 << QString(51, u'Ы')
+                                   << "Поле «Операция» не может быть длиннее 50 символов, а "
+                                      "введено 51."
+                                   << "";
+    QTest::newRow("50 characters outside the BMP fit")
+        << 0 << QString(QStringLiteral("\U0001F528")).repeated(50) << ""
+        << QString(QStringLiteral("\U0001F528")).repeated(50);
 }
 
 void KindsTest::save() {

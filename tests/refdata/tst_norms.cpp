@@ -72,6 +72,8 @@ private slots:
     void newRowSavedWithoutLeavingIt();
     void newRowStoredByMoving();
     void emptyNewRowDropped();
+    void typingStaysInTheNewRow_data();
+    void typingStaysInTheNewRow();
     void columnExitStores();
     void notANumberRefused_data();
     void notANumberRefused();
@@ -163,6 +165,41 @@ void NormsTest::emptyNewRowDropped() {
              QStringLiteral("0"));
 }
 
+void NormsTest::typingStaysInTheNewRow_data() {
+    QTest::addColumn<QList<int>>("keys"); // pressed in the new row before typing
+    QTest::addColumn<QString>("stored");  // the operation's norm rows afterwards
+    QTest::newRow("Home") << QList<int>{Qt::Key_Home} << "10/20/0 55/-/-";
+    QTest::newRow("End, then Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << "10/20/0 55/-/-";
+    QTest::newRow("Left") << QList<int>{Qt::Key_Right, Qt::Key_Left} << "10/20/0 55/-/-";
+}
+
+void NormsTest::typingStaysInTheNewRow() {
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, stored);
+    ui::Script s;
+    withNorms(s, 2, [&] {
+        ui::DBGrid* g = Form22->DBGrid1;
+        g->setFocus();
+        g->setCurrentIndex(g->model()->index(0, Norma));
+        QTest::keyClick(g, Qt::Key_Down); // begins a new row below the last
+        QCOMPARE(Form22->norm->state(), data::Query::State::Insert);
+        for (int key : keys)
+            QTest::keyClick(g, Qt::Key(key));
+        QCOMPARE(Form22->norm->state(), data::Query::State::Insert);
+        QCOMPARE(g->currentIndex().row(), 1); // the row the user sees as current
+        QTest::keyClick(g, '5');              // a typed key opens the cell's editor with it
+        QWidget* editor = g->indexWidget(g->currentIndex());
+        QVERIFY(editor);
+        QTest::keyClick(editor, '5');
+        QTest::keyClick(editor, Qt::Key_Return);
+        Form22->Button1Click();
+    });
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(norms(2), stored);
+    fixture::exec("delete from accounts_dep.norm where o_id=2 and norma<>10;"
+                  "update accounts_dep.norm set norma=10, price=20, prize=0 where o_id=2");
+}
+
 void NormsTest::columnExitStores() {
     ui::Script s;
     withNorms(s, 3, [&] {
@@ -195,6 +232,10 @@ void NormsTest::notANumberRefused_data() {
         << "В столбце «Норматив» должно быть целое число, а введено «10.5».";
     QTest::newRow("prize") << int(Prize) << "5%"
                            << "В столбце «Премия, %» должно быть целое число, а введено «5%».";
+    QTest::newRow("norm past the column's range")
+        << int(Norma) << "99999999999"
+        << "В столбце «Норматив» число должно быть от -2147483648 до 2147483647, а введено "
+           "«99999999999».";
 }
 
 void NormsTest::notANumberRefused() {

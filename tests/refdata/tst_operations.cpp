@@ -29,7 +29,8 @@ DELETE FROM accounts_dep.oper WHERE id IN (7777, 7778);
 INSERT INTO cmn_classifier.item (id, id_classifier, id_level, id_parent, s_code, s_caption) VALUES
  (11, 1, 2, NULL, 'СТ', 'Стеллажи'), (12, 1, 2, NULL, 'ШК', 'Шкафы');
 INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, s_description, id_msm_bs, massa, id_class_item) VALUES
- (101, 'СТ-150', '', 6, 1.5, 11), (102, 'ШК-215', '', 6, 2, 12), (103, 'ПР-300', '', 6, 1, 11);
+ (101, 'СТ-150', '', 6, 1.5, 11), (102, 'ШК-215', '', 6, 2, 12), (103, 'ПР-300', '', 6, 1, 11),
+ (3000000000, 'БГ-1', '', 6, 1, 11);
 INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка'), (2, 'Покраска'), (3, 'Резка');
 INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES
  (1, 1, 0, 101, 0), (2, 2, 1, 102, 0), (3, 3, 0, 103, 0), (4, 1, 1, 101, 3.5);
@@ -48,6 +49,7 @@ private slots:
     void initTestCase();
     void browse();
     void pick();
+    void namesTakeSpareWidth();
     void search_data();
     void search();
     void save_data();
@@ -82,6 +84,22 @@ void OperationsTest::browse() {
     });
     QVERIFY(seen);
     QVERIFY(!DataModule6->Oper.active());
+}
+
+void OperationsTest::namesTakeSpareWidth() {
+    ui::Script s;
+    inBrowse(s, Form4, [&] {
+        ui::DBGrid* g = Form4->DBGrid1;
+        auto base = [g](const char* field) { return g->column(g->columnOf(field)).width; };
+        // the list is wider than its columns: the mark and the kind take what is left over
+        QTRY_VERIFY(g->shownWidth("marka") > base("marka"));
+        QVERIFY(g->shownWidth("vid") > base("vid"));
+        int shown = 0;
+        for (const char* f : {"marka", "vid", "cena", "nmn", "norma"})
+            shown += g->shownWidth(f);
+        QCOMPARE(shown, g->viewport()->width());
+        QCOMPARE(g->shownWidth("norma"), base("norma")); // the last column keeps its width
+    });
 }
 
 void OperationsTest::pick() {
@@ -154,7 +172,7 @@ void OperationsTest::search() {
 
 void OperationsTest::save_data() {
     QTest::addColumn<int>("changing"); // operation id, 0 for a new one
-    QTest::addColumn<int>("product");
+    QTest::addColumn<qlonglong>("product");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("stage");
     QTest::addColumn<QString>("price");
@@ -162,29 +180,39 @@ void OperationsTest::save_data() {
     QTest::addColumn<QString>("row"); // vid|naimen|i_id|norm rows|lowest price; "" if refused
     const QString missing = QStringLiteral("Все поля должны быть заполнены!");
     const QString duplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
-    QTest::newRow("no product") << 0 << 0 << 1 << 0 << "5" << missing << "";
-    QTest::newRow("no price") << 0 << 102 << 1 << 0 << " " << missing << "";
-    QTest::newRow("price not a number") << 0 << 102 << 1 << 0 << "abc" << missing << "";
-    QTest::newRow("same kind, stage and product") << 0 << 101 << 1 << 0 << "5" << duplicate << "";
-    QTest::newRow("new, with its first norm") << 0 << 102 << 1 << 0 << "12,5"
+    QTest::newRow("no product") << 0 << 0LL << 1 << 0 << "5" << missing << "";
+    QTest::newRow("no price") << 0 << 102LL << 1 << 0 << " " << missing << "";
+    QTest::newRow("price not a number")
+        << 0 << 102LL << 1 << 0 << "abc" << QStringLiteral("Цена должна быть числом!") << "";
+    QTest::newRow("price beyond a double")
+        << 0 << 102LL << 1 << 0 << (QStringLiteral("1") + QString(400, u'0'))
+        << QStringLiteral("В поле «Цена» слишком длинное число!") << "";
+    // goods' keys run past 32 bits; an operation keeps its product in an integer column
+    QTest::newRow("product key past 32 bits")
+        << 0 << 3000000000LL << 1 << 0 << "5"
+        << QStringLiteral("Изделие «БГ-1» нельзя выбрать для операции: его ключ 3000000000 не "
+                          "помещается в таблицу операций.")
+        << "";
+    QTest::newRow("same kind, stage and product") << 0 << 101LL << 1 << 0 << "5" << duplicate << "";
+    QTest::newRow("new, with its first norm") << 0 << 102LL << 1 << 0 << "12,5"
                                               << ""
                                               << "1|0|102|1|12.5";
-    QTest::newRow("other stage of the same") << 0 << 102 << 1 << 1 << "8"
+    QTest::newRow("other stage of the same") << 0 << 102LL << 1 << 1 << "8"
                                              << ""
                                              << "1|1|102|1|8";
-    QTest::newRow("third of the same") << 0 << 102 << 1 << 1 << "9" << duplicate << "";
-    QTest::newRow("change, nothing changed") << 2 << 102 << 2 << 1 << ""
+    QTest::newRow("third of the same") << 0 << 102LL << 1 << 1 << "9" << duplicate << "";
+    QTest::newRow("change, nothing changed") << 2 << 102LL << 2 << 1 << ""
                                              << ""
                                              << "2|1|102|1|20";
-    QTest::newRow("change onto another") << 4 << 101 << 1 << 0 << "" << duplicate << "";
-    QTest::newRow("change, norms kept") << 1 << 103 << 3 << 1 << ""
+    QTest::newRow("change onto another") << 4 << 101LL << 1 << 0 << "" << duplicate << "";
+    QTest::newRow("change, norms kept") << 1 << 103LL << 3 << 1 << ""
                                         << ""
                                         << "3|1|103|2|10";
 }
 
 void OperationsTest::save() {
     QFETCH(int, changing);
-    QFETCH(int, product);
+    QFETCH(qlonglong, product);
     QFETCH(int, kind);
     QFETCH(int, stage);
     QFETCH(QString, price);

@@ -50,6 +50,7 @@ private slots:
     void search();
     void save_data();
     void save();
+    void rateWrittenAsANumber();
     void classShownAndKept();
     void unusualProducts();
     void rateKeys();
@@ -170,6 +171,50 @@ void ProductsTest::save_data() {
                                        << "СТ-100||6|1.75|12";
     QTest::newRow("change to another's mark") << 101 << "шк-200"
                                               << "2" << 11 << duplicate << "";
+    // the rate goes into the statement as a number, never as the typed text
+    QTest::newRow("rate with a comma") << 0 << "РМ-2"
+                                       << "12,5" << 11 << ""
+                                       << "РМ-2||6|12.5|11";
+    QTest::newRow("rate with blanks") << 0 << "РМ-3"
+                                      << " 7 " << 11 << ""
+                                      << "РМ-3||6|7|11";
+    QTest::newRow("rate infinite") << 0 << "РМ-4"
+                                   << "inf" << 11 << "Расценка должна быть числом!"
+                                   << "";
+    QTest::newRow("rate with a statement") << 101 << "СТ-100"
+                                           << "5)--" << 11 << "Расценка должна быть числом!"
+                                           << "";
+    QTest::newRow("rate of more digits than kept")
+        << 0 << "РМ-5"
+        << "1234567890.1234567" << 11 << "В поле «Расценка» слишком длинное число!"
+        << "";
+    QTest::newRow("mark too long") << 0 << QString(255, u'М') << "2" << 11
+                                   << "Поле «Марка» не может быть длиннее 254 символов, а "
+                                      "введено 255."
+                                   << "";
+}
+
+void ProductsTest::rateWrittenAsANumber() {
+    // whatever separator the database names, the statement carries the rate as SQL reads it
+    const QString delim = DataModule6->DbDelim;
+    DataModule6->DbDelim = QStringLiteral(",");
+    ui::Script s;
+    inBrowse(
+        [&] {
+            s.onModal(Form7, [&] {
+                Form7->Edit2->setText(QStringLiteral("3,25"));
+                Form7->Button1Click();
+                QVERIFY(!Form7->isVisible());
+            });
+            QVERIFY(DataModule6->Izdel.locate("id", 102));
+            Form3->Button2Click();
+        },
+        s);
+    DataModule6->DbDelim = delim;
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(stored("select massa from cmn_gds_and_srv.gds_and_srv where id=102"),
+             QStringLiteral("3.25"));
+    fixture::exec("update cmn_gds_and_srv.gds_and_srv set massa=2 where id=102");
 }
 
 void ProductsTest::unusualProducts() {

@@ -46,6 +46,7 @@ private slots:
     void search_data();
     void search();
     void searchKeys();
+    void searchOutsideTheBmp();
     void save_data();
     void save();
     void changeKeepsRowAndPosition_data();
@@ -187,6 +188,23 @@ void WorkersTest::searchKeys() {
     Form1->N1Click();
 }
 
+void WorkersTest::searchOutsideTheBmp() {
+    fixture::exec(QStringLiteral("insert into accounts_dep.person (fio, s_staffpos_hl) values "
+                                 "('Ёлкин \U0001F384 Н.', 'Маляр')"));
+    ui::Script s;
+    s.onModal(Form5, [&] {
+        // an emoji is one character of the pattern, as it is one of the name
+        Form5->Edit1->setText(QStringLiteral("Ёлкин \U0001F384"));
+        QCOMPARE(names(), QStringList{QStringLiteral("Ёлкин \U0001F384 Н.")});
+        Form5->Edit1->setText(QStringLiteral("Ёлкин _ Н"));
+        QCOMPARE(names(), QStringList{QStringLiteral("Ёлкин \U0001F384 Н.")});
+        Form5->Edit1->clear();
+    });
+    Form1->N1Click();
+    QCOMPARE(s.texts(), QStringList());
+    fixture::exec("delete from accounts_dep.person where fio like 'Ёлкин%'");
+}
+
 void WorkersTest::save_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("position");
@@ -208,6 +226,14 @@ void WorkersTest::save_data() {
                                      << "Маляр"
                                      << ""
                                      << "Петров П.П.";
+    // the column holds 254 characters, counted as the server counts them
+    QTest::newRow("name too long") << QString(255, u'Ж') << "Маляр"
+                                   << "Поле «ФИО» не может быть длиннее 254 символов, а введено "
+                                      "255."
+                                   << "";
+    QTest::newRow("254 characters outside the BMP fit")
+        << QString(QStringLiteral("\U0001F477")).repeated(254) << "Маляр"
+        << "" << QString(QStringLiteral("\U0001F477")).repeated(254);
 }
 
 void WorkersTest::save() {

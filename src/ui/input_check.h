@@ -1,0 +1,31 @@
+// Checks of typed values against the columns they are written to, made before any
+// statement: a value that does not fit is refused with an error box naming the field, so
+// that the server never answers in English and nothing is cut or changed on the way.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace ui {
+
+// Characters as the server counts them: one for a character outside the BMP too.
+qsizetype characters(const QString& text);
+
+// True when text has at most maxChars characters; otherwise says so, naming the field.
+bool fitsText(const QString& text, qsizetype maxChars, const QString& field);
+
+// True when value lies within [min, max]; otherwise says so, naming the field.
+bool fitsRange(qint64 value, qint64 min, qint64 max, const QString& field);
+
+// A decimal number typed with a point or a comma (blanks around it allowed), of at most 15
+// significant digits, what a double keeps exactly; nothing when the text is anything else.
+// tooLong tells a number refused for its length alone (more digits or a greater value than
+// a double keeps).
+std::optional<double> decimalNumber(const QString& typed, bool* tooLong = nullptr);
+
+// The decimal number typed into a field; otherwise an error box, notANumber for a text that
+// is no number, or one naming the field for a number longer than a double keeps.
+std::optional<double> typedNumber(const QString& typed, const QString& field,
+                                  const QString& notANumber);
+
+} // namespace ui
