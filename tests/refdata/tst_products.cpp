@@ -199,20 +199,18 @@ void ProductsTest::rateWrittenAsANumber() {
     const QString delim = DataModule6->DbDelim;
     DataModule6->DbDelim = QStringLiteral(",");
     ui::Script s;
-    inBrowse(
-        [&] {
-            s.onModal(Form7, [&] {
-                Form7->Edit2->setText(QStringLiteral("3,25"));
-                Form7->Button1Click();
-                QVERIFY(!Form7->isVisible());
-            });
-            QVERIFY(DataModule6->Izdel.locate("id", 102));
-            Form3->Button2Click();
-        },
-        s);
+    inBrowse(s, Form3, [&] {
+        s.onModal(Form7, [&] {
+            Form7->Edit2->setText(QStringLiteral("3,25"));
+            Form7->Button1Click();
+            QVERIFY(!Form7->isVisible());
+        });
+        QVERIFY(DataModule6->Izdel.locate("id", 102));
+        Form3->Button2Click();
+    });
     DataModule6->DbDelim = delim;
     QCOMPARE(s.texts(), QStringList());
-    QCOMPARE(stored("select massa from cmn_gds_and_srv.gds_and_srv where id=102"),
+    QCOMPARE(fixture::scalar("select massa from cmn_gds_and_srv.gds_and_srv where id=102"),
              QStringLiteral("3.25"));
     fixture::exec("update cmn_gds_and_srv.gds_and_srv set massa=2 where id=102");
 }

@@ -24,7 +24,6 @@ private slots:
     void neverOverwrites();
     void readsAsNumber_data();
     void readsAsNumber();
-    void openerFailureReachesErrorHandler();
     void savedWithoutOpenerIsNews();
 
 private:
