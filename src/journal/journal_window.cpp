@@ -221,8 +221,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == DBGrid2 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            !(key->modifiers() & ~Qt::KeypadModifier) && DBGrid2->isEnabled()) {
-            ui::run([this] { DBGrid2DblClick(); });
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            // a locked grid takes Enter too, so it never reaches the window's default button
+            if (DBGrid2->isEnabled()) ui::run([this] { DBGrid2DblClick(); });
             return true;
         }
         return ui::Form::eventFilter(watched, event);

@@ -195,6 +195,7 @@ void HouseholdTest::roadFromJournal() {
         QCOMPARE(Form24->Edit6->text(), QString("6"));
         QCOMPARE(Form24->DBEdit2->text(), QString("1080")); // the sum follows the hours
         Form24->CBox1->click();
+        Form24->Edit6->setFocus();
         QTest::keyClick(Form24->Edit6, Qt::Key_Return);
     });
     s.onModal(Form25, [] {

@@ -158,7 +158,8 @@ void PieceTest::commands() {
     Form1->DateT->setDate(QDate(2024, 3, 5));
 
     ui::Script s;
-    s.onModal(Form19, [] {});
+    // "Табель по сменам" shows the timesheet by time first
+    if (command.contains(QLatin1String("N13"))) s.onModal(Form19, [] {});
     s.onModal(Form27, [&] {
         QTEST(Form27->windowTitle(), "caption");
         QCOMPARE(Form27->CurTabel, queries[query]);
