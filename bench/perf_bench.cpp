@@ -9,6 +9,7 @@
 #include "timing.h"
 
 #include "app/app.h"
+#include "bench_psql.h"
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "journal/journal_window.h"
@@ -30,6 +31,8 @@
 
 namespace {
 
+using bench::psql;
+
 using bench::median;
 using bench::printTimes;
 
@@ -39,23 +42,6 @@ double cpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// Runs a script through psql on db; returns what it printed.
-QString psql(const QString& db, const QString& script) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PGPASSWORD", "vumbexl");
-    env.insert("PGCLIENTENCODING", "UTF8");
-    p.setProcessEnvironment(env);
-    p.start("psql", {"-h", "127.0.0.1", "-p", "5432", "-U", "sys", "-d", db, "-X", "-q", "-v",
-                     "ON_ERROR_STOP=1"});
-    if (!p.waitForStarted()) qFatal("psql cannot be started");
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(-1);
-    if (p.exitCode() != 0) qFatal("psql failed: %s", p.readAllStandardError().constData());
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // The "Time: x ms" lines psql's \timing prints, in order.
@@ -102,7 +88,7 @@ QList<QDate> benchDays() {
     return days;
 }
 
-int journal(QApplication& application, const QString& db, int runs) {
+int journalDay(QApplication& application, const QString& db, int runs) {
     startProgram(application, db);
     const QList<QDate> days = benchDays();
     std::vector<double> ours, cpu, floor;
@@ -123,7 +109,7 @@ int journal(QApplication& application, const QString& db, int runs) {
                 script += inlined(q) + ";\n";
             }
         }
-        const std::vector<double> each = psqlTimes(psql(db, script));
+        const std::vector<double> each = psqlTimes(psql(db, {}, script));
         if (each.size() != size_t(days.size()) * 4) qFatal("psql gave %zu times", each.size());
         for (size_t i = 0; i < each.size(); i += 4)
             floor.push_back(each[i] + each[i + 1] + each[i + 2] + each[i + 3]);
@@ -140,26 +126,29 @@ int journal(QApplication& application, const QString& db, int runs) {
 int save(QApplication& application, const QString& db, int saves) {
     // the saves write: they go to a copy that is dropped afterwards
     const QString copy = db + QStringLiteral("_save");
-    psql("postgres", QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE);\n"
-                                    "CREATE DATABASE %1 TEMPLATE %2;\n")
-                         .arg(copy, db));
+    psql("postgres", {},
+         QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE);\n"
+                        "CREATE DATABASE %1 TEMPLATE %2;\n")
+             .arg(copy, db));
     // a busy weekday, and operations that have no record on it yet
-    const QString found = psql(
-        copy, QStringLiteral("\\pset tuples_only on\n\\pset format unaligned\n"
-                             "select max(data) from accounts_dep.smena where data < current_date "
-                             "and extract(isodow from data) < 6;\n"));
+    const QString found =
+        psql(copy, {},
+             QStringLiteral("\\pset tuples_only on\n\\pset format unaligned\n"
+                            "select max(data) from accounts_dep.smena where data < current_date "
+                            "and extract(isodow from data) < 6;\n"));
     const QDate day = QDate::fromString(found.trimmed(), Qt::ISODate);
     if (!day.isValid()) qFatal("no weekday in %s", qPrintable(db));
     const QStringList ops =
-        psql(copy, QStringLiteral("\\pset tuples_only on\n\\pset format unaligned\n"
-                                  "select o.id || ' ' || o.i_id from accounts_dep.oper o "
-                                  "join accounts_dep.vid_oper v on v.id = o.vid "
-                                  "where upper(v.vid) not like '%КРАСКА%' and o.id not in "
-                                  "(select o_id from accounts_dep.smena where data = '%1') "
-                                  "and exists (select 1 from accounts_dep.norm where o_id = o.id) "
-                                  "order by o.id limit %2;\n")
-                       .arg(day.toString(Qt::ISODate))
-                       .arg(saves))
+        psql(copy, {},
+             QStringLiteral("\\pset tuples_only on\n\\pset format unaligned\n"
+                            "select o.id || ' ' || o.i_id from accounts_dep.oper o "
+                            "join accounts_dep.vid_oper v on v.id = o.vid "
+                            "where upper(v.vid) not like '%КРАСКА%' and o.id not in "
+                            "(select o_id from accounts_dep.smena where data = '%1') "
+                            "and exists (select 1 from accounts_dep.norm where o_id = o.id) "
+                            "order by o.id limit %2;\n")
+                 .arg(day.toString(Qt::ISODate))
+                 .arg(saves))
             .split(u'\n', Qt::SkipEmptyParts);
     if (ops.size() < saves) qFatal("only %lld free operations", qlonglong(ops.size()));
 
@@ -222,7 +211,7 @@ int save(QApplication& application, const QString& db, int saves) {
                 .arg(day.month())
                 .arg(day.year());
     }
-    const std::vector<double> each = psqlTimes(psql(copy, script));
+    const std::vector<double> each = psqlTimes(psql(copy, {}, script));
     std::vector<double> floor;
     for (size_t i = 0; i + 1 < each.size(); i += 2)
         floor.push_back(each[i] + each[i + 1]);
@@ -234,7 +223,7 @@ int save(QApplication& application, const QString& db, int saves) {
     printTimes("insert + upsert in psql", floor);
     std::printf("ratio of medians %.2f\n", median(ours) / median(floor));
     DataModule6->ADO_DB.close(); // before the copy is dropped
-    psql("postgres", QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE);\n").arg(copy));
+    psql("postgres", {}, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE);\n").arg(copy));
     return refused == 0 ? 0 : 1;
 }
 
@@ -340,7 +329,7 @@ int main(int argc, char** argv) {
     if (mode == "export") return exportBench(argc > 2 ? std::max(1, atoi(argv[2])) : 7);
     const QString db = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("tabel_big");
     if (mode == "journal")
-        return journal(application, db, argc > 3 ? std::max(1, atoi(argv[3])) : 5);
+        return journalDay(application, db, argc > 3 ? std::max(1, atoi(argv[3])) : 5);
     if (mode == "save") return save(application, db, argc > 3 ? std::max(1, atoi(argv[3])) : 200);
     std::fprintf(stderr, "usage: perf_bench journal|save DB [n] | export [runs]\n");
     return 2;

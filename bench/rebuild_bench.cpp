@@ -7,6 +7,7 @@
 // rebuild used to take (a count and an insert or update per day, shift and worker, without
 // a transaction), the reference it must beat. All three have to leave the same rows.
 #include "app/app.h"
+#include "bench_psql.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
@@ -24,26 +25,13 @@
 
 namespace {
 
+using bench::psql;
+
 const QString Database = QStringLiteral("tabel_bench_rebuild");
 constexpr int Year = 2024, Month = 3;
 
 QString source(const QString& relative) {
     return QStringLiteral(TABEL_SOURCE_DIR) + u'/' + relative;
-}
-
-QString psql(const QString& database, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PGPASSWORD", "vumbexl");
-    p.setProcessEnvironment(env);
-    p.start("psql", QStringList{"-h", "127.0.0.1", "-U", "sys", "-d", database, "-X", "-q", "-v",
-                                "ON_ERROR_STOP=1"} +
-                        args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "psql failed: %s\n", p.readAllStandardError().constData());
-        std::exit(1);
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString scalar(const QString& sql) {

@@ -9,6 +9,7 @@
 //
 // It makes a database of its own on the server the tests use and drops it at the end.
 #include "app/app.h"
+#include "bench_psql.h"
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
@@ -24,6 +25,8 @@
 #include <random>
 
 namespace {
+
+using bench::psql;
 
 const char* Department = R"(
 INSERT INTO accounts_dep.person (id, fio) VALUES (1, 'Иванов'), (2, 'Петров'), (3, 'Сидоров');
@@ -51,26 +54,6 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
           group by w_id, o_id, i_id, data, smena, color having count(*) > 1) e),
        (select count(*) from accounts_dep.smena);
 )";
-
-QString psql(const QString& database, const QStringList& extra, const QString& input) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PGPASSWORD", "vumbexl");
-    env.insert("PGCLIENTENCODING", "UTF8");
-    p.setProcessEnvironment(env);
-    p.start("psql", QStringList{"-h", "127.0.0.1", "-U", "sys", "-d", database, "-v",
-                                "ON_ERROR_STOP=1", "-q", "-X", "-t", "-A"} +
-                        extra);
-    p.waitForStarted();
-    p.write(input.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(600000);
-    if (p.exitCode() != 0) {
-        std::fprintf(stderr, "psql: %s\n", p.readAllStandardError().constData());
-        std::exit(2);
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 // Outcomes of one process, in the order written to its output, followed by the median and
 // the 95th percentile of its operations' times in microseconds.
@@ -166,8 +149,8 @@ int main(int argc, char** argv) {
          QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
                         "LC_COLLATE 'C.UTF-8' LC_CTYPE 'C.UTF-8';")
              .arg(database));
-    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/schema.sql")}, QString());
-    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/seed.sql")}, QString());
+    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/schema.sql")});
+    psql(database, {"-f", QStringLiteral(TABEL_SOURCE_DIR "/sql/seed.sql")});
     psql(database, {}, QString::fromUtf8(Department));
 
     QElapsedTimer clock;
@@ -201,7 +184,8 @@ int main(int argc, char** argv) {
     std::sort(tails.begin(), tails.end());
     const double seconds = clock.elapsed() / 1000.0;
 
-    const QStringList found = psql(database, {}, QString::fromUtf8(Checks)).split(u'|');
+    const QStringList found =
+        psql(database, {"-t", "-A"}, QString::fromUtf8(Checks)).trimmed().split(u'|');
     psql("postgres", {}, QStringLiteral("DROP DATABASE %1 WITH (FORCE);").arg(database));
 
     QTextStream out(stdout);

@@ -8,6 +8,7 @@
 // record makes a line of its own. The database tabel_bench_reports is made afresh from
 // sql/schema.sql and dropped at the end (kept when KEEP_DB is set).
 #include "app/app.h"
+#include "bench_psql.h"
 #include "data/connection.h"
 #include "report_engine/prepare.h"
 #include "report_engine/preview.h"
@@ -23,6 +24,8 @@
 #include <sys/resource.h>
 
 namespace {
+
+using bench::psql;
 
 const QString Database = QStringLiteral("tabel_bench_reports");
 
@@ -62,35 +65,17 @@ INSERT INTO accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, bra
 ANALYZE;
 )";
 
-bool psql(const QString& database, const QStringList& extra, const QString& input) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PGPASSWORD", "vumbexl");
-    env.insert("PGCLIENTENCODING", "UTF8");
-    p.setProcessEnvironment(env);
-    p.start("psql", QStringList{"-h", "127.0.0.1", "-U", "sys", "-d", database, "-q", "-X", "-v",
-                                "ON_ERROR_STOP=1"} +
-                        extra);
-    p.write(input.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "psql: %s\n", p.readAllStandardError().constData());
-        return false;
-    }
-    return true;
-}
-
-bool makeDatabase() {
+// A failing step ends the benchmark with psql's message.
+void makeDatabase() {
     const QString source = QStringLiteral(TABEL_SOURCE_DIR);
-    return psql("postgres", {},
-                QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE); CREATE DATABASE %1 "
-                               "TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C.UTF-8' "
-                               "LC_CTYPE 'C.UTF-8';")
-                    .arg(Database)) &&
-           psql(Database, {"-f", source + "/sql/schema.sql"}, QString()) &&
-           psql(Database, {"-f", source + "/sql/seed.sql"}, QString()) &&
-           psql(Database, {}, QString::fromUtf8(Department));
+    psql("postgres", {},
+         QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE); CREATE DATABASE %1 "
+                        "TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C.UTF-8' "
+                        "LC_CTYPE 'C.UTF-8';")
+             .arg(Database));
+    psql(Database, {"-f", source + "/sql/schema.sql"});
+    psql(Database, {"-f", source + "/sql/seed.sql"});
+    psql(Database, {}, QString::fromUtf8(Department));
 }
 
 double median(std::vector<double> v) {
@@ -105,7 +90,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     app::setupApplication(application);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
-    if (!makeDatabase()) return 1;
+    makeDatabase();
     {
         data::Connection db;
         db.setConnectionString(app::connectionString(Database, QStringLiteral("127.0.0.1")));
