@@ -2,11 +2,10 @@
 
 #include "data/connection.h"
 #include "data/db_error.h"
+#include "data/result_rows.h"
 #include "data/texts.h"
 
-#include <QSqlField>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <cmath>
 
 namespace data {
@@ -20,17 +19,6 @@ QVariantList bindsFor(const QStringList& names, const Params& params) {
         binds << params.value(n);
     }
     return binds;
-}
-
-// "12.500" -> "12.5", "125.00" -> "125", "-0.0" -> "0"
-QString trimDecimal(QString s) {
-    if (s.contains(u'.') && !s.contains(u'e') && !s.contains(u'E')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.')) s.chop(1);
-    }
-    if (s == QLatin1String("-0")) s = QStringLiteral("0");
-    return s;
 }
 
 } // namespace
@@ -83,30 +71,16 @@ void Query::open() {
     if (active()) return;
     QStringList names;
     const QString sql = Params::positional(statement(), names);
-    QSqlQuery q = connection_.exec(sql, bindsFor(names, params_));
-
-    const QSqlRecord rec = q.record();
-    QStringList fields;
-    QVector<bool> decimal;
-    for (int i = 0; i < rec.count(); ++i) {
-        fields << rec.fieldName(i).toLower();
-        decimal << (rec.field(i).metaType().id() == QMetaType::Double);
+    const QVariantList binds = bindsFor(names, params_);
+    Rows rows;
+    QSqlQuery q = connection_.exec(sql, binds);
+    if (!readInBlocks(q, rows)) {
+        q = connection_.exec(sql, binds);
+        readByCell(q, rows);
     }
-    QVector<Row> rows;
-    while (q.next()) {
-        Row r(rec.count());
-        for (int i = 0; i < rec.count(); ++i) {
-            QVariant v = q.value(i);
-            // exact decimals arrive as text; keep them exact but without trailing zeros
-            if (decimal[i] && !v.isNull() && v.typeId() == QMetaType::QString)
-                v = trimDecimal(v.toString());
-            r[i] = v;
-        }
-        rows.push_back(std::move(r));
-    }
-    fields_ = fields;
-    decimal_ = decimal;
-    rows_ = std::move(rows);
+    fields_ = std::move(rows.fields);
+    decimal_ = std::move(rows.decimal);
+    rows_ = std::move(rows.values);
     state_ = State::Browse;
     modified_ = false;
     rebuildVisible();
@@ -336,7 +310,7 @@ QString Query::displayText(const QVariant& v, bool decimal) {
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QString:
-        return decimal ? trimDecimal(v.toString()) : v.toString();
+        return decimal ? trimmedDecimal(v.toString()) : v.toString();
     default:
         return v.toString();
     }
@@ -426,16 +400,12 @@ void Query::post() {
                 : QStringLiteral("insert into %1(%2) values(%3) returning *")
                       .arg(updateTable_, cols.join(u','), marks.join(u','));
         QSqlQuery q = connection_.exec(sql, binds);
-        if (q.next()) {
-            const QSqlRecord rec = q.record();
-            for (int i = 0; i < rec.count(); ++i) {
-                const int idx = fieldIndex(rec.fieldName(i));
-                if (idx >= 0) {
-                    QVariant v = q.value(i);
-                    if (decimal_[idx] && !v.isNull() && v.typeId() == QMetaType::QString)
-                        v = trimDecimal(v.toString());
-                    buffer_[idx] = v;
-                }
+        Rows stored;
+        readByCell(q, stored);
+        if (!stored.values.isEmpty()) {
+            for (int i = 0; i < stored.fields.size(); ++i) {
+                const int idx = fieldIndex(stored.fields[i]);
+                if (idx >= 0) buffer_[idx] = stored.values[0][i];
             }
         }
     } else if (modified_) {

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "data/result_rows.h"
 #include "data/sql_text.h"
 #include "testdb.h"
 #include "ui/dialogs.h"
@@ -14,6 +15,8 @@ class AccessTest : public QObject {
 private slots:
     void initTestCase();
     void typedParametersAndValues();
+    void blocksReadAsCells_data();
+    void blocksReadAsCells();
     void filter_data();
     void filter();
     void badFilterNamesPosition();
@@ -75,6 +78,73 @@ void AccessTest::typedParametersAndValues() {
     missing.setSql("select 1 as x where 1=:one");
     QVERIFY_THROWS_EXCEPTION(data::DbError, missing.open());
     fixture::exec("delete from accounts_dep.smena");
+}
+
+// A result read a block of rows at a time holds what reading it a cell at a time holds:
+// the same values of the same types, nulls included, over several blocks.
+void AccessTest::blocksReadAsCells_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("inBlocks"); // false: the reading falls back to cells
+
+    QTest::newRow("integers") << "select g, g::int2 as small, g::int8 * 1000000000 as big, "
+                                 "case when g % 3 = 0 then null else g end as some "
+                                 "from generate_series(1, 150) g"
+                              << true;
+    QTest::newRow("exact and float") << "select (g / 7.0)::numeric(12,4) as q, 12.500::numeric, "
+                                        "-0.0::numeric as z, null::numeric as n, "
+                                        "1e20::numeric as e, g / 3.0::float8 as f, "
+                                        "0.1::float4 as r, round(g * 1.005, 2) as m "
+                                        "from generate_series(1, 70) g"
+                                     << true;
+    QTest::newRow("texts") << "select 'Иванов И.И. ' || g as fio, 'О''Нил 😀'::varchar(20) as v, "
+                              "''::text as empty, null::text as n, 'ab'::char(5) as padded, "
+                              "case g % 2 when 0 then 'Готовая продукция' else 'Заготовки' end "
+                              "as nmn from generate_series(1, 65) g"
+                           << true;
+    QTest::newRow("dates and times")
+        << "select date '2024-02-29' + g as d, timestamp '2024-02-20 13:45:07.123456' + "
+           "g * interval '1 hour' as ts, null::date as nd, null::timestamp as nts, "
+           "time '08:30:15' as t from generate_series(1, 3) g"
+        << true;
+    QTest::newRow("no rows") << "select 1 as x, 'a'::text as y where false" << true;
+    QTest::newRow("text longer than a block's room")
+        << "select g, repeat('я', 300 * g) as long from generate_series(1, 2) g" << false;
+    QTest::newRow("truth values") << "select true as yes, null::boolean as no" << true;
+}
+
+void AccessTest::blocksReadAsCells() {
+    QFETCH(QString, sql);
+    QFETCH(bool, inBlocks);
+    data::Rows blocks, cells;
+    QSqlQuery q = dm->ADO_DB.exec(sql);
+    QCOMPARE(data::readInBlocks(q, blocks), inBlocks);
+    q = dm->ADO_DB.exec(sql);
+    data::readByCell(q, cells);
+    QVERIFY(!cells.fields.isEmpty());
+    if (inBlocks) {
+        QCOMPARE(blocks.fields, cells.fields);
+        QCOMPARE(blocks.decimal, cells.decimal);
+        QCOMPARE(blocks.values.size(), cells.values.size());
+        for (qsizetype r = 0; r < cells.values.size(); ++r)
+            for (qsizetype c = 0; c < cells.fields.size(); ++c) {
+                const QVariant& a = blocks.values[r][c];
+                const QVariant& b = cells.values[r][c];
+                const QString where = QStringLiteral("row %1, %2: %3 (%4) vs %5 (%6)")
+                                          .arg(r)
+                                          .arg(cells.fields[c], a.toString(), a.typeName(),
+                                               b.toString(), b.typeName());
+                QVERIFY2(a.typeId() == b.typeId() && a.isNull() == b.isNull() && a == b,
+                         qPrintable(where));
+            }
+    }
+    // a query holds the whole result whichever way it was read
+    data::Query query(dm->ADO_DB);
+    query.setSql(sql);
+    query.open();
+    QCOMPARE(query.recordCount(), int(cells.values.size()));
+    for (int r = 0; r < query.recordCount(); ++r)
+        for (int c = 0; c < cells.fields.size(); ++c)
+            QCOMPARE(query.valueAt(r, c), cells.values[r][c]);
 }
 
 void AccessTest::filter_data() {
