@@ -6,8 +6,14 @@
 // its work is gone with the session, so the statement fails with lostMessage(), the caller's
 // Transaction rolls back, and the next action starts on a fresh connection. While the
 // server stays away every statement fails with that message, never with the driver's.
+//
+// Parameters are written into the statement by the driver, so a statement is one round
+// trip. A statement run again and again can ask the server to keep its plan
+// (execPrepared): the session's prepared statements are known by their text, and a new
+// session prepares them again when they are first run on it.
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -48,6 +54,9 @@ public:
     // Runs a statement with positional binds ("?") and returns it before its first row;
     // raises DbError with the server's message, or lostMessage() as described above.
     QSqlQuery exec(const QString& sql, const QVariantList& binds = {});
+    // Runs a statement whose parameters are written "$1", "$2"…, as exec() does, through a
+    // plan the server keeps for the session: the first run of a text prepares it.
+    QSqlQuery execPrepared(const QString& sql, const QVariantList& binds);
     // Runs a statement without binds and without result.
     void execDirect(const QString& sql) { exec(sql); }
 
@@ -62,6 +71,8 @@ private:
     bool failed_ = false;
     bool lost_ = false; // the server dropped the session; open again before the next use
     int sent_ = 0;      // statements sent in the open transaction
+    int session_ = 0;   // counts the openings: a new session knows no prepared statement
+    QHash<QString, QString> prepared_; // statement text -> its name in this session
 };
 
 // Begun on construction; rolled back when it leaves scope without commit(), which is what

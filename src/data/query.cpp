@@ -23,7 +23,7 @@ QVariantList bindsFor(const QStringList& names, const Params& params) {
 
 } // namespace
 
-QString Params::positional(const QString& sql, QStringList& names) {
+QString Params::positional(const QString& sql, QStringList& names, bool numbered) {
     QString out;
     out.reserve(sql.size());
     const qsizetype n = sql.size();
@@ -55,7 +55,10 @@ QString Params::positional(const QString& sql, QStringList& names) {
             while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
                 ++j;
             names << sql.mid(i + 1, j - i - 1);
-            out += u'?';
+            if (numbered)
+                out += u'$' + QString::number(names.size());
+            else
+                out += u'?';
             i = j;
             continue;
         }
@@ -70,12 +73,15 @@ Query::Query(Connection& connection, QObject* parent) : QObject(parent), connect
 void Query::open() {
     if (active()) return;
     QStringList names;
-    const QString sql = Params::positional(statement(), names);
+    const QString sql = Params::positional(statement(), names, prepared_);
     const QVariantList binds = bindsFor(names, params_);
+    const auto run = [&] {
+        return prepared_ ? connection_.execPrepared(sql, binds) : connection_.exec(sql, binds);
+    };
     Rows rows;
-    QSqlQuery q = connection_.exec(sql, binds);
+    QSqlQuery q = run();
     if (!readInBlocks(q, rows)) {
-        q = connection_.exec(sql, binds);
+        q = run();
         readByCell(q, rows);
     }
     fields_ = std::move(rows.fields);
