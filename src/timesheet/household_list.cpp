@@ -42,9 +42,11 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     DBGrid1->addColumn("fio", QStringLiteral("ФИО"), 300);
     DBGrid1->addColumn("s_caption", QStringLiteral("Номенклатура"), 267);
     DBGrid1->addColumn("vid", QStringLiteral("Работа"), 156);
-    DBGrid1->addColumn({"price", QStringLiteral("Цена"), 80, true, right, true, "#0.00##"});
+    DBGrid1->addColumn("price", QStringLiteral("Цена"), 80, right);
     DBGrid1->addColumn("cnt", QStringLiteral("Кол-во"), 64, right);
-    DBGrid1->addColumn({"summ", QStringLiteral("Итого"), 80, true, right, true, "#0.00##"});
+    DBGrid1->addColumn("summ", QStringLiteral("Итого"), 80, right);
+    for (int i : {3, 5})
+        DBGrid1->column(i).format = QStringLiteral("#0.00##");
     DBGrid1->addColumn("s_holiday", QStringLiteral("Вых."), 33, Qt::AlignCenter);
     DBGrid1->addColumn("s_night", QStringLiteral("Ноч."), 33, Qt::AlignCenter);
     DBGrid1->setDataSource(&DataSource1);
