@@ -75,15 +75,9 @@ void Query::open() {
     QStringList names;
     const QString sql = Params::positional(statement(), names, prepared_);
     const QVariantList binds = bindsFor(names, params_);
-    const auto run = [&] {
-        return prepared_ ? connection_.execPrepared(sql, binds) : connection_.exec(sql, binds);
-    };
+    QSqlQuery q = prepared_ ? connection_.execPrepared(sql, binds) : connection_.exec(sql, binds);
     Rows rows;
-    QSqlQuery q = run();
-    if (!readInBlocks(q, rows)) {
-        q = run();
-        readByCell(q, rows);
-    }
+    readRows(q, rows);
     fields_ = std::move(rows.fields);
     decimal_ = std::move(rows.decimal);
     rows_ = std::move(rows.values);

@@ -1,5 +1,7 @@
 #include "data/result_rows.h"
 
+#include "data/db_error.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QSqlField>
@@ -8,6 +10,7 @@
 #include <QTime>
 #include <sql.h>
 #include <sqlext.h>
+#include <optional>
 #include <vector>
 
 namespace data {
@@ -41,6 +44,20 @@ struct Column {
 
     const char* cell(SQLULEN row) const { return cells.data() + row * width; }
 };
+
+// The driver's messages about the statement's last call.
+QString diagnostics(SQLHSTMT statement) {
+    QStringList texts;
+    SQLWCHAR state[6], text[1024];
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    for (SQLSMALLINT i = 1; SQL_SUCCEEDED(SQLGetDiagRecW(SQL_HANDLE_STMT, statement, i, state,
+                                                         &native, text, 1024, &length));
+         ++i)
+        texts << QString(reinterpret_cast<const QChar*>(text), qMin<int>(length, 1023));
+    return texts.isEmpty() ? QStringLiteral("Ошибка чтения строк результата")
+                           : texts.join(u'\n');
+}
 
 // How a column of Qt's type is bound; false for types read only cell by cell.
 bool bindingFor(QMetaType type, Column& c) {
@@ -85,7 +102,7 @@ bool bindingFor(QMetaType type, Column& c) {
     }
 }
 
-// The value of a cell that is not null; false when it did not fit its room.
+// The value of a cell that is not null; false when it did not fit its room in the block.
 bool valueOf(const Column& c, SQLULEN row, QVariant& v) {
     const char* p = c.cell(row);
     const SQLLEN length = c.lengths[row];
@@ -168,6 +185,31 @@ private:
     SQLHSTMT statement_;
 };
 
+// A value longer than its room in the block, read whole by itself: the statement is set on
+// its row and the driver gives the value in parts.
+QVariant readWhole(SQLHSTMT statement, SQLULEN row, SQLUSMALLINT number, const Column& c) {
+    if (!SQL_SUCCEEDED(SQLSetPos(statement, SQLSETPOSIROW(row + 1), SQL_POSITION,
+                                 SQL_LOCK_NO_CHANGE)))
+        throw DbError(diagnostics(statement));
+    const SQLLEN terminator = c.cType == SQL_C_WCHAR ? SQLLEN(sizeof(SQLWCHAR)) : 1;
+    char part[4096];
+    QByteArray bytes;
+    for (;;) {
+        SQLLEN length = 0;
+        const SQLRETURN r = SQLGetData(statement, number, c.cType, part, sizeof part, &length);
+        if (r == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(r)) throw DbError(diagnostics(statement));
+        const SQLLEN room = SQLLEN(sizeof part) - terminator;
+        bytes.append(part, length == SQL_NO_TOTAL || length > room ? room : length);
+        if (r == SQL_SUCCESS) break;
+    }
+    if (c.cType == SQL_C_WCHAR)
+        return QString(reinterpret_cast<const QChar*>(bytes.constData()),
+                       bytes.size() / qsizetype(sizeof(SQLWCHAR)));
+    const QString text = QString::fromLatin1(bytes);
+    return c.decimal ? trimmedDecimal(text) : text;
+}
+
 } // namespace
 
 QString trimmedDecimal(QString s) {
@@ -180,39 +222,46 @@ QString trimmedDecimal(QString s) {
     return s;
 }
 
-bool readInBlocks(QSqlQuery& query, Rows& rows) {
+bool readRows(QSqlQuery& query, Rows& rows) {
     const QSqlRecord rec = query.record();
-    describe(rec, rows);
     const QVariant handle = query.result() ? query.result()->handle() : QVariant();
-    if (handle.metaType() != QMetaType::fromType<SQLHANDLE>()) return false;
-    const SQLHSTMT statement = *static_cast<const SQLHANDLE*>(handle.constData());
-    if (!statement) return false;
-
+    const SQLHSTMT statement = handle.metaType() == QMetaType::fromType<SQLHANDLE>()
+                                   ? *static_cast<const SQLHANDLE*>(handle.constData())
+                                   : nullptr;
     std::vector<Column> columns(size_t(rec.count()));
-    for (int i = 0; i < rec.count(); ++i)
-        if (!bindingFor(rec.field(i).metaType(), columns[size_t(i)])) return false;
-
+    bool blocks = statement != nullptr && rec.count() > 0;
+    for (int i = 0; blocks && i < rec.count(); ++i)
+        blocks = bindingFor(rec.field(i).metaType(), columns[size_t(i)]);
     SQLULEN fetched = 0;
-    Binding binding(statement);
-    if (!binding.bind(columns, &fetched)) return false;
-    QVector<QVector<QVariant>> values;
+    std::optional<Binding> binding;
+    if (blocks) {
+        binding.emplace(statement);
+        blocks = binding->bind(columns, &fetched);
+    }
+    if (!blocks) { // nothing has been fetched yet
+        binding.reset();
+        readByCell(query, rows);
+        return false;
+    }
+
+    describe(rec, rows);
     for (;;) {
         const SQLRETURN r = SQLFetchScroll(statement, SQL_FETCH_NEXT, 0);
         if (r == SQL_NO_DATA) break;
-        if (!SQL_SUCCEEDED(r)) return false;
+        if (!SQL_SUCCEEDED(r)) throw DbError(diagnostics(statement));
         for (SQLULEN row = 0; row < fetched; ++row) {
             QVector<QVariant> line(rec.count());
             for (size_t i = 0; i < columns.size(); ++i) {
                 const Column& c = columns[i];
+                QVariant& v = line[qsizetype(i)];
                 if (c.lengths[row] == SQL_NULL_DATA)
-                    line[qsizetype(i)] = c.null;
-                else if (!valueOf(c, row, line[qsizetype(i)]))
-                    return false;
+                    v = c.null;
+                else if (!valueOf(c, row, v))
+                    v = readWhole(statement, row, SQLUSMALLINT(i + 1), c);
             }
-            values.push_back(std::move(line));
+            rows.values.push_back(std::move(line));
         }
     }
-    rows.values = std::move(values);
     return true;
 }
 

@@ -17,6 +17,7 @@ private slots:
     void typedParametersAndValues();
     void blocksReadAsCells_data();
     void blocksReadAsCells();
+    void statementRunsOnceWhateverItHolds();
     void filter_data();
     void filter();
     void badFilterNamesPosition();
@@ -84,7 +85,7 @@ void AccessTest::typedParametersAndValues() {
 // the same values of the same types, nulls included, over several blocks.
 void AccessTest::blocksReadAsCells_data() {
     QTest::addColumn<QString>("sql");
-    QTest::addColumn<bool>("inBlocks"); // false: the reading falls back to cells
+    QTest::addColumn<bool>("inBlocks"); // false: a type read a cell at a time
 
     QTest::newRow("integers") << "select g, g::int2 as small, g::int8 * 1000000000 as big, "
                                  "case when g % 3 = 0 then null else g end as some "
@@ -107,8 +108,12 @@ void AccessTest::blocksReadAsCells_data() {
            "time '08:30:15' as t from generate_series(1, 3) g"
         << true;
     QTest::newRow("no rows") << "select 1 as x, 'a'::text as y where false" << true;
-    QTest::newRow("text longer than a block's room")
-        << "select g, repeat('я', 300 * g) as long from generate_series(1, 2) g" << false;
+    QTest::newRow("values longer than their room in a block")
+        << "select g, repeat('я', 300 * g) || '😀' as long, "
+           "case g when 70 then repeat('ж', 5000) end as longer, "
+           "(repeat('9', 200) || '.50')::numeric as wide from generate_series(1, 70) g"
+        << true;
+    QTest::newRow("a type read by cell") << "select 'ab'::bytea as b, 1 as n" << false;
     QTest::newRow("truth values") << "select true as yes, null::boolean as no" << true;
 }
 
@@ -117,26 +122,24 @@ void AccessTest::blocksReadAsCells() {
     QFETCH(bool, inBlocks);
     data::Rows blocks, cells;
     QSqlQuery q = dm->ADO_DB.exec(sql);
-    QCOMPARE(data::readInBlocks(q, blocks), inBlocks);
+    QCOMPARE(data::readRows(q, blocks), inBlocks);
     q = dm->ADO_DB.exec(sql);
     data::readByCell(q, cells);
     QVERIFY(!cells.fields.isEmpty());
-    if (inBlocks) {
-        QCOMPARE(blocks.fields, cells.fields);
-        QCOMPARE(blocks.decimal, cells.decimal);
-        QCOMPARE(blocks.values.size(), cells.values.size());
-        for (qsizetype r = 0; r < cells.values.size(); ++r)
-            for (qsizetype c = 0; c < cells.fields.size(); ++c) {
-                const QVariant& a = blocks.values[r][c];
-                const QVariant& b = cells.values[r][c];
-                const QString where = QStringLiteral("row %1, %2: %3 (%4) vs %5 (%6)")
-                                          .arg(r)
-                                          .arg(cells.fields[c], a.toString(), a.typeName(),
-                                               b.toString(), b.typeName());
-                QVERIFY2(a.typeId() == b.typeId() && a.isNull() == b.isNull() && a == b,
-                         qPrintable(where));
-            }
-    }
+    QCOMPARE(blocks.fields, cells.fields);
+    QCOMPARE(blocks.decimal, cells.decimal);
+    QCOMPARE(blocks.values.size(), cells.values.size());
+    for (qsizetype r = 0; r < cells.values.size(); ++r)
+        for (qsizetype c = 0; c < cells.fields.size(); ++c) {
+            const QVariant& a = blocks.values[r][c];
+            const QVariant& b = cells.values[r][c];
+            const QString where = QStringLiteral("row %1, %2: %3 (%4) vs %5 (%6)")
+                                      .arg(r)
+                                      .arg(cells.fields[c], a.toString(), a.typeName(),
+                                           b.toString(), b.typeName());
+            QVERIFY2(a.typeId() == b.typeId() && a.isNull() == b.isNull() && a == b,
+                     qPrintable(where));
+        }
     // a query holds the whole result whichever way it was read
     data::Query query(dm->ADO_DB);
     query.setSql(sql);
@@ -145,6 +148,20 @@ void AccessTest::blocksReadAsCells() {
     for (int r = 0; r < query.recordCount(); ++r)
         for (int c = 0; c < cells.fields.size(); ++c)
             QCOMPARE(query.valueAt(r, c), cells.values[r][c]);
+}
+
+// A long value or a type read by cell never makes the statement run a second time.
+void AccessTest::statementRunsOnceWhateverItHolds() {
+    dm->ADO_DB.exec("create temporary sequence reads");
+    data::Query q(dm->ADO_DB);
+    q.setSql("select nextval('reads') as n, repeat('я', 1000) as long, 'ab'::bytea as b");
+    q.open();
+    q.close();
+    q.setSql("select nextval('reads') as n, repeat('я', 1000) as long");
+    q.open();
+    QCOMPARE(q.asInt("n"), 2);
+    QCOMPARE(q.asText("long").size(), 1000);
+    dm->ADO_DB.exec("drop sequence reads");
 }
 
 void AccessTest::filter_data() {
