@@ -90,8 +90,10 @@ void TextsTest::gridAndReportAgree() {
     q.setSql("select 2.675::numeric as exact, 2.675::float8 as floating, 1.005::numeric as small");
     q.open();
     ui::DBGrid grid;
-    for (const char* field : {"exact", "floating", "small"})
-        grid.addColumn(ui::GridColumn{field, field, 80, true, Qt::AlignRight, true, "#0.00"});
+    for (const char* field : {"exact", "floating", "small"}) {
+        grid.addColumn(field, field, 80, Qt::AlignRight);
+        grid.column(grid.columnCount() - 1).format = "#0.00";
+    }
     grid.setDataSet(&q);
     const QStringList expected{"2.68", "2.68", "1.01"};
     int i = 0;
