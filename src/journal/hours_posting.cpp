@@ -13,9 +13,20 @@ using data::sql::integer;
 
 namespace {
 
-QString dayHours(const Cell& c) {
-    return "(select coalesce(sum(time),0) from accounts_dep.smena where w_id=" + integer(c.worker) +
-           " and smena=" + integer(c.shift) + " and data=" + data::sql::toDate(c.day) + ")";
+QString cellOf(const Cell& c) {
+    return "w_id=" + integer(c.worker) + " and smena=" + integer(c.shift) +
+           " and data=" + data::sql::toDate(c.day);
+}
+
+// The cell's hours once the write is done: the records as the statement began, without the
+// one the write replaces, and the one it returns.
+QString dayHours(const Cell& c, const RecordWrite& write) {
+    QString hours = "(select coalesce(sum(time),0) from accounts_dep.smena where " + cellOf(c);
+    if (write.replaced > 0) hours += " and id<>" + integer(write.replaced);
+    hours += u')';
+    if (!write.statement.isEmpty() && !write.deletes)
+        hours += " + (select coalesce(sum(time),0) from written where " + cellOf(c) + u')';
+    return hours;
 }
 
 // The cells of one timesheet row: day -> its cell; entered: the row is made when missing.
@@ -27,7 +38,7 @@ struct RowCells {
 } // namespace
 
 void writeCells(data::Command& command, const std::vector<Cell>& entered,
-                const std::vector<Cell>& left) {
+                const std::vector<Cell>& left, const RecordWrite& write) {
     std::map<timesheet::RowKey, RowCells> rows;
     for (const Cell& c : left)
         rows[c.rowKey()].days[c.day.day()] = c;
@@ -36,17 +47,18 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
         r.days[c.day.day()] = c;
         r.entered.insert(c.day.day());
     }
-    if (rows.empty()) return;
+    if (rows.empty() && write.statement.isEmpty()) return;
 
     // One update per row and, for the rows entered, an insert that runs only when the
     // update found no row: a statement of data-modifying parts that all run.
     QStringList parts;
+    if (!write.statement.isEmpty()) parts << "written as (" + write.statement + ")";
     int n = 0;
     for (const auto& [key, r] : rows) {
         const QString name = "r" + integer(n++);
         QStringList sets;
         for (const auto& [day, cell] : r.days)
-            sets << "d" + integer(day) + "=" + dayHours(cell);
+            sets << "d" + integer(day) + "=" + dayHours(cell, write);
         parts << name + " as (update accounts_dep.h_tabel set " + sets.join(", ") +
                      " where w_id=" + integer(key.worker) + " and smena=" + integer(key.shift) +
                      " and month=" + integer(key.month) + " and year=" + integer(key.year) +
@@ -55,7 +67,7 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
         QString columns, values;
         for (int day : r.entered) {
             columns += ", d" + integer(day);
-            values += ", " + dayHours(r.days.at(day));
+            values += ", " + dayHours(r.days.at(day), write);
         }
         parts << "i" + name + " as (insert into accounts_dep.h_tabel(smena, w_id, month, year" +
                      columns + ") select " + integer(key.shift) + ", " + integer(key.worker) +

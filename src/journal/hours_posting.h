@@ -5,6 +5,7 @@
 #include "timesheet/timesheet_locks.h"
 
 #include <QDate>
+#include <QString>
 #include <vector>
 
 namespace data {
@@ -26,11 +27,22 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
-// Sets every cell to the hours of the shift records the database holds for it now, in one
+// A shift record's insert, update or delete, run in the statement that sets its cells.
+struct RecordWrite {
+    QString statement;    // an insert or update ends with "returning w_id, smena, data, time"
+    qint64 replaced = 0;  // the record it changes or deletes; 0 for an insert
+    bool deletes = false; // a delete returns nothing
+};
+
+// Sets every cell to the hours of the shift records the database holds for it, in one
 // statement. A cell in `entered` gets its row made when the month has none yet; a cell in
 // `left` is set only where its row exists. Run under the locks of the cells' rows.
+//
+// With a write, the write is the statement's first part and the cells take the records as
+// the statement began, without the record it replaces, and with the record it returns:
+// the database's hours once the write is done, one round trip for both.
 void writeCells(data::Command& command, const std::vector<Cell>& entered,
-                const std::vector<Cell>& left);
+                const std::vector<Cell>& left, const RecordWrite& write = {});
 
 // After a record is saved: sets the cell to the day's hours, making the row when needed.
 void postHours(data::Query& control, data::Command& command, int worker, int shift,

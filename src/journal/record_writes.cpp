@@ -81,6 +81,9 @@ QString today() {
     return data::sql::date(QDate::currentDate());
 }
 
+// What an insert or update gives the cells of the timesheet.
+const QLatin1String Written(" returning w_id, smena, data, time");
+
 } // namespace
 
 QString refusalText(WriteResult result) {
@@ -111,16 +114,16 @@ WriteResult addRecord(data::Query& control, data::Command& command, const Record
     lockCells(control, {cell});
     if (const WriteResult refused = check(control, r, 0); refused != WriteResult::Written)
         return refused;
-    command.setSql("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, "
-                   "smena, color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, "
-                   "id_gds_use, id_cons_use) values(" +
-                   integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) +
-                   ", " + price(r) + "," + data::sql::general(r.quantity) + ", " +
-                   integer(r.rejects) + ", to_date('" + data::sql::date(r.day) +
-                   "', 'DD.MM.YYYY HH24:MI:SS'), " + integer(r.shift) + ", " + integer(r.colour) +
-                   ", " + integer(r.hours) + ", '" + today() + "', 'no', 0, 0, 0, 0, 0, 0)");
-    command.execute();
-    writeCells(command, {cell}, {});
+    const QString insert =
+        "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
+        "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
+        "id_cons_use) values(" +
+        integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
+        price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
+        ", to_date('" + data::sql::date(r.day) + "', 'DD.MM.YYYY HH24:MI:SS'), " +
+        integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
+        today() + "', 'no', 0, 0, 0, 0, 0, 0)" + Written;
+    writeCells(command, {cell}, {}, {insert});
     t.commit();
     return WriteResult::Written;
 }
@@ -136,17 +139,16 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
     lockCells(control, cells);
     if (const WriteResult refused = check(control, r, id); refused != WriteResult::Written)
         return refused;
-    command.setSql("update accounts_dep.SMENA set w_id=" + integer(r.worker) +
-                   ", i_id=" + integer(r.product) + ", o_id=" + integer(r.operation) +
-                   ", cena=" + price(r) + ", kol_vo=" + data::sql::general(r.quantity) +
-                   ", brak=" + integer(r.rejects) + ", data=" + data::sql::toDate(r.day) +
-                   ", smena=" + integer(r.shift) + ", color=" + integer(r.colour) +
-                   ", time=" + integer(r.hours) + ", vvod='" + today() +
-                   "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, "
-                   "id_cons_use=0 where id=" +
-                   integer(id));
-    command.execute();
-    writeCells(command, {cell}, old.cells);
+    const QString update =
+        "update accounts_dep.SMENA set w_id=" + integer(r.worker) +
+        ", i_id=" + integer(r.product) + ", o_id=" + integer(r.operation) + ", cena=" + price(r) +
+        ", kol_vo=" + data::sql::general(r.quantity) + ", brak=" + integer(r.rejects) +
+        ", data=" + data::sql::toDate(r.day) + ", smena=" + integer(r.shift) +
+        ", color=" + integer(r.colour) + ", time=" + integer(r.hours) + ", vvod='" + today() +
+        "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 "
+        "where id=" +
+        integer(id) + Written;
+    writeCells(command, {cell}, old.cells, {update, id});
     t.commit();
     return WriteResult::Written;
 }
@@ -156,9 +158,8 @@ WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
     lockCells(control, old.cells);
-    command.setSql("delete from accounts_dep.smena where id=" + integer(id));
-    command.execute();
-    writeCells(command, {}, old.cells);
+    writeCells(command, {}, old.cells,
+               {"delete from accounts_dep.smena where id=" + integer(id), id, true});
     t.commit();
     return WriteResult::Written;
 }

@@ -6,7 +6,13 @@
 //   2. the timesheet rows it leaves and enters (timesheet::lockForPosting);
 //   3. the checks that depend on other copies: the record still there, the worker and
 //      the operation still there, no equal record, the day's hours fitting a cell;
-//   4. the record's statement, then the cells recomputed from what the database holds.
+//   4. the record's statement and the cells it touches, in one statement: each cell takes
+//      the records as the statement began, without the one replaced, with the one written.
+//
+// Steps 3 and 4 are statements of their own: a statement sees what was committed when it
+// began, so the checks must begin after the locks are granted; and the checks decide
+// whether anything is written at all. With the commit, an addition or a deletion is four
+// round trips, a change five.
 //
 // A refused write changes nothing and says why; a failing statement raises data::DbError
 // and leaves nothing behind.
