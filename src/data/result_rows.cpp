@@ -18,7 +18,7 @@ namespace data {
 namespace {
 
 // Rows the driver fills in one call, and the room a cell gets in them. A text longer than
-// its room, or a number written longer, sends the statement to be read cell by cell.
+// its room, or a number written longer, is read whole on its row (readWhole).
 constexpr SQLULEN BlockRows = 64;
 constexpr SQLLEN TextUnits = 256; // UTF-16 code units, the terminating zero included
 constexpr SQLLEN NumberBytes = 128;
