@@ -57,8 +57,6 @@ public:
     // Runs a statement whose parameters are written "$1", "$2"…, as exec() does, through a
     // plan the server keeps for the session: the first run of a text prepares it.
     QSqlQuery execPrepared(const QString& sql, const QVariantList& binds);
-    // Runs a statement without binds and without result.
-    void execDirect(const QString& sql) { exec(sql); }
 
 private:
     bool alive();

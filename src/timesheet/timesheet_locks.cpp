@@ -65,14 +65,6 @@ std::vector<Lock> rowLocks(std::vector<RowKey> keys) {
 
 } // namespace
 
-void lockMonths(data::Query& control, const std::vector<RowKey>& keys) {
-    take(control, monthLocks(keys));
-}
-
-void lockRows(data::Query& control, std::vector<RowKey> keys) {
-    take(control, rowLocks(std::move(keys)));
-}
-
 void lockForPosting(data::Query& control, const std::vector<RowKey>& keys) {
     std::vector<Lock> locks = monthLocks(keys);
     const std::vector<Lock> rows = rowLocks(keys);

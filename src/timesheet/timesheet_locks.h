@@ -3,9 +3,9 @@
 // this, so every writer takes transaction-scoped advisory locks in one fixed order:
 //
 //   1. the source row it changes or deletes (select ... for update, the writer's own job);
-//   2. the months it touches, shared (lockMonths); a month's rebuild takes its month
+//   2. the months it touches, shared; a month's rebuild takes its month
 //      exclusively (lockMonthForRebuild) and so waits for, and holds off, every posting;
-//   3. the timesheet rows it leaves and enters (lockRows), sorted.
+//   3. the timesheet rows it leaves and enters, sorted (lockForPosting takes 2 and 3).
 //
 // All locks end with the surrounding transaction; call these inside a data::Transaction.
 #pragma once
@@ -42,11 +42,8 @@ struct RowKey {
     auto operator<=>(const RowKey&) const = default;
 };
 
-// Step 2 for postings: the months of the given keys, shared, in ascending order.
-void lockMonths(data::Query& control, const std::vector<RowKey>& keys);
-// Step 3: every distinct key, in ascending order.
-void lockRows(data::Query& control, std::vector<RowKey> keys);
-// Steps 2 and 3 together, which is what a posting needs.
+// Steps 2 and 3 for a posting, in one statement: the months of the given keys shared, then
+// every distinct key, each in ascending order.
 void lockForPosting(data::Query& control, const std::vector<RowKey>& keys);
 // A month's rebuild: exclusive, so no posting of that month runs meanwhile.
 void lockMonthForRebuild(data::Query& control, int year, int month);

@@ -24,16 +24,6 @@ bool fitsText(const QString& text, qsizetype maxChars, const QString& field) {
     return false;
 }
 
-bool fitsRange(qint64 value, qint64 min, qint64 max, const QString& field) {
-    if (value >= min && value <= max) return true;
-    error(QStringLiteral("Значение %1 поля «%2» вне допустимых пределов: от %3 до %4.")
-              .arg(value)
-              .arg(field)
-              .arg(min)
-              .arg(max));
-    return false;
-}
-
 std::optional<double> decimalNumber(const QString& typed, bool* tooLong) {
     if (tooLong) *tooLong = false;
     static const QRegularExpression plain(QStringLiteral("\\A([0-9]*)[.,]?([0-9]*)\\z"));

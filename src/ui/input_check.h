@@ -14,9 +14,6 @@ qsizetype characters(const QString& text);
 // True when text has at most maxChars characters; otherwise says so, naming the field.
 bool fitsText(const QString& text, qsizetype maxChars, const QString& field);
 
-// True when value lies within [min, max]; otherwise says so, naming the field.
-bool fitsRange(qint64 value, qint64 min, qint64 max, const QString& field);
-
 // A decimal number typed with a point or a comma (blanks around it allowed), of at most 15
 // significant digits, what a double keeps exactly; nothing when the text is anything else.
 // tooLong tells a number refused for its length alone (more digits or a greater value than
