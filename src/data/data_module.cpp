@@ -121,12 +121,7 @@ QVariant TDataModule6::lookup(const QString& sql, const QString& field) {
 }
 
 bool TDataModule6::CheckDuplicate(const QString& countSql, const QString& message) {
-    Control.close();
-    Control.setSql(countSql);
-    Control.open();
-    const qint64 cnt = Control.isEmpty() ? 0 : Control.asInt("cnt");
-    Control.close();
-    if (cnt > 0) {
+    if (lookup(countSql, QStringLiteral("cnt")).toLongLong() > 0) {
         // without a sink the refusal still reaches the user, through the error handler
         if (!ShowError) throw data::DbError(message);
         ShowError(message);

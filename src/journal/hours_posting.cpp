@@ -21,9 +21,7 @@ QString cellOf(const Cell& c) {
 // The cell's hours once the write is done: the records as the statement began, without the
 // one the write replaces, and the one it returns.
 QString dayHours(const Cell& c, const RecordWrite& write) {
-    QString hours = "(select coalesce(sum(time),0) from accounts_dep.smena where " + cellOf(c);
-    if (write.replaced > 0) hours += " and id<>" + integer(write.replaced);
-    hours += u')';
+    QString hours = recordedHours(c, write.replaced);
     if (!write.statement.isEmpty() && !write.deletes)
         hours += " + (select coalesce(sum(time),0) from written where " + cellOf(c) + u')';
     return hours;
@@ -36,6 +34,12 @@ struct RowCells {
 };
 
 } // namespace
+
+QString recordedHours(const Cell& c, qint64 except) {
+    QString hours = "(select coalesce(sum(time),0) from accounts_dep.smena where " + cellOf(c);
+    if (except > 0) hours += " and id<>" + integer(except);
+    return hours + u')';
+}
 
 void writeCells(data::Command& command, const std::vector<Cell>& entered,
                 const std::vector<Cell>& left, const RecordWrite& write) {
@@ -84,15 +88,6 @@ void postHours(data::Query& control, data::Command& command, int worker, int shi
     data::Transaction t(control.connection());
     timesheet::lockForPosting(control, {cell.rowKey()});
     writeCells(command, {cell}, {});
-    t.commit();
-}
-
-void recomputeHours(data::Query& control, data::Command& command, int worker, int shift,
-                    const QDate& day) {
-    const Cell cell{worker, shift, day};
-    data::Transaction t(control.connection());
-    timesheet::lockForPosting(control, {cell.rowKey()});
-    writeCells(command, {}, {cell});
     t.commit();
 }
 

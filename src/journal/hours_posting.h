@@ -27,6 +27,10 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
+// The hours of the cell's shift records as an expression of a statement, without the record
+// except (0: none).
+QString recordedHours(const Cell& c, qint64 except = 0);
+
 // A shift record's insert, update or delete, run in the statement that sets its cells.
 struct RecordWrite {
     QString statement;    // an insert or update ends with "returning w_id, smena, data, time"
@@ -47,9 +51,5 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
 // After a record is saved: sets the cell to the day's hours, making the row when needed.
 void postHours(data::Query& control, data::Command& command, int worker, int shift,
                const QDate& day);
-// After a record is deleted or moved away: sets the cell of an existing row to the hours
-// left (0 when none are).
-void recomputeHours(data::Query& control, data::Command& command, int worker, int shift,
-                    const QDate& day);
 
 } // namespace journal

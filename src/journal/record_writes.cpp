@@ -57,9 +57,7 @@ WriteResult check(data::Query& control, const RecordInput& r, qint64 except) {
         ") as oper, (select count(id) from accounts_dep.SMENA where w_id=" + integer(r.worker) +
         " and o_id=" + integer(r.operation) + " and i_id=" + integer(r.product) + " and data=" +
         day + " and smena=" + integer(r.shift) + other + " and color=" + integer(r.colour) +
-        ") as cnt, (select coalesce(sum(time),0) from accounts_dep.smena where w_id=" +
-        integer(r.worker) + " and smena=" + integer(r.shift) + " and data=" + day + other +
-        ") as hours");
+        ") as cnt, " + recordedHours(cellOf(r), except) + " as hours");
     control.open();
     const qint64 worker = control.asInt("worker");
     const qint64 oper = control.asInt("oper");

@@ -5,11 +5,8 @@
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 TForm26* Form26 = nullptr;
 
@@ -46,7 +43,7 @@ void TForm26::ShowPick() {
 
 void TForm26::DBGrid1DblClick() {
     // an empty list hands nothing back
-    if (item->active() && !item->isEmpty()) {
+    if (hasRow()) {
         Picked = true;
         PickedId = item->asInt("id");
         PickedCaption = item->asText("s_caption");

@@ -112,14 +112,7 @@ void TForm4::handBack() {
     p.stage = int(oper.asInt("naimen"));
     // read here, on the row chosen: lifting the search afterwards moves the list
     p.price = oper.asFloat("cena");
-    const QString mark =
-        DataModule6
-            ->lookup(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                         data::sql::integer(p.product),
-                     QStringLiteral("marka"))
-            .toString()
-            .trimmed();
-    p.text = mark + QStringLiteral("; ") + oper.asText("vid").trimmed() + QStringLiteral("; ") +
+    p.text = oper.asText("marka").trimmed() + QStringLiteral("; ") + oper.asText("vid").trimmed() + QStringLiteral("; ") +
              stageCaption(p.stage);
     Picked = p;
 }

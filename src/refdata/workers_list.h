@@ -33,7 +33,7 @@ public slots:
 
 protected:
     void changeRow() override;
-    // Tag 1: the worker's name and key into the shift record editor.
+    // The worker's name and key into Picked, whichever window picked.
     void handBack() override;
 };
 

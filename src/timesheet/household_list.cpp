@@ -4,6 +4,7 @@
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
 #include "timesheet/timesheet_locks.h"
+#include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -158,7 +159,7 @@ void TForm25::FormActivate() {
 }
 
 void TForm25::DTPcker1Change() {
-    CBox1->setChecked(DTPcker1->date().dayOfWeek() >= 6);
+    CBox1->setChecked(timesheet::isWeekend(DTPcker1->date()));
     fatigue->close();
     Reopen();
 }

@@ -9,12 +9,10 @@
 #include "ui/lookup_combo.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 TForm27* Form27 = nullptr;
@@ -247,11 +245,7 @@ void TForm27::ShowMonth(const QDate& day) {
     q_year.close();
     q_year.open();
     ComboBox1Change();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect g = frameGeometry();
-        g.moveCenter(screen->availableGeometry().center());
-        move(g.topLeft());
-    }
+    ui::centreOnScreen(this);
     ui::showModal(this);
 }
 
