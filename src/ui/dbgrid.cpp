@@ -56,13 +56,13 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return grid_->cellText(index.row(), c.field);
+        return grid_->textOf(index.row(), c);
     case Qt::TextAlignmentRole:
         return int(c.alignment);
     case Qt::FontRole:
     case Qt::ForegroundRole:
     case Qt::BackgroundRole: {
-        const CellStyle st = grid_->cellStyle(index.row(), c.field);
+        const CellStyle st = grid_->styleOf(index.row(), c);
         if (role == Qt::FontRole && st.bold) {
             QFont f = grid_->font();
             f.setBold(*st.bold);
@@ -428,24 +428,30 @@ QString DBGrid::formatted(const GridColumn& c, const QVariant& v, const QString&
     return ok ? data::text::masked(d, c.format) : text;
 }
 
-QString DBGrid::cellText(int row, const QString& field) const {
+QString DBGrid::textOf(int row, const GridColumn& c) const {
     if (!dataset_ || !dataset_->active()) return {};
-    const int f = dataset_->fieldIndex(field);
-    if (f < 0) return {};
-    const int ci = columnOf(field);
-    const QString text = dataset_->textAt(row, f);
-    return ci >= 0 ? formatted(columns_[ci], dataset_->valueAt(row, f), text) : text;
+    const int f = dataset_->fieldIndex(c.field);
+    return f < 0 ? QString() : formatted(c, dataset_->valueAt(row, f), dataset_->textAt(row, f));
 }
 
-CellStyle DBGrid::cellStyle(int row, const QString& field) const {
+QString DBGrid::cellText(int row, const QString& field) const {
+    if (const int ci = columnOf(field); ci >= 0) return textOf(row, columns_[ci]);
+    if (!dataset_ || !dataset_->active()) return {};
+    const int f = dataset_->fieldIndex(field);
+    return f < 0 ? QString() : dataset_->textAt(row, f);
+}
+
+CellStyle DBGrid::styleOf(int row, const GridColumn& c) const {
     CellStyle st;
-    const int ci = columnOf(field);
-    if (ci < 0) return st;
-    const GridColumn& c = columns_[ci];
     if (c.color.isValid()) st.text = c.color;
     if (c.fill.isValid()) st.fill = c.fill;
     if (onDrawCell) onDrawCell(row, c, st);
     return st;
+}
+
+CellStyle DBGrid::cellStyle(int row, const QString& field) const {
+    const int ci = columnOf(field);
+    return ci < 0 ? CellStyle() : styleOf(row, columns_[ci]);
 }
 
 void DBGrid::setEditable(bool on) {

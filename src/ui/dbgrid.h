@@ -125,6 +125,9 @@ private:
     void datasetReset();
     void datasetMoved(int row);
     QString formatted(const GridColumn& c, const QVariant& v, const QString& text) const;
+    // What the public cellStyle and cellText give, for a column already found.
+    CellStyle styleOf(int row, const GridColumn& c) const;
+    QString textOf(int row, const GridColumn& c) const;
     bool appending() const; // editing a new row nobody has typed into yet
     void refreshIndicator();
     void fitColumns(); // spreads the spare width over the name columns
