@@ -51,10 +51,7 @@ void checkVersion() {
     const int bt = Form1->BuildTime;
 
     data::Table& ver = *Form1->ver;
-    struct Closer {
-        data::Table& t;
-        ~Closer() { t.close(); }
-    } closer{ver};
+    data::ClosedOnExit closer{ver};
     ver.close();
     ver.open();
     ver.first();

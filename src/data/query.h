@@ -188,6 +188,15 @@ private:
     Params params_;
 };
 
+// Closes a query when the scope ends, by return or by exception.
+struct ClosedOnExit {
+    explicit ClosedOnExit(Query& q) : query(q) {}
+    ~ClosedOnExit() { query.close(); }
+    Query& query;
+    ClosedOnExit(const ClosedOnExit&) = delete;
+    ClosedOnExit& operator=(const ClosedOnExit&) = delete;
+};
+
 // Opens query on sql (closing it first), reads field of the first row and closes it again;
 // null when there is no row.
 QVariant lookupIn(Query& query, const QString& sql, const QString& field);

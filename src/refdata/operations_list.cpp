@@ -141,10 +141,7 @@ void TForm4::Button3Click() {
 }
 
 void TForm4::Button5Click() {
-    struct Closer {
-        data::Query& q;
-        ~Closer() { q.close(); }
-    } closer{*XLS_Rep};
+    data::ClosedOnExit closer{*XLS_Rep};
     data::Query& rep = *XLS_Rep;
     {
         ui::BusyCursor busy;

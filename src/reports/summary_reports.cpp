@@ -14,12 +14,6 @@ namespace {
 const QString PersonCode = QStringLiteral(
     "(case when s_code ~ '^[[:space:]]*[+-]?[0-9]+[[:space:]]*$' then s_code::numeric end)");
 
-// Closes a query when the work on it ends, by return or by exception.
-struct Closer {
-    data::Query& query;
-    ~Closer() { query.close(); }
-};
-
 QString stageText(qint64 naimen) {
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
 }
@@ -112,7 +106,7 @@ QString reportTitle(const QString& prefix, const Period& period) {
 }
 
 void printReport(PrintedReport& report, const Period& period, ProductKind kind) {
-    Closer closer{report.query};
+    data::ClosedOnExit closer{report.query};
     openForPeriod(report.query, period, kind);
     report.layout.setText(QStringLiteral("QRLabel1"), reportTitle(report.prefix, period));
     report::preview(report.layout, report.query);
@@ -133,7 +127,7 @@ QStringList productExportRow(const data::Query& query) {
 
 bool exportProducts(data::Query& query, const Period& period, ProductKind kind,
                     const std::function<void(int, int)>& progress) {
-    Closer closer{query};
+    data::ClosedOnExit closer{query};
     openForPeriod(query, period, kind);
     if (ExcelOpen(QString(), QStringLiteral("Отчет по продукции")) < 0) return false;
     const int total = query.recordCount();

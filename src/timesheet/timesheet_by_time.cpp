@@ -51,12 +51,6 @@ const char* const PrintStatement =
     "h_tabel.w_id=person.s_code::t_integer and month=:mnth and year=:yea group by fio order by "
     "fio";
 
-// Closes a query when the scope ends, whatever way it ends.
-struct Closing {
-    data::Query& query;
-    ~Closing() { query.close(); }
-};
-
 } // namespace
 
 TForm19::TForm19(QWidget* parent) : ui::Form(parent), H_Tabel(DataModule6->ADO_DB) {
@@ -273,7 +267,7 @@ void TForm19::Button6Click() {
     H_Tabel.setParam("mnth", month());
     H_Tabel.setParam("yea", year());
     H_Tabel.open();
-    Closing closing{H_Tabel};
+    data::ClosedOnExit closing{H_Tabel};
     report::Layout layout = reports::timesheetLayout();
     layout.setText(QStringLiteral("QRLabel33"), ComboBox1->currentText() + u' ' +
                                                     ComboBox2->currentText() +
@@ -287,7 +281,7 @@ void TForm19::Button2Click() {
     H_Tabel.setParam("mnth", month());
     H_Tabel.setParam("yea", year());
     H_Tabel.open();
-    Closing closing{H_Tabel};
+    data::ClosedOnExit closing{H_Tabel};
     ui::BusyCursor busy;
     if (ExcelOpen(QString(), QStringLiteral("Табель ") + ComboBox1->currentText() + u' ' + y) == -1)
         return;
