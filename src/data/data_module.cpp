@@ -1,6 +1,7 @@
 #include "data/data_module.h"
 
 #include "data/db_error.h"
+#include "data/sql_text.h"
 
 TDataModule6* DataModule6 = nullptr;
 
@@ -28,7 +29,7 @@ QString TDataModule6::journalStatement(int shift) {
                // the worker is each person whose key or personnel code is w_id, a person
                // matching by both taken once: two joins by equality the server can plan
                "(select id as w_key, s_caption from cmn_contractor.person union all "
-               "select s_code::t_id, s_caption from cmn_contractor.person where s_code::t_id<>id) "
+               "select %4, s_caption from cmn_contractor.person where %4<>id) "
                "person, "
                "accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
                "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=person.w_key and  "
@@ -36,7 +37,7 @@ QString TDataModule6::journalStatement(int shift) {
                // rows equal in the sort keys keep one order from one reading to the next
                "smena.id")
         .arg(shift)
-        .arg(test, order);
+        .arg(test, order, data::sql::personCode(QStringLiteral("person")));
 }
 
 QString TDataModule6::timesheetStatement(int shift) {
@@ -53,12 +54,13 @@ QString TDataModule6::timesheetStatement(int shift) {
            QStringLiteral(
                ") end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) "
                "as cena_all, h_tabel.*  from accounts_dep.h_tabel, cmn_contractor.person, "
-               "accounts_dep.smena s where  h_tabel.w_id=person.s_code::integer and "
+               "accounts_dep.smena s where  h_tabel.w_id=%2 and "
                "h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and "
                "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2 group by "
                "person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id  "
                "order by fio")
-               .arg(shift);
+               .arg(shift)
+               .arg(data::sql::personCode());
 }
 
 TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {

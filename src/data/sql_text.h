@@ -23,4 +23,13 @@ using text::general;
 // Rounded to 4 decimals, ties to even (1/3 -> 0.3333, 0.00005 -> 0).
 double round4(double v);
 
+// A person's personnel code (cmn_contractor.person.s_code, a text of the resource-planning
+// system) as the integer key a shift record or a timesheet row names its worker by: null for
+// a code that is no whole number within an integer ('', 'С-17', '99999999999'), so such a
+// person matches nobody by code instead of failing the whole statement. Blanks around the
+// digits are allowed, as the server's own cast allows them. An integer expression, so a join
+// with an integer column can still be planned on its index. alias: the person table's name
+// in the statement.
+QString personCode(const QString& alias = QStringLiteral("person"));
+
 } // namespace data::sql

@@ -9,10 +9,7 @@ namespace reports {
 
 namespace {
 
-// A person's code as the number a shift record's worker id is compared with; null for a
-// code that is no whole number (a plain cast would fail the whole statement on it).
-const QString PersonCode = QStringLiteral(
-    "(case when s_code ~ '^[[:space:]]*[+-]?[0-9]+[[:space:]]*$' then s_code::numeric end)");
+const QString PersonCode = data::sql::personCode();
 
 QString stageText(qint64 naimen) {
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");

@@ -1,6 +1,7 @@
 #include "timesheet/timesheet_by_time.h"
 
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "reports/layouts.h"
@@ -48,14 +49,14 @@ const char* const PrintStatement =
     "sd20,sum(d21) as sd21, sum(d22) as sd22,sum(d23) as sd23,sum(d24) as sd24,sum(d25) as "
     "sd25, sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29, sum(d30) as "
     "sd30,sum(d31) as sd31 from accounts_dep.h_tabel, cmn_contractor.person person where "
-    "h_tabel.w_id=person.s_code::t_integer and month=:mnth and year=:yea group by fio order by "
+    "h_tabel.w_id=%1 and month=:mnth and year=:yea group by fio order by "
     "fio";
 
 } // namespace
 
 TForm19::TForm19(QWidget* parent) : ui::Form(parent), H_Tabel(DataModule6->ADO_DB) {
     Form19 = this;
-    H_Tabel.setSql(QString::fromUtf8(PrintStatement));
+    H_Tabel.setSql(QString::fromUtf8(PrintStatement).arg(data::sql::personCode()));
     build();
 }
 

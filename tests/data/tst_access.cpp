@@ -32,6 +32,8 @@ private slots:
     void sqlText();
     void round4_data();
     void round4();
+    void personCode_data();
+    void personCode();
     void checkDuplicate_data();
     void checkDuplicate();
     void fixDecimalSeparator_data();
@@ -386,6 +388,36 @@ void AccessTest::transactionRollsBack() {
         fixture::scalar("select count(*) from accounts_dep.vid_oper where vid like '% ошибки'"),
         QString("0"));
     QVERIFY(!dm->ADO_DB.inTransaction());
+}
+
+void AccessTest::personCode_data() {
+    QTest::addColumn<QString>("code"); // SQL literal
+    QTest::addColumn<QVariant>("key"); // null: matches nobody
+    QTest::newRow("number") << "'17'" << QVariant(17);
+    QTest::newRow("blanks and sign") << "' +17 '" << QVariant(17);
+    QTest::newRow("negative") << "'-5'" << QVariant(-5);
+    QTest::newRow("largest") << "'2147483647'" << QVariant(2147483647);
+    QTest::newRow("null") << "null" << QVariant();
+    QTest::newRow("empty") << "''" << QVariant();
+    QTest::newRow("letters") << "'С-17'" << QVariant();
+    QTest::newRow("decimal") << "'17.5'" << QVariant();
+    QTest::newRow("above integer") << "'2147483648'" << QVariant();
+    QTest::newRow("eleven digits") << "'99999999999'" << QVariant();
+    QTest::newRow("forty digits") << "'" + QString(40, u'9') + "'" << QVariant();
+}
+
+// The code joins by equality with an integer column and never fails the statement.
+void AccessTest::personCode() {
+    QFETCH(QString, code);
+    QFETCH(QVariant, key);
+    data::Query q(dm->ADO_DB);
+    q.setSql("select " + data::sql::personCode("p") + " as k, pg_typeof(" +
+             data::sql::personCode("p") + ")::text as t from (select " + code +
+             "::varchar(50) as s_code) p");
+    q.open();
+    QCOMPARE(q.asText("t"), QString("integer"));
+    QCOMPARE(q.isNull("k"), key.isNull());
+    if (!key.isNull()) QCOMPARE(q.asInt("k"), key.toLongLong());
 }
 
 void AccessTest::sqlText() {

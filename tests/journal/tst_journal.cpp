@@ -2,6 +2,7 @@
 // day-off box, shift choice and refresh.
 #include "app/login_window.h"
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
 #include "refdata/workers_list.h"
@@ -52,10 +53,11 @@ QString orJoinStatement(int shift) {
                " from cmn_contractor.person person, "
                "accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
                "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or "
-               "s_code::t_id=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and "
+               "%4=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and "
                "smena.data=:data and %2 order by  %3")
                .arg(shift)
-               .arg(shift == 1 ? "ok!=:ok" : "ok<>:ok", sortKeys(shift).join(", "));
+               .arg(shift == 1 ? "ok!=:ok" : "ok<>:ok", sortKeys(shift).join(", "),
+                    data::sql::personCode());
 }
 
 using fixture::column;

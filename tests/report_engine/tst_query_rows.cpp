@@ -5,20 +5,12 @@
 #include "data/query.h"
 #include "report_engine/prepare.h"
 #include "reports/layouts.h"
+#include "reports/summary_reports.h"
 #include "testdb.h"
 
 #include <QtTest>
 
 namespace {
-
-// The statement of the workers report.
-const char* kWorkersSql =
-    "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, "
-    "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid, izdel.nom, oper.naimen, color from "
-    "cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
-    "accounts_dep.oper where w_id=s_code::integer and izdel.id=smena.i_id and "
-    "vid_oper.id=oper.vid and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "
-    "group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, izdel.nom";
 
 // Иванов: two welding records on a rack (one reject) and a primed cabinet painted RAL 9003;
 // Петров: one welding record at a fractional price, and one on the first day after the period.
@@ -117,7 +109,7 @@ void QueryRowsTest::filteredRows() {
     QFETCH(QString, filter);
     QFETCH(QStringList, expected);
     data::Query query(connection_);
-    query.setSql(kWorkersSql);
+    query.setSql(reports::WorkersStatement);
     query.setParam("data1", QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
     query.setParam("data2", QDateTime(QDate(2024, 2, 1), QTime(0, 0)));
     query.setFilter(filter);
