@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/sql_text.h"
+#include "timesheet/timesheet_table.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -238,7 +239,7 @@ std::optional<double> quantity(const QString& text, double max) {
 }
 
 constexpr qint64 IntegerMax = 2147483647; // integer columns
-constexpr qint64 SmallintMax = 32767;     // smallint columns and timesheet cells
+constexpr qint64 SmallintMax = 32767;     // smallint columns
 
 } // namespace
 
@@ -268,10 +269,11 @@ std::optional<journal::RecordInput> TForm11::readInput() {
     if (!rejects)
         return refuse("Брак", QStringLiteral("нужно целое число от 0 до %1").arg(SmallintMax));
     r.rejects = int(*rejects);
-    const auto hours = wholeNumber(Edit6->text().trimmed(), SmallintMax);
-    if (!hours)
-        return refuse("Время",
-                      QStringLiteral("нужно целое число часов от 0 до %1").arg(SmallintMax));
+    const auto hours = wholeNumber(Edit6->text().trimmed(), timesheet::MaxDayHours);
+    if (!hours) {
+        ui::error(timesheet::hoursRangeText(QStringLiteral("Время"), 0));
+        return std::nullopt;
+    }
     r.hours = int(*hours);
     const QString colour = Edit5->text().trimmed();
     const auto colourNumber =

@@ -3,17 +3,17 @@
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
-#include "journal/hours_posting.h"
-#include "timesheet/timesheet_locks.h"
+#include "timesheet/timesheet_table.h"
 
 namespace journal {
 
 using data::sql::integer;
+using timesheet::Cell;
 
 namespace {
 
 Cell cellOf(const RecordInput& r) {
-    return {r.worker, r.shift, r.day};
+    return Cell::shift(r.worker, r.shift, r.day);
 }
 
 // Step 1: the record's row, locked until the transaction ends. cells: the cell it feeds
@@ -32,8 +32,8 @@ HeldRecord lockRecord(data::Query& control, qint64 id) {
     held.found = !control.isEmpty();
     if (held.found && !control.isNull("w_id") && !control.isNull("smena") &&
         !control.isNull("data"))
-        held.cells.push_back(
-            {control.asInt("w_id"), int(control.asInt("smena")), control.asDate("data")});
+        held.cells.push_back(Cell::shift(control.asInt("w_id"), int(control.asInt("smena")),
+                                         control.asDate("data")));
     control.close();
     return held;
 }
@@ -41,7 +41,7 @@ HeldRecord lockRecord(data::Query& control, qint64 id) {
 void lockCells(data::Query& control, const std::vector<Cell>& cells) {
     std::vector<timesheet::RowKey> keys;
     for (const Cell& c : cells)
-        keys.push_back(c.rowKey());
+        keys.push_back(c.row);
     timesheet::lockForPosting(control, keys);
 }
 
@@ -57,7 +57,7 @@ WriteResult check(data::Query& control, const RecordInput& r, qint64 except) {
         ") as oper, (select count(id) from accounts_dep.SMENA where w_id=" + integer(r.worker) +
         " and o_id=" + integer(r.operation) + " and i_id=" + integer(r.product) + " and data=" +
         day + " and smena=" + integer(r.shift) + other + " and color=" + integer(r.colour) +
-        ") as cnt, " + recordedHours(cellOf(r), except) + " as hours");
+        ") as cnt, " + timesheet::sourceHours(cellOf(r), except) + " as hours");
     control.open();
     const qint64 worker = control.asInt("worker");
     const qint64 oper = control.asInt("oper");
@@ -67,7 +67,7 @@ WriteResult check(data::Query& control, const RecordInput& r, qint64 except) {
     if (worker == 0) return WriteResult::WorkerGone;
     if (oper == 0) return WriteResult::OperationGone;
     if (equal > 0) return WriteResult::Duplicate;
-    if (hours + r.hours > CellLimit) return WriteResult::DayTooLong;
+    if (hours + r.hours > timesheet::MaxDayHours) return WriteResult::DayTooLong;
     return WriteResult::Written;
 }
 
@@ -78,9 +78,6 @@ QString price(const RecordInput& r) {
 QString today() {
     return data::sql::date(QDate::currentDate());
 }
-
-// What an insert or update gives the cells of the timesheet.
-const QLatin1String Written(" returning w_id, smena, data, time");
 
 } // namespace
 
@@ -99,9 +96,7 @@ QString refusalText(WriteResult result) {
     case WriteResult::RecordGone:
         return QStringLiteral("Позиция уже удалена другим пользователем.");
     case WriteResult::DayTooLong:
-        return QStringLiteral("Поле «Время»: часов работника за этот день и смену набирается "
-                              "больше %1, столько табель не вмещает.")
-            .arg(CellLimit);
+        return timesheet::dayOverfilledText(QStringLiteral("Время"));
     }
     return QString();
 }
@@ -120,8 +115,8 @@ WriteResult addRecord(data::Query& control, data::Command& command, const Record
         price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
         ", to_date('" + data::sql::date(r.day) + "', 'DD.MM.YYYY HH24:MI:SS'), " +
         integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
-        today() + "', 'no', 0, 0, 0, 0, 0, 0)" + Written;
-    writeCells(command, {cell}, {}, {insert});
+        today() + "', 'no', 0, 0, 0, 0, 0, 0)";
+    timesheet::writeCells(command, {cell}, {}, {insert});
     t.commit();
     return WriteResult::Written;
 }
@@ -145,8 +140,8 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
         ", color=" + integer(r.colour) + ", time=" + integer(r.hours) + ", vvod='" + today() +
         "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 "
         "where id=" +
-        integer(id) + Written;
-    writeCells(command, {cell}, old.cells, {update, id});
+        integer(id);
+    timesheet::writeCells(command, {cell}, old.cells, {update, id});
     t.commit();
     return WriteResult::Written;
 }
@@ -156,7 +151,7 @@ WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
     lockCells(control, old.cells);
-    writeCells(command, {}, old.cells,
+    timesheet::writeCells(command, {}, old.cells,
                {"delete from accounts_dep.smena where id=" + integer(id), id, true});
     t.commit();
     return WriteResult::Written;

@@ -6,8 +6,9 @@
 //   2. the timesheet rows it leaves and enters (timesheet::lockForPosting);
 //   3. the checks that depend on other copies: the record still there, the worker and
 //      the operation still there, no equal record, the day's hours fitting a cell;
-//   4. the record's statement and the cells it touches, in one statement: each cell takes
-//      the records as the statement began, without the one replaced, with the one written.
+//   4. the record's statement and the cells it touches, in one statement
+//      (timesheet::writeCells): each cell takes the records as the statement began, without
+//      the one replaced, with the one written.
 //
 // Steps 3 and 4 are statements of their own: a statement sees what was committed when it
 // began, so the checks must begin after the locks are granted; and the checks decide
@@ -48,11 +49,8 @@ enum class WriteResult {
     WorkerGone,    // the worker was deleted from the list meanwhile
     OperationGone, // so was the operation
     RecordGone,    // the record changed or deleted is no longer there
-    DayTooLong,    // the worker's hours of the day would not fit a timesheet cell
+    DayTooLong,    // the worker's hours of the day and shift would exceed a cell's limit
 };
-
-// Most hours a timesheet cell holds.
-constexpr int CellLimit = 32767;
 
 // The message that tells the user why a write was refused; empty for Written.
 QString refusalText(WriteResult result);

@@ -4,7 +4,7 @@
 #include "data/db_error.h"
 #include "data/query.h"
 #include "data/sql_text.h"
-#include "timesheet/timesheet_locks.h"
+#include "timesheet/timesheet_table.h"
 
 #include <cmath>
 #include <vector>
@@ -20,92 +20,49 @@ struct Refused {
     Saved why;
 };
 
+// The hours box as the entry window calls it.
+const QString HoursField = QStringLiteral("Количество");
+
 // accounts_dep.fatigue.price is numeric(15,4).
 constexpr double PriceLimit = 1e11;
 
-qint64 readInt(data::Query& control, const QString& sql, const QString& field) {
-    return data::lookupIn(control, sql, field).toLongLong();
-}
-
-// sql selects a column id, which is never null.
-bool exists(data::Query& control, const QString& sql) {
-    return !data::lookupIn(control, sql, QStringLiteral("id")).isNull();
-}
-
-QString keyCondition(const RowKey& key) {
-    return " where w_id=" + integer(key.worker) + " and i_type=" + integer(key.type) +
-           " and month=" + integer(key.month) + " and year=" + integer(key.year) +
-           " and i_night=" + integer(key.night);
-}
-
-// Sets the day cell of the key's row to the hours its entries of that day now hold; the
-// month's first hours insert the row. With limit, a total above MaxDayHours is refused.
-void postCell(data::Query& control, data::Command& command, const RowKey& key, const QDate& day,
-              bool limit) {
-    const qint64 rows = readInt(
-        control, "select count(w_id) as cnt from accounts_dep.h_tabel" + keyCondition(key), "cnt");
-    const qint64 hours =
-        readInt(control,
-                "select sum(f.cnt) as tim from accounts_dep.fatigue f where f.id_p =" +
-                    integer(key.worker) + "  and f.id_o=" + integer(key.type) +
-                    " and i_night=" + integer(key.night) + " and f.d_date =to_date('" +
-                    data::sql::date(day) + "', 'DD.MM.YYYY') group by f.id_p, f.d_date",
-                "tim");
-    if (limit && hours > MaxDayHours) throw Refused{Saved::DayOverfilled};
-    if (rows != 0) {
-        command.setSql("update accounts_dep.h_tabel set d" + integer(day.day()) + "=" +
-                       integer(hours) + keyCondition(key));
-    } else if (hours != 0) {
-        command.setSql("insert into accounts_dep.h_tabel(i_type, w_id, month, year, d" +
-                       integer(day.day()) + ", i_night) values(" + integer(key.type) + ", " +
-                       integer(key.worker) + ", " + integer(key.month) + ", " + integer(key.year) +
-                       ", " + integer(hours) + ", " + integer(key.night) + ")");
-    } else {
-        return; // no row is made only to hold 0
-    }
-    command.execute();
-}
-
-RowKey keyOf(const HouseholdEntry& e, const QDate& day) {
-    return RowKey::entryRow(e.worker, e.kind, e.night ? 1 : 0, day.year(), day.month());
-}
-
-// The worker row is kept from deletion until the transaction ends; the class belongs to
-// the resource-planning system and is only read.
-void requireWorkerAndClass(data::Query& control, const HouseholdEntry& e) {
-    if (!exists(control, "select id from accounts_dep.person where id=" + integer(e.worker) +
-                             " for key share"))
-        throw Refused{Saved::WorkerGone};
-    if (!exists(control, "select id from cmn_classifier.item where id=" + integer(e.productClass) +
-                             " and id_level=2"))
-        throw Refused{Saved::ClassGone};
-}
-
-QString price(const HouseholdEntry& e) {
-    return data::sql::general(data::sql::round4(e.price));
-}
-
-// The entry row, locked; its key and day as the table holds them.
-struct Held {
-    RowKey key;
-    QDate day;
-};
-
-Held lockEntry(data::Query& control, qint64 id) {
+// The entry row, locked; its cell as the table holds it.
+Cell lockEntry(data::Query& control, qint64 id) {
     control.close();
     control.setSql("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=" +
                    integer(id) + " for update");
     control.open();
-    if (control.isEmpty()) {
-        control.close();
-        throw Refused{Saved::EntryGone};
-    }
-    const QDate day = control.asDate("d_date");
-    const Held held{RowKey::entryRow(control.asInt("id_p"), int(control.asInt("id_o")),
-                                     int(control.asInt("i_night")), day.year(), day.month()),
-                    day};
+    data::ClosedOnExit closing{control};
+    if (control.isEmpty()) throw Refused{Saved::EntryGone};
+    return Cell::entry(control.asInt("id_p"), int(control.asInt("id_o")),
+                       int(control.asInt("i_night")), control.asDate("d_date"));
+}
+
+Cell cellOf(const HouseholdEntry& e, const QDate& day) {
+    return Cell::entry(e.worker, e.kind, e.night ? 1 : 0, day);
+}
+
+// The checks other copies can upset, in one statement read after the locks were granted:
+// the worker (kept from deletion until the transaction ends), the class (the
+// resource-planning system's, only read) and the hours the cell would hold. except: the
+// entry being changed.
+void check(data::Query& control, const HouseholdEntry& e, const Cell& cell, qint64 except) {
     control.close();
-    return held;
+    control.setSql("select (select count(*) from (select id from accounts_dep.person where id=" +
+                   integer(e.worker) +
+                   " for key share) w) as worker, (select count(*) from cmn_classifier.item "
+                   "where id=" +
+                   integer(e.productClass) + " and id_level=2) as cls, " +
+                   sourceHours(cell, except) + " as hours");
+    control.open();
+    data::ClosedOnExit closing{control};
+    if (control.asInt("worker") == 0) throw Refused{Saved::WorkerGone};
+    if (control.asInt("cls") == 0) throw Refused{Saved::ClassGone};
+    if (control.asInt("hours") + e.hours > MaxDayHours) throw Refused{Saved::DayOverfilled};
+}
+
+QString price(const HouseholdEntry& e) {
+    return data::sql::general(data::sql::round4(e.price));
 }
 
 template <class F> Saved refusable(F&& write) {
@@ -136,8 +93,7 @@ QString savedText(Saved saved) {
     case Saved::ClassGone:
         return QStringLiteral("Номенклатуры больше нет в классификаторе! Выберите её заново.");
     case Saved::DayOverfilled:
-        return QStringLiteral("Количество: за день в табеле набирается больше %1 ч.!")
-            .arg(MaxDayHours);
+        return dayOverfilledText(HoursField);
     }
     return {};
 }
@@ -153,8 +109,7 @@ QString checkEntry(const HouseholdEntry& e) {
     if (e.worker <= 0 || e.productClass <= 0 || (e.kind != Household && e.kind != AveragePiece))
         return QStringLiteral("Все поля должны быть заполнены!");
     if (e.hours < 1) return QStringLiteral("Нужно завести количество!");
-    if (e.hours > MaxDayHours)
-        return QStringLiteral("Количество: больше %1 ч. за день быть не может!").arg(MaxDayHours);
+    if (e.hours > MaxDayHours) return hoursRangeText(HoursField, 1);
     if (!std::isfinite(e.price) || std::fabs(data::sql::round4(e.price)) >= PriceLimit)
         return QStringLiteral("Цена: %1 р. за час вне допустимого диапазона!")
             .arg(data::sql::general(e.price));
@@ -166,18 +121,18 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
-        const RowKey key = keyOf(e, day);
-        lockForPosting(control, {key});
-        requireWorkerAndClass(control, e);
-        command.setSql(
-            "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
-            "i_smena, cnt, price, i_holiday, i_night)VALUES(" +
-            integer(e.productClass) + ", " + integer(e.kind) + " ," + integer(e.worker) + ", '" +
-            data::sql::date(day) + "', " + integer(day.month()) + ", " + integer(day.year()) +
-            ", " + integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
-            integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + ")");
-        command.execute();
-        postCell(control, command, key, day, true);
+        const Cell cell = cellOf(e, day);
+        lockForPosting(control, {cell.row});
+        check(control, e, cell, 0);
+        writeCells(
+            command, {cell}, {},
+            {"INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
+             "i_smena, cnt, price, i_holiday, i_night)VALUES(" +
+             integer(e.productClass) + ", " + integer(e.kind) + " ," + integer(e.worker) +
+             ", '" + data::sql::date(day) + "', " + integer(day.month()) + ", " +
+             integer(day.year()) + ", " + integer(shift) + ", " + integer(e.hours) + ", " +
+             price(e) + ", " + integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
+             ")"});
         t.commit();
     });
 }
@@ -187,18 +142,19 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
-        const Held held = lockEntry(control, id);
-        const RowKey key = keyOf(e, held.day);
-        lockForPosting(control, {held.key, key});
-        requireWorkerAndClass(control, e);
-        command.setSql("UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
-                       ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
-                       ", cnt=" + integer(e.hours) + ", price=" + price(e) +
-                       ", i_holiday=" + integer(e.holiday ? 1 : 0) +
-                       ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id));
-        command.execute();
-        postCell(control, command, key, held.day, true);
-        if (held.key != key) postCell(control, command, held.key, held.day, false);
+        const Cell held = lockEntry(control, id);
+        const Cell cell = cellOf(e, held.day);
+        lockForPosting(control, {held.row, cell.row});
+        check(control, e, cell, id);
+        std::vector<Cell> left;
+        if (held.row != cell.row) left.push_back(held);
+        writeCells(command, {cell}, left,
+                   {"UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
+                        ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
+                        ", cnt=" + integer(e.hours) + ", price=" + price(e) +
+                        ", i_holiday=" + integer(e.holiday ? 1 : 0) +
+                        ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id),
+                    id});
         t.commit();
     });
 }
@@ -206,11 +162,10 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
 Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
     return refusable([&] {
         data::Transaction t(control.connection());
-        const Held held = lockEntry(control, id);
-        lockForPosting(control, {held.key});
-        command.setSql("delete from accounts_dep.fatigue where id=" + integer(id));
-        command.execute();
-        postCell(control, command, held.key, held.day, false);
+        const Cell held = lockEntry(control, id);
+        lockForPosting(control, {held.row});
+        writeCells(command, {}, {held},
+                   {"delete from accounts_dep.fatigue where id=" + integer(id), id, true});
         t.commit();
     });
 }

@@ -5,13 +5,17 @@
 //   -> one data::Transaction
 //   -> the entry row, select ... for update (change, delete)
 //   -> lockForPosting for the timesheet keys the entry leaves and enters
-//   -> the checks other copies can upset (entry, worker and class still there)
-//   -> the entry's statement -> every touched day cell recomputed from what the table holds.
+//   -> the checks other copies can upset (entry, worker and class still there, the day's
+//      cell within MaxDayHours), in one statement
+//   -> the entry's statement and every touched day cell, in one statement
+//      (timesheet::writeCells).
 //
 // A refusal rolls everything back and comes back as a Saved value; a server error is
 // raised as data::DbError after the same rollback. The windows pass in their lookup query
 // and command, so the writes run on any connection.
 #pragma once
+
+#include "timesheet/timesheet_table.h"
 
 #include <QDate>
 #include <QString>
@@ -22,9 +26,6 @@ class Query;
 } // namespace data
 
 namespace timesheet {
-
-// Most hours one day cell of the timesheet can hold.
-constexpr int MaxDayHours = 24;
 
 // What an entry holds apart from its day and shift, which never change after adding.
 struct HouseholdEntry {

@@ -1,7 +1,8 @@
 // Rebuild of a month's shift-hours rows from the shift records, as one unit of work:
 //
 //   one transaction → the month locked exclusively (it waits for the postings of that month
-//   in progress and holds off new ones until it ends) → the month's shift-hours rows
+//   in progress and holds off new ones until it ends) → a cell the records would fill beyond
+//   the day's limit refuses the rebuild, nothing changed → the month's shift-hours rows
 //   deleted → one row inserted per worker and shift that has records in the month, each day
 //   cell the day's total hours, by one set-based statement → commit.
 //
@@ -10,6 +11,8 @@
 // server refuses, a lost connection) rolls the whole month back and leaves through
 // data::DbError with the server's message.
 #pragma once
+
+#include "timesheet/timesheet_table.h"
 
 #include <functional>
 
@@ -21,13 +24,18 @@ class Query;
 namespace timesheet {
 
 // The steps reported to the progress callback, 1 … RebuildSteps: the month locked (which
-// waits for postings in progress), its rows deleted, its rows written.
+// waits for postings in progress) and checked, its rows deleted, its rows written.
 constexpr int RebuildSteps = 3;
 
-void rebuildMonth(data::Query& control, data::Command& command, int year, int month,
-                  const std::function<void(int step)>& progress = {});
+// Returns the cell that refused the rebuild; none found when the month was rebuilt.
+OverfilledCell rebuildMonth(data::Query& control, data::Command& command, int year, int month,
+                            const std::function<void(int step)>& progress = {});
 
 // The same on the data module's connection.
-void rebuildMonth(int year, int month, const std::function<void(int step)>& progress = {});
+OverfilledCell rebuildMonth(int year, int month,
+                            const std::function<void(int step)>& progress = {});
+
+// Why the rebuild was refused, in Russian, naming the worker's key, the shift and the day.
+QString rebuildRefusalText(const OverfilledCell& cell);
 
 } // namespace timesheet

@@ -2,7 +2,8 @@
 
 #include "data/texts.h"
 #include "data/data_module.h"
-#include "timesheet/timesheet_month.h"
+#include "timesheet/day_columns.h"
+#include "timesheet/timesheet_table.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -19,17 +20,12 @@ TForm27* Form27 = nullptr;
 
 namespace {
 
-const QColor Red(255, 0, 0);
 const QColor TotalFill(225, 228, 255);
-constexpr int DayColumnWidth = 20;
 const QString Money = QStringLiteral("#0.00"); // roubles and kopecks
 
 // "sum(coalesce(h.d1,0)) d1, … sum(coalesce(h.d31,0)) d31": a cell never written is 0.
 QString daySums() {
-    QStringList sums;
-    for (int d = 1; d <= 31; ++d)
-        sums << QStringLiteral("sum(coalesce(h.d%1,0)) d%1").arg(d);
-    return sums.join(QStringLiteral(", "));
+    return timesheet::dayList(QStringLiteral("sum(coalesce(h.d%1,0)) d%1"));
 }
 
 QString pieceStatement() {
@@ -124,8 +120,7 @@ TForm27::TForm27(QWidget* parent)
     H_Tabel7777.setSql(entryStatement(7777));
     H_Tabel7778.setSql(entryStatement(7778));
     H_Tabel_all.setSql(generalStatement());
-    q_year.setSql(
-        QStringLiteral("select distinct ht.year from accounts_dep.h_tabel ht order by year"));
+    q_year.setSql(timesheet::yearsStatement());
     price.setSql(QStringLiteral(
         "select sum((s.kol_vo-s.brak)*s.cena)::numeric(100,2) as price from accounts_dep.smena s "
         "where s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0"));
@@ -152,11 +147,7 @@ void TForm27::build() {
     const Qt::Alignment centre = Qt::AlignCenter;
     DBGrid->addColumn(column("fio", QStringLiteral("Фамилия И. О."), 208));
     DBGrid->addColumn(column("s_night", QStringLiteral(" "), 30));
-    for (int d = 1; d <= 31; ++d) {
-        ui::GridColumn c = column("", QString::number(d), DayColumnWidth, centre);
-        c.field = QStringLiteral("d%1").arg(d);
-        DBGrid->addColumn(c);
-    }
+    days_ = std::make_unique<timesheet::DayColumns>(DBGrid, timesheet::MissingDays::Hidden);
     for (ui::GridColumn c : {column("f_price", QStringLiteral("Итого (р.)"), 94),
                              column("i_time", QStringLiteral("Итого (ч.)"), 66, centre),
                              column("average_price", QStringLiteral("Час (р.)"), 66, centre)}) {
@@ -168,9 +159,6 @@ void TForm27::build() {
         c.width = qMax(c.width, QFontMetrics(bold).horizontalAdvance(c.title) + 12);
         DBGrid->addColumn(c);
     }
-    DBGrid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
-    // two-digit hours fill a day column; cut short they would read "…"
-    DBGrid->setTextElideMode(Qt::ElideNone);
     DBGrid->onDrawCell = [](int, const ui::GridColumn& c, ui::CellStyle& style) {
         if (c.fill.isValid()) style.bold = true; // the three totals
     };
@@ -277,19 +265,8 @@ void TForm27::ComboBox1Change() {
                            : data::text::masked(q->asFloat("price"), Money));
     }
 
-    const int days = period.days();
-    for (int d = 1; d <= 31; ++d) {
-        ui::GridColumn& c = DBGrid->column(d + 1);
-        c.visible = d <= days;
-        const bool weekend = d <= days && timesheet::isWeekend(period.first.addDays(d - 1));
-        c.color = weekend ? Red : QColor();
-        c.titleColor = c.color;
-    }
     // column 0 takes the room of the days the month lacks
-    DBGrid->column(0).width = nameWidth_ + DayColumnWidth * (31 - days);
-    DBGrid->applyColumns();
-    DBGrid->horizontalHeader()->viewport()->update();
-    DBGrid->viewport()->update();
+    days_->showMonth(period, 0, nameWidth_);
 }
 
 void TForm27::Button8Click() {

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "data/query.h"
+#include "timesheet/day_columns.h"
 #include "ui/form.h"
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -58,6 +61,7 @@ public slots:
 private:
     void build();
     int nameWidth_ = 208;
+    std::unique_ptr<timesheet::DayColumns> days_;
 };
 
 extern TForm27* Form27;

@@ -1,14 +1,15 @@
 #include "timesheet/timesheet_by_time.h"
 
 #include "data/data_module.h"
-#include "data/sql_text.h"
 #include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "reports/layouts.h"
+#include "timesheet/day_columns.h"
 #include "timesheet/month_rebuild.h"
-#include "timesheet/timesheet_month.h"
+#include "timesheet/timesheet_table.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
+#include "ui/dialogs.h"
 #include "ui/guard.h"
 
 #include <QComboBox>
@@ -25,38 +26,17 @@ TForm19* Form19 = nullptr;
 
 namespace {
 
-const QColor Red(255, 0, 0);
 const QColor Silver(192, 192, 192);
 const QColor Overtime(192, 220, 192); // a day above 8 hours
 const QColor TotalFill(225, 228, 255);
 
 constexpr int NameColumnWidth = 208;
-constexpr int DayColumnWidth = 20;
-
-// Day of a day column ("d5" → 5), 0 for the other columns.
-int dayOf(const QString& field) {
-    if (field.size() < 2 || field[0] != u'd') return 0;
-    bool ok = false;
-    const int day = QStringView(field).mid(1).toInt(&ok);
-    return ok && day >= 1 && day <= 31 ? day : 0;
-}
-
-const char* const PrintStatement =
-    "select person.s_caption fio,sum(d1) as sd1,sum(d2) as sd2,sum(d3) as sd3,sum(d4) as sd4, "
-    "sum(d5) as sd5,sum(d6) as sd6,sum(d7) as sd7,sum(d8) as sd8,sum(d9) as sd9, sum(d10) as "
-    "sd10,sum(d11) as sd11,sum(d12) as sd12,sum(d13) as sd13, sum(d14) as sd14,sum(d15) as "
-    "sd15,sum(d16) as sd16,sum(d17) as sd17, sum(d18) as sd18,sum(d19) as sd19,sum(d20) as "
-    "sd20,sum(d21) as sd21, sum(d22) as sd22,sum(d23) as sd23,sum(d24) as sd24,sum(d25) as "
-    "sd25, sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29, sum(d30) as "
-    "sd30,sum(d31) as sd31 from accounts_dep.h_tabel, cmn_contractor.person person where "
-    "h_tabel.w_id=%1 and month=:mnth and year=:yea group by fio order by "
-    "fio";
 
 } // namespace
 
 TForm19::TForm19(QWidget* parent) : ui::Form(parent), H_Tabel(DataModule6->ADO_DB) {
     Form19 = this;
-    H_Tabel.setSql(QString::fromUtf8(PrintStatement).arg(data::sql::personCode()));
+    H_Tabel.setSql(timesheet::workerDaySumsStatement());
     build();
 }
 
@@ -65,9 +45,7 @@ TForm19::~TForm19() = default;
 ui::DBGrid* TForm19::makeGrid(QWidget* tab) {
     auto* grid = new ui::DBGrid(tab);
     grid->addColumn("fio", QStringLiteral("Фамилия И. О."), NameColumnWidth);
-    for (int d = 1; d <= 31; ++d)
-        grid->addColumn(QStringLiteral("d%1").arg(d), QString::number(d), DayColumnWidth,
-                        Qt::AlignCenter);
+    days_.emplace_back(grid, timesheet::MissingDays::Greyed);
     ui::GridColumn total;
     total.field = QStringLiteral("summ");
     total.title = QStringLiteral("Итого");
@@ -75,19 +53,16 @@ ui::DBGrid* TForm19::makeGrid(QWidget* tab) {
     total.alignment = Qt::AlignCenter;
     total.fill = TotalFill;
     grid->addColumn(total);
-    grid->horizontalHeader()->setMinimumSectionSize(DayColumnWidth);
-    // two-digit hours fill a day column; cut short they would read "…"
-    grid->setTextElideMode(Qt::ElideNone);
     // Zero hours are grey (red on a weekend), eight bold, more than eight bold on green; the
     // days the month lacks show nothing.
     grid->onDrawCell = [this, grid](int row, const ui::GridColumn& column, ui::CellStyle& style) {
-        const int day = dayOf(column.field);
+        const int day = timesheet::DayColumns::dayOf(column);
         if (day == 0) return;
         const int hours = grid->cellText(row, column.field).toInt(); // null reads as 0
-        const bool red = column.color == Red;
+        const bool red = column.color == timesheet::WeekendColour;
         if (hours == 0) {
             if (!red) style.text = Silver;
-            if (day > days_) style.text = grid->palette().color(QPalette::Base);
+            if (day > days_.front().days()) style.text = grid->palette().color(QPalette::Base);
         } else if (hours == 8) {
             style.bold = true;
             if (!red) style.text = grid->palette().color(QPalette::Text);
@@ -201,27 +176,14 @@ void TForm19::FormActivate() {
 void TForm19::ComboBox1Change() {
     const int m = month(), y = year();
     const timesheet::MonthPeriod period = timesheet::monthPeriod(y, m);
-    days_ = period.days();
     for (int shift = 1; shift <= 3; ++shift) {
         data::Query& q = DataModule6->timesheetQuery(shift);
-        ui::DBGrid* g = grid(shift);
         q.close();
         q.setParam("mnth", m);
         q.setParam("yea", y);
         q.setParam("date1", period.first);
         q.setParam("date2", period.next);
-        for (int d = 1; d <= 31; ++d) {
-            ui::GridColumn& c = g->column(d);
-            if (d <= days_) {
-                const bool weekend = timesheet::isWeekend(period.first.addDays(d - 1));
-                c.color = weekend ? Red : QColor();
-                c.titleColor = c.color;
-            } else {
-                c.color = g->palette().color(QPalette::Base);
-                c.titleColor = Silver;
-            }
-        }
-        g->horizontalHeader()->viewport()->update();
+        days_[shift - 1].showMonth(period);
         q.open();
     }
 }
@@ -244,9 +206,10 @@ void TForm19::Button1Click() {
     PB->setValue(1);
     PB->setVisible(true);
     std::exception_ptr failure;
+    timesheet::OverfilledCell refused;
     try {
         ui::BusyCursor busy;
-        timesheet::rebuildMonth(year(), month(), [this](int step) {
+        refused = timesheet::rebuildMonth(year(), month(), [this](int step) {
             PB->setValue(step);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
@@ -261,6 +224,7 @@ void TForm19::Button1Click() {
         if (!failure) throw;
     }
     if (failure) std::rethrow_exception(failure);
+    if (refused.found()) ui::error(timesheet::rebuildRefusalText(refused));
 }
 
 void TForm19::Button6Click() {

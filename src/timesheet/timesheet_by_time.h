@@ -2,7 +2,10 @@
 #pragma once
 
 #include "data/query.h"
+#include "timesheet/day_columns.h"
 #include "ui/form.h"
+
+#include <vector>
 
 class QComboBox;
 class QProgressBar;
@@ -61,7 +64,7 @@ private:
     void build();
     ui::DBGrid* makeGrid(QWidget* tab);
     void openGrids();
-    int days_ = 31; // days of the month shown
+    std::vector<timesheet::DayColumns> days_; // of DBGrid1..3
 };
 
 extern TForm19* Form19;

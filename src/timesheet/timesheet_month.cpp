@@ -16,4 +16,11 @@ MonthPeriod monthPeriod(int year, int month) {
     return {first, first.addMonths(1)};
 }
 
+QString dayList(const QString& pattern) {
+    QStringList days;
+    for (int d = 1; d <= 31; ++d)
+        days << pattern.arg(d);
+    return days.join(QStringLiteral(", "));
+}
+
 } // namespace timesheet

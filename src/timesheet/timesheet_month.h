@@ -19,6 +19,10 @@ struct MonthPeriod {
 };
 MonthPeriod monthPeriod(int year, int month);
 
+// The 31 day columns of a statement, joined by commas: pattern with %1 for the day, e.g.
+// "sum(d%1) as sd%1" gives "sum(d1) as sd1, sum(d2) as sd2, …".
+QString dayList(const QString& pattern);
+
 // Saturdays and Sundays, which the timesheets show in red.
 inline bool isWeekend(const QDate& day) {
     return day.dayOfWeek() >= 6;

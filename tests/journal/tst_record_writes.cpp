@@ -6,8 +6,10 @@
 #include "data/db_error.h"
 #include "data/query.h"
 #include "journal/record_writes.h"
+#include "other_copy.h"
 #include "testdb.h"
-#include "timesheet/timesheet_locks.h"
+#include "timesheet/household_writes.h"
+#include "timesheet/timesheet_table.h"
 
 #include <QThread>
 #include <QtTest>
@@ -16,18 +18,6 @@
 
 namespace {
 const QDate March5(2024, 3, 5);
-
-// One copy of the program: its connection, lookup query and command.
-struct Copy {
-    data::Connection connection;
-    data::Query control{connection};
-    data::Command command{connection};
-    Copy() {
-        connection.setConnectionString(
-            app::connectionString(fixture::databaseName(), QStringLiteral("127.0.0.1")));
-        connection.open();
-    }
-};
 
 journal::RecordInput welding(int worker = 1) {
     journal::RecordInput r;
@@ -42,38 +32,9 @@ journal::RecordInput welding(int worker = 1) {
     return r;
 }
 
-// A copy in a thread of its own; with a latch it writes once all copies stand ready.
-class Writer : public QThread {
-public:
-    explicit Writer(std::function<journal::WriteResult(Copy&)> work, std::latch* ready = nullptr)
-        : work_(std::move(work)), ready_(ready) {}
-    journal::WriteResult result = journal::WriteResult::Written;
-    QString error;
-
-protected:
-    void run() override {
-        bool arrived = false;
-        try {
-            Copy copy;
-            if (ready_) ready_->arrive_and_wait();
-            arrived = true;
-            result = work_(copy);
-        } catch (const data::DbError& e) {
-            error = e.message();
-        }
-        if (ready_ && !arrived) ready_->count_down();
-    }
-
-private:
-    std::function<journal::WriteResult(Copy&)> work_;
-    std::latch* ready_;
-};
-
-// Sessions of this database waiting for a lock.
-QString waiting() {
-    return fixture::scalar("select count(*) from pg_stat_activity where datname="
-                           "current_database() and wait_event_type='Lock'");
-}
+using fixture::Copy;
+using fixture::OtherCopy;
+using fixture::waitingForLocks;
 
 QString cell(int worker, const QString& day = "d5") {
     return fixture::scalar(QString("select string_agg(coalesce(%1, -1)::text, ' ') from "
@@ -92,6 +53,8 @@ private slots:
     void equalSavesAtOnce();
     void moveAndDeleteCross_data();
     void moveAndDeleteCross();
+    void dayLimit_data();
+    void dayLimit();
 };
 
 void RecordWritesTest::initTestCase() {
@@ -101,7 +64,8 @@ void RecordWritesTest::initTestCase() {
 }
 
 void RecordWritesTest::init() {
-    fixture::exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel;");
+    fixture::exec("delete from accounts_dep.smena; delete from accounts_dep.fatigue; "
+                  "delete from accounts_dep.h_tabel;");
 }
 
 void RecordWritesTest::equalSavesAtOnce() {
@@ -109,18 +73,22 @@ void RecordWritesTest::equalSavesAtOnce() {
     // the others are told it exists, and the timesheet gets one row
     constexpr int copies = 8;
     std::latch ready(copies);
-    std::vector<std::unique_ptr<Writer>> writers;
+    std::vector<journal::WriteResult> results(copies);
+    std::vector<std::unique_ptr<OtherCopy>> writers;
     for (int i = 0; i < copies; ++i)
-        writers.push_back(std::make_unique<Writer>(
-            [](Copy& c) { return journal::addRecord(c.control, c.command, welding()); }, &ready));
+        writers.push_back(std::make_unique<OtherCopy>(
+            [&results, i](Copy& c) {
+                results[i] = journal::addRecord(c.control, c.command, welding());
+            },
+            &ready));
     for (auto& w : writers)
         w->start();
     int written = 0, duplicates = 0;
-    for (auto& w : writers) {
-        QVERIFY(w->wait(60000));
-        QCOMPARE(w->error, QString());
-        written += w->result == journal::WriteResult::Written;
-        duplicates += w->result == journal::WriteResult::Duplicate;
+    for (int i = 0; i < copies; ++i) {
+        QVERIFY(writers[i]->wait(60000));
+        QCOMPARE(writers[i]->error, QString());
+        written += results[i] == journal::WriteResult::Written;
+        duplicates += results[i] == journal::WriteResult::Duplicate;
     }
     QCOMPARE(written, 1);
     QCOMPARE(duplicates, copies - 1);
@@ -154,25 +122,101 @@ void RecordWritesTest::moveAndDeleteCross() {
 
     auto* hold = new data::Transaction(main.connection);
     timesheet::lockForPosting(main.control, {timesheet::RowKey::shiftRow(heldWorker, 1, 2024, 3)});
-    Writer move(
-        [id](Copy& c) { return journal::changeRecord(c.control, c.command, id, welding(2)); });
-    Writer remove([id](Copy& c) { return journal::deleteRecord(c.control, c.command, id); });
-    Writer& first = moveFirst ? move : remove;
-    Writer& second = moveFirst ? remove : move;
+    journal::WriteResult moved{}, removed{};
+    OtherCopy move([&](Copy& c) { moved = journal::changeRecord(c.control, c.command, id, welding(2)); });
+    OtherCopy remove([&](Copy& c) { removed = journal::deleteRecord(c.control, c.command, id); });
+    OtherCopy& first = moveFirst ? move : remove;
+    OtherCopy& second = moveFirst ? remove : move;
     first.start();
-    QTRY_COMPARE_WITH_TIMEOUT(waiting(), QString("1"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(waitingForLocks(), QString("1"), 20000);
     second.start();
-    QTRY_COMPARE_WITH_TIMEOUT(waiting(), QString("2"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(waitingForLocks(), QString("2"), 20000);
     hold->commit();
     delete hold;
     QVERIFY(move.wait(60000));
     QVERIFY(remove.wait(60000));
     QCOMPARE(move.error, QString());
     QCOMPARE(remove.error, QString());
-    QTEST(move.result, "moveResult");
-    QTEST(remove.result, "deleteResult");
+    QTEST(moved, "moveResult");
+    QTEST(removed, "deleteResult");
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
     QTEST(cell(1) + "/" + cell(2), "cells");
+}
+
+void RecordWritesTest::dayLimit_data() {
+    // Hours written one after another into one day cell of worker 1, by shift records or by
+    // household entries (class 11, then class 12, so they are not equal); the last one is
+    // refused when the cell would exceed 24 hours. A change counts the hours without the
+    // entry or record it replaces.
+    QTest::addColumn<bool>("entries");
+    QTest::addColumn<QList<int>>("hours");
+    QTest::addColumn<bool>("changeLast"); // the last hours replace the first write's
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("cell");
+    for (const bool entries : {false, true}) {
+        const char* what = entries ? "entry" : "record";
+        QTest::addRow("%s: 24 at once", what) << entries << QList<int>{24} << false << false << "24";
+        QTest::addRow("%s: 8 then 16", what) << entries << QList<int>{8, 16} << false << false << "24";
+        QTest::addRow("%s: 8 then 17", what) << entries << QList<int>{8, 17} << false << true << "8";
+        QTest::addRow("%s: 20 changed to 24", what)
+            << entries << QList<int>{20, 24} << true << false << "24";
+        QTest::addRow("%s: 4, 20 changed to 21", what)
+            << entries << QList<int>{4, 20, 21} << true << true << "24";
+    }
+    // 25 at once never reaches the database: the editors and the entry check refuse it
+    QTest::addRow("entry: 25 at once") << true << QList<int>{25} << false << true << "";
+}
+
+void RecordWritesTest::dayLimit() {
+    QFETCH(bool, entries);
+    QFETCH(QList<int>, hours);
+    QFETCH(bool, changeLast);
+    QFETCH(bool, refused);
+    Copy c;
+    bool lastRefused = false;
+    QString message;
+    for (int i = 0; i < hours.size(); ++i) {
+        const bool last = i == hours.size() - 1;
+        const bool change = last && changeLast;
+        // the written row that a change replaces: the one written second to last
+        const qint64 id = fixture::scalar(entries ? "select max(id) from accounts_dep.fatigue"
+                                                  : "select max(id) from accounts_dep.smena")
+                              .toLongLong();
+        if (entries) {
+            const timesheet::HouseholdEntry e{1, 11 + i % 2, 7777, hours[i], 150, false, false};
+            timesheet::Saved saved{};
+            try {
+                saved = change ? timesheet::changeEntry(c.control, c.command, id, e)
+                               : timesheet::addEntry(c.control, c.command, e, March5, 1);
+            } catch (const data::DbError& error) { // an input the entry check refuses
+                saved = timesheet::Saved::DayOverfilled;
+                message = error.message();
+            }
+            if (saved != timesheet::Saved::Done && message.isEmpty())
+                message = timesheet::savedText(saved);
+            lastRefused = saved != timesheet::Saved::Done;
+        } else {
+            journal::RecordInput r = welding();
+            r.hours = hours[i];
+            r.colour = i; // no two records equal
+            const journal::WriteResult result =
+                change ? journal::changeRecord(c.control, c.command, id, r)
+                       : journal::addRecord(c.control, c.command, r);
+            lastRefused = result != journal::WriteResult::Written;
+            message = journal::refusalText(result);
+        }
+        QVERIFY2(last || !lastRefused, qPrintable(message));
+    }
+    QCOMPARE(lastRefused, refused);
+    if (refused) {
+        QVERIFY2(message.contains(entries ? "«Количество»" : "«Время»"), qPrintable(message));
+        QVERIFY2(message.contains("24"), qPrintable(message));
+    }
+    const QString where = entries ? "i_type=7777" : "smena=1 and i_type=0";
+    QTEST(fixture::scalar("select d5 from accounts_dep.h_tabel where w_id=1 and " + where),
+          "cell");
+    QVERIFY(fixture::scalar("select count(*) from accounts_dep.h_tabel where greatest(" +
+                            timesheet::dayList("coalesce(d%1,0)") + ")>24") == "0");
 }
 
 QTEST_GUILESS_MAIN(RecordWritesTest)

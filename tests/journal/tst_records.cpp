@@ -4,13 +4,13 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
-#include "journal/hours_posting.h"
 #include "journal/journal_window.h"
 #include "journal/piece_rate.h"
 #include "journal/record_editor.h"
 #include "journal/record_writes.h"
 #include "refdata/operations_list.h"
 #include "refdata/workers_list.h"
+#include "other_copy.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -324,20 +324,21 @@ void RecordsTest::outOfRange_data() {
                                               << "32768"
                                               << "Поле «Брак»: нужно целое число от 0 до 32767."
                                               << "";
-    const QString hours = "Поле «Время»: нужно целое число часов от 0 до 32767.";
+    const QString hours = "Поле «Время»: нужно целое число часов от 0 до 24.";
+    QTest::newRow("hours above a day") << "hours"
+                                       << "25" << hours << "";
     QTest::newRow("hours above a cell") << "hours"
-                                        << "32768" << hours << "";
+                                        << "40000" << hours << "";
     QTest::newRow("hours of 20 digits") << "hours"
                                         << "99999999999999999999" << hours << "";
-    QTest::newRow("most hours a cell holds") << "hours"
-                                             << "32767"
-                                             << ""
-                                             << "10/0/32767/1015";
-    QTest::newRow("day's hours above a cell")
+    QTest::newRow("most hours of a day") << "hours"
+                                         << "24"
+                                         << ""
+                                         << "10/0/24/1015";
+    QTest::newRow("day's hours above a day")
         << "dayHours"
-        << "800"
-        << "Поле «Время»: часов работника за этот день и смену набирается больше 32767, "
-           "столько табель не вмещает."
+        << "17"
+        << "Поле «Время»: за день в ячейке табеля набирается больше 24 ч. Ничего не сохранено."
         << "";
     const QString colour = "Поле «Цвет»: нужен номер от 0 до 2147483647.";
     QTest::newRow("colour of 20 digits") << "colour"
@@ -370,10 +371,10 @@ void RecordsTest::outOfRange() {
     if (field == "colour") e.colour = value;
     if (field == "price") e.price = qInf();
     int before = 0;
-    if (field == "dayHours") { // another record of the day holds 32000 hours already
+    if (field == "dayHours") { // another record of the day holds 8 hours already
         fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, "
                       "kol_vo, brak, time, color, ok) values ('2024-03-05', 1, 1, 101, 1, 10, "
-                      "1, 0, 32000, 0, 'no')");
+                      "1, 0, 8, 0, 'no')");
         e.hours = value;
         before = 1;
     }
@@ -697,46 +698,38 @@ void RecordsTest::deletionOfMovedRecord() {
     QCOMPARE(DataModule6->Smena1.recordCount(), 0);
 }
 
-namespace {
-class Poster : public QThread {
-public:
-    QString error;
-    void run() override {
-        try {
-            data::Connection c;
-            c.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
-            c.open();
-            data::Query control(c);
-            data::Command command(c);
-            journal::postHours(control, command, 1, 1, March5);
-            c.close();
-        } catch (const data::DbError& e) {
-            error = e.message();
-        }
-    }
-};
-} // namespace
-
 void RecordsTest::concurrentPostingMakesOneRow() {
-    fixture::exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, "
-                  "brak, time, color, ok)"
-                  " values ('2024-03-05', 1, 1, 101, 1, 10, 1, 0, 5, 0, 'no')");
+    // two copies save records of one worker, shift and day at once: one timesheet row
+    auto input = [](int colour, int hours) {
+        journal::RecordInput r;
+        r.worker = 1;
+        r.product = 101;
+        r.operation = 1;
+        r.day = March5;
+        r.price = 10;
+        r.quantity = 1;
+        r.colour = colour; // the two records are not equal
+        r.hours = hours;
+        return r;
+    };
     data::Connection& c = DataModule6->ADO_DB;
     auto* first = new data::Transaction(c);
     // holds the row's lock, its insert not yet visible
-    journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, 1, 1, March5);
-    Poster second;
+    QCOMPARE(journal::addRecord(DataModule6->Control, DataModule6->H_Tabel_ins, input(1, 5)),
+             journal::WriteResult::Written);
+    journal::WriteResult saved{};
+    fixture::OtherCopy second(
+        [&](fixture::Copy& copy) { saved = journal::addRecord(copy.control, copy.command, input(2, 3)); });
     second.start();
-    // wait until the second writer stands at the lock
-    QTRY_COMPARE_WITH_TIMEOUT(
-        fixture::scalar("select count(*) from pg_locks where locktype='advisory' and not granted"),
-        QString("1"), 20000);
+    QVERIFY(fixture::waitUntilBlocked(second));
+    QCOMPARE(fixture::waitingForLocks(), QString("1"));
     first->commit();
     delete first;
     QVERIFY(second.wait(20000));
     QCOMPARE(second.error, QString());
+    QCOMPARE(saved, journal::WriteResult::Written);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
-             QString("1:5"));
+             QString("1:8"));
 }
 
 QTEST_MAIN(RecordsTest)

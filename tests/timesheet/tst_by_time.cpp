@@ -6,10 +6,11 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
-#include "journal/hours_posting.h"
 #include "journal/journal_window.h"
 #include "report_engine/preview.h"
 #include "reports/excel.h"
+#include "journal/record_writes.h"
+#include "other_copy.h"
 #include "testdb.h"
 #include "timesheet/month_rebuild.h"
 #include "timesheet/timesheet_by_time.h"
@@ -41,6 +42,26 @@ QString record(const QString& day, int shift, int worker, const QString& hours,
         .arg(shift)
         .arg(worker)
         .arg(price, qty, hours);
+}
+
+// Saves a shift record of March 2024 as the record editor does, its cell posted with it;
+// colour tells apart records of one worker, shift and day.
+journal::WriteResult save(data::Query& control, data::Command& command, const QString& day,
+                          int shift, int worker, int hours, int colour = 0) {
+    journal::RecordInput r;
+    r.worker = worker;
+    r.product = 101;
+    r.operation = 1;
+    r.shift = shift;
+    r.day = QDate::fromString(day, Qt::ISODate);
+    r.price = 10;
+    r.quantity = 1;
+    r.hours = hours;
+    r.colour = colour;
+    return journal::addRecord(control, command, r);
+}
+journal::WriteResult save(const QString& day, int shift, int worker, int hours, int colour = 0) {
+    return save(DataModule6->Control, DataModule6->H_Tabel_ins, day, shift, worker, hours, colour);
 }
 
 // The timesheet rows of a month, one line per row, ordered by their key and cells.
@@ -92,43 +113,7 @@ QString unsoundCells() {
             .arg(checks.join(" union all ")));
 }
 
-data::Connection* otherConnection() {
-    auto* c = new data::Connection;
-    c->setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
-    c->open();
-    return c;
-}
-
-// A second copy of the program: saves a record and posts its hours, as the record editor
-// does, or rebuilds March 2024.
-class OtherCopy : public QThread {
-public:
-    bool rebuild = false;
-    QString error;
-    void run() override {
-        try {
-            std::unique_ptr<data::Connection> c(otherConnection());
-            data::Query control(*c);
-            data::Command command(*c);
-            if (rebuild) {
-                timesheet::rebuildMonth(control, command, 2024, 3);
-            } else {
-                data::Transaction t(*c);
-                command.setSql(record("2024-03-05", 1, 1, "3"));
-                command.execute();
-                journal::postHours(control, command, 1, 1, QDate(2024, 3, 5));
-                t.commit();
-            }
-        } catch (const data::DbError& e) {
-            error = e.message();
-        }
-    }
-};
-
-QString waitingForLocks() {
-    return fixture::scalar(
-        "select count(*) from pg_locks where locktype='advisory' and not granted");
-}
+using fixture::waitingForLocks;
 
 } // namespace
 
@@ -145,6 +130,7 @@ private slots:
     void cellColouring();
     void rebuildGivesThePostedTimesheet();
     void failedRebuildKeepsTheMonth();
+    void rebuildRefusesAnOverfilledDay();
     void lostConnectionKeepsTheMonth();
     void rebuildBesideSaving_data();
     void rebuildBesideSaving();
@@ -303,13 +289,13 @@ void ByTimeTest::rebuildGivesThePostedTimesheet() {
         {"2024-03-05", 3, 4, "6"},    // a worker the enterprise list lacks
         {"2024-03-06", 1, 3, "null"}, // a record without hours counts 0
     };
-    QString sql;
-    for (const Rec& r : recs)
-        sql += record(r.day, r.shift, r.worker, r.hours);
-    sql += record("2024-02-29", 1, 1, "5") + record("2024-04-01", 1, 1, "5"); // other months
-    fixture::exec(sql);
-    for (const Rec& r : recs)
-        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, r.worker, r.shift, QDate::fromString(r.day, Qt::ISODate));
+    for (int i = 0; i < recs.size(); ++i) {
+        const Rec& r = recs[i];
+        QCOMPARE(save(r.day, r.shift, r.worker, r.hours == "null" ? 0 : r.hours.toInt(), i),
+                 journal::WriteResult::Written);
+    }
+    fixture::exec("update accounts_dep.smena set time=null where w_id=3;" +
+                  record("2024-02-29", 1, 1, "5") + record("2024-04-01", 1, 1, "5")); // other months
     const QString posted = rows(2024, 3, "i_type=0");
     QVERIFY(posted.contains("1 1 0 0 11 -"));
 
@@ -369,15 +355,35 @@ void ByTimeTest::failedRebuildKeepsTheMonth() {
     QCOMPARE(names(Form19->DBGrid1), QStringList{"Иванов И.И."});
 }
 
+// Records written past the program (another program, a hand-made import) would fill a cell
+// beyond a day: the rebuild says which and leaves the month as it was.
+void ByTimeTest::rebuildRefusesAnOverfilledDay() {
+    fixture::exec(record("2024-03-07", 2, 2, "16") + record("2024-03-07", 2, 2, "9") +
+                  record("2024-03-08", 1, 1, "24") +
+                  "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1) values "
+                  "(1, 1, 3, 2024, 6);");
+    const QString before = rows(2024, 3);
+    showMonth(2024, 3);
+    ui::Script s;
+    Form19->Button1->click();
+    QCOMPARE(s.texts(),
+             QStringList{"Табель не перестроен: у работника Петров П.П. в смене 2 за 07.03.2024 "
+                         "записано 25 ч., а в ячейке табеля может быть не больше 24 ч. "
+                         "Исправьте записи этого дня."});
+    QCOMPARE(rows(2024, 3), before);
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
+    QVERIFY(!Form19->PB->isVisible());
+}
+
 // The connection is lost in the middle of the rebuild: the month is as it was.
 void ByTimeTest::lostConnectionKeepsTheMonth() {
     fixture::exec(record("2024-03-01", 1, 1, "8") +
                   "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2) values "
                   "(1, 1, 3, 2024, 6, 2);");
     const QString before = rows(2024, 3);
-    std::unique_ptr<data::Connection> c(otherConnection());
-    data::Query control(*c);
-    data::Command command(*c);
+    fixture::Copy c;
+    data::Query& control = c.control;
+    data::Command& command = c.command;
     control.setSql("select pg_backend_pid() as pid");
     control.open();
     const QString pid = control.asText("pid");
@@ -407,8 +413,15 @@ void ByTimeTest::rebuildBesideSaving() {
     fixture::exec(record("2024-03-05", 1, 1, "8") + record("2024-03-05", 2, 2, "8") +
                   "insert into accounts_dep.h_tabel(w_id, smena, month, year, d5) values "
                   "(1, 1, 3, 2024, 8), (2, 2, 3, 2024, 8);");
-    OtherCopy other;
-    other.rebuild = !rebuildFirst;
+    // the other copy rebuilds, or saves a record as the record editor does
+    journal::WriteResult saved = journal::WriteResult::Written;
+    bool refused = false;
+    fixture::OtherCopy other([&](fixture::Copy& c) {
+        if (rebuildFirst)
+            saved = save(c.control, c.command, "2024-03-05", 1, 1, 3, 1);
+        else
+            refused = timesheet::rebuildMonth(c.control, c.command, 2024, 3).found();
+    });
     if (rebuildFirst) {
         // the other copy saves right after this one has deleted the month's rows
         timesheet::rebuildMonth(2024, 3, [&](int step) {
@@ -420,9 +433,7 @@ void ByTimeTest::rebuildBesideSaving() {
     } else {
         // this copy has saved a record and posted it, not yet committed
         data::Transaction t(DataModule6->ADO_DB);
-        DataModule6->SQL_exec.setSql(record("2024-03-05", 1, 1, "3"));
-        DataModule6->SQL_exec.execute();
-        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, 1, 1, QDate(2024, 3, 5));
+        QCOMPARE(save("2024-03-05", 1, 1, 3, 1), journal::WriteResult::Written);
         other.start();
         const bool waited = QTest::qWaitFor([] { return waitingForLocks() == "1"; }, 20000);
         t.commit();
@@ -431,6 +442,8 @@ void ByTimeTest::rebuildBesideSaving() {
     }
     QVERIFY(other.wait(20000));
     QCOMPARE(other.error, QString());
+    QCOMPARE(saved, journal::WriteResult::Written);
+    QVERIFY(!refused);
     QCOMPARE(fixture::scalar("select d5 from accounts_dep.h_tabel where w_id=1 and smena=1"),
              QString("11"));
     QCOMPARE(unsoundCells(), QString());

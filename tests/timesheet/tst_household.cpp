@@ -8,6 +8,7 @@
 #include "journal/journal_window.h"
 #include "refdata/class_picker.h"
 #include "refdata/workers_list.h"
+#include "other_copy.h"
 #include "testdb.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
@@ -420,13 +421,13 @@ void HouseholdTest::validation_data() {
                              << "0" << none;
     QTest::newRow("25 hours") << "hours"
                               << "25"
-                              << "Количество: больше 24 ч. за день быть не может!";
+                              << "Поле «Количество»: нужно целое число часов от 1 до 24.";
     QTest::newRow("more than a number") << "hours"
                                         << "99999999999999999999"
-                                        << "Количество: больше 24 ч. за день быть не может!";
+                                        << "Поле «Количество»: нужно целое число часов от 1 до 24.";
     QTest::newRow("day over 24 hours") << "day"
                                        << "20"
-                                       << "Количество: за день в табеле набирается больше 24 ч.!";
+                                       << "Поле «Количество»: за день в ячейке табеля набирается больше 24 ч. Ничего не сохранено.";
     QTest::newRow("price beyond the column")
         << "price"
         << "1e12"
@@ -623,28 +624,6 @@ void HouseholdTest::postingFailureLeavesNothing() {
         "drop trigger refuse on accounts_dep.h_tabel; drop function accounts_dep.refuse()");
 }
 
-namespace {
-class Poster : public QThread {
-public:
-    QString error;
-    timesheet::Saved saved = timesheet::Saved::EntryGone;
-    void run() override {
-        try {
-            data::Connection c;
-            c.setConnectionString(app::connectionString(fixture::databaseName(), "127.0.0.1"));
-            c.open();
-            data::Query control(c);
-            data::Command command(c);
-            timesheet::HouseholdEntry e{1, 12, 7777, 5, 150, false, false};
-            saved = timesheet::addEntry(control, command, e, March5, 1);
-            c.close();
-        } catch (const data::DbError& e) {
-            error = e.message();
-        }
-    }
-};
-} // namespace
-
 void HouseholdTest::concurrentPostingMakesOneRow() {
     data::Connection& c = DataModule6->ADO_DB;
     auto* first = new data::Transaction(c);
@@ -652,20 +631,19 @@ void HouseholdTest::concurrentPostingMakesOneRow() {
     const timesheet::HouseholdEntry e{1, 11, 7777, 3, 150, false, false};
     QCOMPARE(timesheet::addEntry(DataModule6->Control, DataModule6->SQL_exec, e, March5, 1),
              timesheet::Saved::Done);
-    Poster second;
+    timesheet::Saved saved = timesheet::Saved::EntryGone;
+    fixture::OtherCopy second([&](fixture::Copy& c) {
+        const timesheet::HouseholdEntry other{1, 12, 7777, 5, 150, false, false};
+        saved = timesheet::addEntry(c.control, c.command, other, March5, 1);
+    });
     second.start();
     // until the second writer stands at the lock (or, were there none, has written)
-    QElapsedTimer waited;
-    waited.start();
-    while (!second.isFinished() && waited.elapsed() < 20000 &&
-           fixture::scalar("select count(*) from pg_locks where locktype='advisory' and not "
-                           "granted") != "1")
-        QTest::qWait(20);
+    QVERIFY(fixture::waitUntilBlocked(second));
     first->commit();
     delete first;
     QVERIFY(second.wait(20000));
     QCOMPARE(second.error, QString());
-    QCOMPARE(second.saved, timesheet::Saved::Done);
+    QCOMPARE(saved, timesheet::Saved::Done);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
              QString("1:8"));
 }

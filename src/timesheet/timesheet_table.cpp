@@ -1,0 +1,205 @@
+#include "timesheet/timesheet_table.h"
+
+#include "data/query.h"
+#include "data/sql_text.h"
+
+#include <QStringList>
+#include <map>
+#include <set>
+
+namespace timesheet {
+
+using data::sql::integer;
+
+namespace {
+
+// ISO date literals are constants to the planner, whatever the session's DateStyle.
+QString dateLiteral(const QDate& d) {
+    return QStringLiteral("date '%1'").arg(d.toString(Qt::ISODate));
+}
+
+// Where a cell's hours come from: the source table, the condition naming the cell's source
+// rows, its hours column, and what a write of such a row returns for the cells.
+struct Source {
+    const char* table;
+    const char* hours;
+    const char* returning;
+};
+const Source ShiftRecords{"accounts_dep.smena", "time", " returning w_id, smena, data, time"};
+const Source Entries{"accounts_dep.fatigue", "cnt", " returning id_p, id_o, i_night, d_date, cnt"};
+
+const Source& sourceOf(const RowKey& key) {
+    return key.type == ShiftHours ? ShiftRecords : Entries;
+}
+
+QString sourceRowsOf(const Cell& c) {
+    if (c.row.type == ShiftHours)
+        return "w_id=" + integer(c.row.worker) + " and smena=" + integer(c.row.shift) +
+               " and data=" + data::sql::toDate(c.day);
+    return "id_p=" + integer(c.row.worker) + " and id_o=" + integer(c.row.type) +
+           " and i_night=" + integer(c.row.night) + " and d_date=" + data::sql::toDate(c.day);
+}
+
+// The condition that finds the key's row, and the columns and values that make it.
+QString rowOf(const RowKey& k) {
+    QString where = " where w_id=" + integer(k.worker);
+    where += k.type == ShiftHours ? " and smena=" + integer(k.shift)
+                                  : " and i_type=" + integer(k.type) +
+                                        " and i_night=" + integer(k.night);
+    return where + " and month=" + integer(k.month) + " and year=" + integer(k.year);
+}
+QString keyColumns(const RowKey& k) {
+    return k.type == ShiftHours ? QStringLiteral("smena, w_id, month, year")
+                                : QStringLiteral("i_type, i_night, w_id, month, year");
+}
+QString keyValues(const RowKey& k) {
+    const QString rest =
+        integer(k.worker) + ", " + integer(k.month) + ", " + integer(k.year);
+    return k.type == ShiftHours ? integer(k.shift) + ", " + rest
+                                : integer(k.type) + ", " + integer(k.night) + ", " + rest;
+}
+
+// The cell's hours once the write is done: its sources as the statement began, without
+// the row the write replaces, and the row it returns.
+QString hoursAfter(const Cell& c, const SourceWrite& write) {
+    QString hours = sourceHours(c, write.replaced);
+    if (!write.statement.isEmpty() && !write.deletes)
+        hours += QStringLiteral(" + (select coalesce(sum(") + sourceOf(c.row).hours +
+                 ("),0) from written where " + sourceRowsOf(c) + u')');
+    return hours;
+}
+
+// The cells of one row: day -> its cell; entered: the row is made when missing.
+struct RowCells {
+    std::map<int, Cell> days;
+    std::set<int> entered;
+};
+
+} // namespace
+
+QString sourceHours(const Cell& c, qint64 except) {
+    const Source& s = sourceOf(c.row);
+    QString hours = QStringLiteral("(select coalesce(sum(") + s.hours + "),0) from " + s.table +
+                    " where " + sourceRowsOf(c);
+    if (except > 0) hours += " and id<>" + integer(except);
+    return hours + u')';
+}
+
+void writeCells(data::Command& command, const std::vector<Cell>& entered,
+                const std::vector<Cell>& left, const SourceWrite& write) {
+    std::map<RowKey, RowCells> rows;
+    for (const Cell& c : left)
+        rows[c.row].days[c.day.day()] = c;
+    for (const Cell& c : entered) {
+        RowCells& r = rows[c.row];
+        r.days[c.day.day()] = c;
+        r.entered.insert(c.day.day());
+    }
+    if (rows.empty() && write.statement.isEmpty()) return;
+
+    // One update per row and, for the rows entered, an insert that runs only when the
+    // update found no row: a statement of data-modifying parts that all run.
+    QStringList parts;
+    if (!write.statement.isEmpty()) {
+        QString statement = write.statement;
+        if (!write.deletes && !rows.empty())
+            statement += QLatin1String(sourceOf(rows.begin()->first).returning);
+        parts << "written as (" + statement + ")";
+    }
+    int n = 0;
+    for (const auto& [key, r] : rows) {
+        const QString name = "r" + integer(n++);
+        QStringList sets;
+        for (const auto& [day, cell] : r.days)
+            sets << "d" + integer(day) + "=" + hoursAfter(cell, write);
+        parts << name + " as (update accounts_dep.h_tabel set " + sets.join(", ") + rowOf(key) +
+                     " returning id)";
+        if (r.entered.empty()) continue;
+        QString columns, values;
+        for (int day : r.entered) {
+            columns += ", d" + integer(day);
+            values += ", " + hoursAfter(r.days.at(day), write);
+        }
+        parts << "i" + name + " as (insert into accounts_dep.h_tabel(" + keyColumns(key) +
+                     columns + ") select " + keyValues(key) + values +
+                     " where not exists (select 1 from " + name + ") returning id)";
+    }
+    command.setSql("with " + parts.join(", ") + " select 1");
+    command.execute();
+}
+
+void rebuildShiftRows(data::Command& command, int year, int month,
+                      const std::function<void()>& deleted) {
+    const MonthPeriod period = monthPeriod(year, month);
+    command.setSql(QStringLiteral("delete from accounts_dep.h_tabel where month=") +
+                   integer(month) + QStringLiteral(" and year=") + integer(year) +
+                   QStringLiteral(" and i_type=0"));
+    command.execute();
+    if (deleted) deleted();
+    // A cell is null on days without records and counts a record without hours as 0, as
+    // writeCells does. A record without a worker or shift has no row.
+    QStringList columns, cells;
+    for (int day = 1; day <= period.days(); ++day) {
+        columns << QStringLiteral("d%1").arg(day);
+        cells << QStringLiteral("sum(coalesce(time,0)) filter (where data=%1)")
+                     .arg(dateLiteral(period.first.addDays(day - 1)));
+    }
+    command.setSql(QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, ") +
+                   columns.join(QStringLiteral(", ")) +
+                   QStringLiteral(") select smena, w_id, ") + integer(month) +
+                   QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
+                   cells.join(QStringLiteral(", ")) +
+                   QStringLiteral(" from accounts_dep.smena where data>=") +
+                   dateLiteral(period.first) + QStringLiteral(" and data<") +
+                   dateLiteral(period.next) +
+                   QStringLiteral(" and w_id is not null and smena is not null group by smena, "
+                                  "w_id"));
+    command.execute();
+}
+
+OverfilledCell firstOverfilledShiftCell(data::Query& control, int year, int month) {
+    const MonthPeriod period = monthPeriod(year, month);
+    control.close();
+    control.setSql(QStringLiteral("select w_id, smena, data, sum(coalesce(time,0)) as hours, "
+                                  "(select fio from accounts_dep.person p where p.id=w_id) as fio "
+                                  "from accounts_dep.smena where data>=") +
+                   dateLiteral(period.first) + QStringLiteral(" and data<") +
+                   dateLiteral(period.next) +
+                   QStringLiteral(" and w_id is not null and smena is not null group by data, "
+                                  "w_id, smena having sum(coalesce(time,0))>") +
+                   integer(MaxDayHours) + QStringLiteral(" order by data, w_id, smena limit 1"));
+    control.open();
+    data::ClosedOnExit closing{control};
+    if (control.isEmpty()) return {};
+    return {control.asInt("w_id"), control.asText("fio").trimmed(), int(control.asInt("smena")),
+            control.asDate("data"), control.asInt("hours")};
+}
+
+QString hoursRangeText(const QString& field, int least) {
+    return QStringLiteral("Поле «%1»: нужно целое число часов от %2 до %3.")
+        .arg(field)
+        .arg(least)
+        .arg(MaxDayHours);
+}
+
+QString dayOverfilledText(const QString& field) {
+    return QStringLiteral("Поле «%1»: за день в ячейке табеля набирается больше %2 ч. "
+                          "Ничего не сохранено.")
+        .arg(field)
+        .arg(MaxDayHours);
+}
+
+QString workerDaySumsStatement() {
+    return QStringLiteral("select person.s_caption fio,") +
+           dayList(QStringLiteral("sum(d%1) as sd%1")) +
+           QStringLiteral(" from accounts_dep.h_tabel, cmn_contractor.person person where "
+                          "h_tabel.w_id=") +
+           data::sql::personCode() +
+           QStringLiteral(" and month=:mnth and year=:yea group by fio order by fio");
+}
+
+QString yearsStatement() {
+    return QStringLiteral("select distinct ht.year from accounts_dep.h_tabel ht order by year");
+}
+
+} // namespace timesheet
