@@ -5,6 +5,12 @@
 // to the hours of its records, no two equal records; and the operations that failed with a
 // database error (a deadlock, a lost update) are counted.
 //
+// The writes go to two days of March and two of April. When a quarter of them are done,
+// another connection closes March (timesheet::closeMonth); from then on every write into or
+// out of March must be refused. A trigger of this database only logs the time of every row
+// written to the records and the timesheet, so the check can count writes into March that
+// were made after the close.
+//
 //   record_stress [processes] [operations]        default 8 × 500
 //
 // It makes a database of its own on the server the tests use and drops it at the end.
@@ -14,12 +20,14 @@
 #include "data/db_error.h"
 #include "data/query.h"
 #include "journal/record_writes.h"
+#include "timesheet/closed_months.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTextStream>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -35,6 +43,30 @@ INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, id_class_item) VALUES (1
 INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка'), (2, 'Покраска');
 INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES (1, 1, 0, 101, 0), (2, 2, 1, 102, 0);
 INSERT INTO accounts_dep.norm (o_id, norma, prize, price) VALUES (1, 10, 0, 12.5), (2, 10, 0, 20);
+CREATE TABLE public.write_log (at timestamptz DEFAULT clock_timestamp(), tbl text, y int, m int);
+CREATE FUNCTION public.log_write() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+  IF TG_TABLE_NAME = 'smena' THEN
+    IF TG_OP <> 'DELETE' THEN INSERT INTO public.write_log(tbl, y, m)
+      VALUES ('smena', extract(year from NEW.data), extract(month from NEW.data)); END IF;
+    IF TG_OP <> 'INSERT' THEN INSERT INTO public.write_log(tbl, y, m)
+      VALUES ('smena', extract(year from OLD.data), extract(month from OLD.data)); END IF;
+  ELSIF TG_TABLE_NAME = 'h_tabel' THEN
+    IF TG_OP <> 'DELETE' THEN INSERT INTO public.write_log(tbl, y, m)
+      VALUES ('h_tabel', NEW.year, NEW.month); END IF;
+    IF TG_OP <> 'INSERT' THEN INSERT INTO public.write_log(tbl, y, m)
+      VALUES ('h_tabel', OLD.year, OLD.month); END IF;
+  ELSE
+    INSERT INTO public.write_log(tbl, y, m) VALUES ('closed_month', NEW.year, NEW.month);
+  END IF;
+  RETURN NULL;
+END $$;
+CREATE TRIGGER log_write AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.smena
+  FOR EACH ROW EXECUTE FUNCTION public.log_write();
+CREATE TRIGGER log_write AFTER INSERT OR UPDATE OR DELETE ON accounts_dep.h_tabel
+  FOR EACH ROW EXECUTE FUNCTION public.log_write();
+CREATE TRIGGER log_write AFTER INSERT ON accounts_dep.closed_month
+  FOR EACH ROW EXECUTE FUNCTION public.log_write();
 )";
 
 // What the invariant check counts.
@@ -52,14 +84,18 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
                 and h.year = extract(year from s.data))),
        (select count(*) from (select 1 from accounts_dep.smena
           group by w_id, o_id, i_id, data, smena, color having count(*) > 1) e),
-       (select count(*) from accounts_dep.smena);
+       (select count(*) from accounts_dep.smena),
+       (select count(*) from public.write_log w, public.write_log c where c.tbl = 'closed_month'
+         and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at > c.at),
+       (select count(*) from public.write_log w, public.write_log c where c.tbl = 'closed_month'
+         and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at < c.at);
 )";
 
 // Outcomes of one process, in the order written to its output, followed by the median and
 // the 95th percentile of its operations' times in microseconds.
-enum Count { Written, Duplicate, Gone, Refused, Failed, Counts };
+enum Count { Written, Duplicate, Gone, Closed, Refused, Failed, Counts };
 
-// One copy: its operations on workers 1..3, days 5 and 6 of March, shifts 1 and 2.
+// One copy: its operations on workers 1..3, days 5 and 6 of March and April, shifts 1 and 2.
 int child(const QString& database, int index, int operations) {
     data::Connection c;
     c.setConnectionString(app::connectionString(database, "127.0.0.1"));
@@ -76,7 +112,7 @@ int child(const QString& database, int index, int operations) {
         r.operation = 1 + pick(2);
         r.product = r.operation == 1 ? 101 : 102;
         r.shift = 1 + pick(2);
-        r.day = QDate(2024, 3, 5 + pick(2));
+        r.day = QDate(2024, 3 + pick(2), 5 + pick(2));
         r.price = r.operation == 1 ? 12.5 : 20;
         r.quantity = 1 + pick(20);
         r.hours = 1 + pick(8);
@@ -118,6 +154,9 @@ int child(const QString& database, int index, int operations) {
             case journal::WriteResult::RecordGone:
                 ++counts[Gone];
                 break;
+            case journal::WriteResult::MonthClosed:
+                ++counts[Closed];
+                break;
             default:
                 ++counts[Refused];
             }
@@ -128,9 +167,9 @@ int child(const QString& database, int index, int operations) {
         times.push_back(clock.nsecsElapsed() / 1000);
     }
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate], counts[Gone],
-                counts[Refused], counts[Failed], times[times.size() / 2],
-                times[times.size() * 95 / 100]);
+    std::printf("%ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
+                counts[Gone], counts[Closed], counts[Refused], counts[Failed],
+                times[times.size() / 2], times[times.size() * 95 / 100]);
     return 0;
 }
 
@@ -162,6 +201,33 @@ int main(int argc, char** argv) {
         p->start(application.applicationFilePath(),
                  {"--child", database, QString::number(i), QString::number(operations)});
         copies.push_back(std::move(p));
+    }
+    // March closed by another copy when a quarter of the operations have written a row
+    double closeWait = 0, closedAt = 0;
+    {
+        data::Connection admin;
+        admin.setConnectionString(app::connectionString(database, "127.0.0.1"));
+        admin.open();
+        data::Query control(admin);
+        data::Command command(admin);
+        const int quarter = processes * operations / 4;
+        auto running = [&] {
+            return std::any_of(copies.begin(), copies.end(),
+                               [](const auto& p) { return p->state() != QProcess::NotRunning; });
+        };
+        while (running() && data::lookupIn(control,
+                                           "select count(*) as n from public.write_log "
+                                           "where tbl='smena'",
+                                           "n")
+                                    .toInt() < quarter) {
+            QCoreApplication::processEvents();
+            QThread::msleep(50);
+        }
+        closedAt = clock.elapsed() / 1000.0;
+        QElapsedTimer wait;
+        wait.start();
+        timesheet::closeMonth(control, command, 2024, 3, "record_stress");
+        closeWait = wait.nsecsElapsed() / 1e6;
     }
     long totals[Counts] = {};
     std::vector<double> medians, tails;
@@ -196,12 +262,16 @@ int main(int argc, char** argv) {
         << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
         << ", on records already deleted " << totals[Gone] << ", otherwise refused "
         << totals[Refused] << "\n"
+        << "  refused in the closed month " << totals[Closed] << "\n"
+        << "  March closed after " << closedAt << " s; the close took " << closeWait
+        << " ms; rows of March written before it " << found.value(5) << "\n"
         << "  records left " << found.value(3) << "\n"
+        << "writes into March after its close: " << found.value(4) << "\n"
         << "duplicate timesheet rows: " << found.value(0) << "\n"
         << "wrong cells: " << found.value(1) << "\n"
         << "equal records: " << found.value(2) << "\n"
         << "failed operations: " << totals[Failed] << "\n";
     const bool clean = found.value(0) == "0" && found.value(1) == "0" && found.value(2) == "0" &&
-                       totals[Failed] == 0;
+                       found.value(4) == "0" && totals[Failed] == 0;
     return clean ? 0 : 1;
 }

@@ -173,3 +173,13 @@ CREATE TABLE accounts_dep.ver (
     t     integer,
     delim varchar(255)
 );
+
+-- Months closed for changes once their pay has gone out (the program's own table; an older
+-- database gets it from sql/upgrade/closed_month.sql).
+CREATE TABLE accounts_dep.closed_month (
+    year      integer,
+    month     integer,
+    closed_by varchar(50),
+    closed_at timestamp,
+    PRIMARY KEY (year, month)
+);

@@ -5,6 +5,7 @@
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "journal/month_close_window.h"
 #include "journal/record_editor.h"
 #include "refdata/class_picker.h"
 #include "refdata/kind_editor.h"
@@ -117,7 +118,7 @@ void createForms(const QStringList& params) {
     // Windows of the other areas, created once and hidden, in this order:
     // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
     // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
-    // TForm26, TForm27.
+    // TForm26, TForm27, TForm28.
     make<TForm2>();
     make<TForm3>();
     make<TForm4>();
@@ -134,6 +135,7 @@ void createForms(const QStringList& params) {
     make<TForm25>();
     make<TForm26>();
     make<TForm27>();
+    make<TForm28>();
 }
 
 void destroyForms() {

@@ -111,9 +111,7 @@ void TForm23::Button1Click() {
                     QMessageBox::Critical);
         return;
     }
-    Form1->Button1->setEnabled(rights.add);
-    Form1->Button2->setEnabled(rights.change);
-    Form1->Button3->setEnabled(rights.remove);
+    Form1->setWriteRights(rights.add, rights.change, rights.remove);
     for (QWidget* w : Form1->browseControls())
         w->setEnabled(rights.browse);
     Form1->N2->setEnabled(rights.menus);

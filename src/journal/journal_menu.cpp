@@ -1,11 +1,13 @@
 // The journal's menu commands that open the windows of the other areas.
 #include "data/data_module.h"
 #include "journal/journal_window.h"
+#include "journal/month_close_window.h"
 #include "refdata/kinds_list.h"
 #include "refdata/operations_list.h"
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/piece_timesheet.h"
 #include "timesheet/household_list.h"
 #include "timesheet/timesheet_by_time.h"
@@ -13,6 +15,7 @@
 #include "ui/dialogs.h"
 
 #include <QDateEdit>
+#include <QSysInfo>
 
 #include <optional>
 
@@ -39,7 +42,50 @@ void showPieceTimesheet(const QString& caption, data::Query& query, int nameWidt
     f->q_year.close();
 }
 
+// Who closes a month, as closed_month.closed_by keeps it: the role (never the access text
+// itself, which would then be readable in the table) and the computer's user.
+QString closedBy() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    QString who = QStringLiteral("полный доступ");
+    if (!user.isEmpty()) who += QStringLiteral(", ") + user;
+    return who.left(50);
+}
+
 } // namespace
+
+void TForm1::N18Click() {
+    changeMonth(true);
+}
+void TForm1::N19Click() {
+    changeMonth(false);
+}
+
+void TForm1::changeMonth(bool closing) {
+    const QString caption =
+        closing ? QStringLiteral("Закрытие месяца") : QStringLiteral("Открытие месяца");
+    if (!Form28->AskMonth(caption, QDate::currentDate().addMonths(-1))) return;
+    const int year = Form28->year();
+    const int month = Form28->month();
+    QString title = timesheet::monthTitle(year, month);
+    title = title.left(1).toLower() + title.mid(1);
+    const QString question =
+        closing ? QStringLiteral("Закрыть %1? Записи, хоз. работы и табель этого месяца нельзя "
+                                 "будет изменить.")
+                      .arg(title)
+                : QStringLiteral("Открыть %1? Записи, хоз. работы и табель этого месяца снова "
+                                 "можно будет изменить.")
+                      .arg(title);
+    if (!ui::askYesNo(question, caption)) return;
+    const timesheet::MonthChange change =
+        closing ? timesheet::closeMonth(DataModule6->Control, DataModule6->DelSmena, year, month,
+                                        closedBy())
+                : timesheet::openMonth(DataModule6->Control, DataModule6->DelSmena, year, month);
+    showMonthState();
+    if (change != timesheet::MonthChange::Done)
+        ui::message(timesheet::monthChangeText(change, year, month, closing), caption,
+                    QMessageBox::Information);
+}
 
 void TForm1::N1Click() {
     Form5->ShowBrowse();

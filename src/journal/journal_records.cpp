@@ -53,9 +53,11 @@ void TForm1::Button3Click() {
     if (ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление"))) {
         // the cell recomputed is the one the record fed as the database held it, whatever
         // this copy's list still shows of it
+        timesheet::ClosedMonth closed;
         const journal::WriteResult result =
-            journal::deleteRecord(DataModule6->Control, DataModule6->DelSmena, id);
-        if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result));
+            journal::deleteRecord(DataModule6->Control, DataModule6->DelSmena, id, &closed);
+        if (result != journal::WriteResult::Written)
+            ui::error(journal::refusalText(result, closed));
     }
     q.close();
     q.open();
@@ -69,9 +71,10 @@ void TForm1::DBGrid2DblClick() {
     const QString next = (mark != QStringLiteral("да") && mark != QLatin1String("ok"))
                              ? QStringLiteral("ok")
                              : QStringLiteral("no");
-    updtOK->setParam("id", int(q.asInt("id")));
-    updtOK->setParam("ok", next);
-    updtOK->execute();
+    timesheet::ClosedMonth closed;
+    const journal::WriteResult result =
+        journal::markRecord(DataModule6->Control, *updtOK, q.asInt("id"), next, &closed);
+    if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
     const int rec = q.recNo();
     q.close();
     q.open();

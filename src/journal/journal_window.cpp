@@ -1,6 +1,8 @@
 #include "journal/journal_window.h"
 
 #include "data/data_module.h"
+#include "timesheet/closed_months.h"
+#include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -18,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -71,6 +74,9 @@ void TForm1::build() {
     N14 = sheets->addAction(QStringLiteral("Табель хоз. работ"));
     N15 = sheets->addAction(QStringLiteral("Табель ср. сдельная"));
     N17 = sheets->addAction(QStringLiteral("Общий табель"));
+    sheets->addSeparator();
+    N18 = sheets->addAction(QStringLiteral("Закрыть месяц…"));
+    N19 = sheets->addAction(QStringLiteral("Открыть месяц…"));
     QMenu* reports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
     N7 = reports->menuAction();
     N10 = reports->addAction(QStringLiteral("Сводные отчеты"));
@@ -132,6 +138,9 @@ void TForm1::build() {
         b->setAutoDefault(false);
     setCancelButton(Button4);
 
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(30000);
 
@@ -155,6 +164,7 @@ void TForm1::build() {
     layout->addLayout(top);
     layout->addWidget(DBGrid2, 1);
     layout->addLayout(bottom);
+    layout->addWidget(StatusBar1);
 
     setTabOrder(RadioButton1, DateT);
     setTabOrder(DateT, CBox1);
@@ -204,6 +214,8 @@ void TForm1::build() {
     connect(N14, &QAction::triggered, this, ui::guard([this] { N14Click(); }));
     connect(N15, &QAction::triggered, this, ui::guard([this] { N15Click(); }));
     connect(N17, &QAction::triggered, this, ui::guard([this] { N17Click(); }));
+    connect(N18, &QAction::triggered, this, ui::guard([this] { N18Click(); }));
+    connect(N19, &QAction::triggered, this, ui::guard([this] { N19Click(); }));
     connect(N5, &QAction::triggered, this, ui::guard([this] { Button4Click(); }));
     CBox1Click();
 }
@@ -249,6 +261,31 @@ void TForm1::openJournal(const QDate& day) {
         q.setParam("data", at);
         q.open();
     }
+    showMonthState();
+}
+
+void TForm1::setWriteRights(bool add, bool change, bool remove) {
+    mayAdd_ = add;
+    mayChange_ = change;
+    mayRemove_ = remove;
+    applyWriteRights();
+}
+
+void TForm1::applyWriteRights() {
+    Button1->setEnabled(mayAdd_ && !MonthClosed);
+    Button2->setEnabled(mayChange_ && !MonthClosed);
+    Button3->setEnabled(mayRemove_ && !MonthClosed);
+}
+
+void TForm1::showMonthState() {
+    const QDate day = DateT->date();
+    MonthClosed = timesheet::isClosed(DataModule6->Control, day.year(), day.month());
+    applyWriteRights();
+    if (MonthClosed)
+        StatusBar1->showMessage(QStringLiteral("%1 закрыт: записи этого месяца не изменяются.")
+                                    .arg(timesheet::monthTitle(day.year(), day.month())));
+    else
+        StatusBar1->clearMessage();
 }
 
 void TForm1::FormActivate() {

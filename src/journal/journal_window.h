@@ -14,6 +14,7 @@ class QDateEdit;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 class QTimer;
 namespace ui {
 class DBGrid;
@@ -41,6 +42,7 @@ public:
     QPushButton* Button5; // "Ср.сд./хоз. работы"
     QPushButton* Button4; // "Выход"
     QTimer* Timer1;       // runs VersionCheck every 30 s
+    QStatusBar* StatusBar1; // names the day's month when it is closed
 
     // Main menu
     QMenuBar* MainMenu1;
@@ -56,6 +58,8 @@ public:
     QAction* N14; // "Табель хоз. работ"
     QAction* N15; // "Табель ср. сдельная"
     QAction* N17; // "Общий табель"
+    QAction* N18; // "Закрыть месяц…"
+    QAction* N19; // "Открыть месяц…"
     QAction* N7;  // "Отчеты"
     QAction* N10; // "Сводные отчеты"
     QAction* N5;  // "Выход"
@@ -76,6 +80,13 @@ public:
     data::Query& currentQuery();
     // Controls the read-only mode disables besides the edit buttons and menus.
     QList<QWidget*> browseControls() const;
+    // What the role may do with records ("Добавить", "Изменить", "Удалить"); the buttons
+    // are enabled where the role allows it and the day's month is not closed.
+    void setWriteRights(bool add, bool change, bool remove);
+    // Reads whether the day's month is closed and shows it: the write buttons and the status
+    // line.
+    void showMonthState();
+    bool MonthClosed = false;
 
     void FormActivate() override;
 
@@ -104,6 +115,8 @@ public slots:
     void N14Click();
     void N15Click();
     void N17Click();
+    void N18Click(); // close a month
+    void N19Click(); // open a month again
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,7 +126,11 @@ private:
     void selectShift(int shift);
     void openJournal(const QDate& day);
 
+    void changeMonth(bool closing);
+    void applyWriteRights();
+
     bool checking_ = false; // a version check is running, its error box may be open
+    bool mayAdd_ = true, mayChange_ = true, mayRemove_ = true;
 };
 
 extern TForm1* Form1;

@@ -291,14 +291,15 @@ void TForm11::Button1Click() {
     const std::optional<journal::RecordInput> input = readInput();
     if (!input) return;
     data::Query& control = DataModule6->Control;
+    timesheet::ClosedMonth closed;
     const journal::WriteResult result =
-        Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input)
-                 : journal::addRecord(control, *SmenaIU, *input);
+        Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input, &closed)
+                 : journal::addRecord(control, *SmenaIU, *input, &closed);
     data::Query& list = DataModule6->smenaQuery(Shift);
     if (result != journal::WriteResult::Written) {
         // the input stays for the user to mend; a record gone is gone from the list too
         if (result == journal::WriteResult::RecordGone) list.refresh();
-        ui::error(journal::refusalText(result));
+        ui::error(journal::refusalText(result, closed));
         return;
     }
     list.refresh();

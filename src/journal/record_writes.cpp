@@ -5,6 +5,9 @@
 #include "data/sql_text.h"
 #include "timesheet/timesheet_table.h"
 
+#include <set>
+#include <utility>
+
 namespace journal {
 
 using data::sql::integer;
@@ -38,11 +41,15 @@ HeldRecord lockRecord(data::Query& control, qint64 id) {
     return held;
 }
 
-void lockCells(data::Query& control, const std::vector<Cell>& cells) {
+// Step 2; a closed month among the cells' refuses the write.
+bool lockCells(data::Query& control, const std::vector<Cell>& cells,
+               timesheet::ClosedMonth* closed) {
     std::vector<timesheet::RowKey> keys;
     for (const Cell& c : cells)
         keys.push_back(c.row);
-    timesheet::lockForPosting(control, keys);
+    const timesheet::ClosedMonth month = timesheet::lockForPosting(control, keys);
+    if (closed) *closed = month;
+    return !month.found();
 }
 
 // Step 3, in one statement read after the locks were granted, so it sees what the copies
@@ -81,7 +88,7 @@ QString today() {
 
 } // namespace
 
-QString refusalText(WriteResult result) {
+QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
     switch (result) {
     case WriteResult::Written:
         return QString();
@@ -97,14 +104,17 @@ QString refusalText(WriteResult result) {
         return QStringLiteral("Позиция уже удалена другим пользователем.");
     case WriteResult::DayTooLong:
         return timesheet::dayOverfilledText(QStringLiteral("Время"));
+    case WriteResult::MonthClosed:
+        return timesheet::closedMonthText(closed);
     }
     return QString();
 }
 
-WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& r) {
+WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& r,
+                      timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
     data::Transaction t(control.connection());
-    lockCells(control, {cell});
+    if (!lockCells(control, {cell}, closed)) return WriteResult::MonthClosed;
     if (const WriteResult refused = check(control, r, 0); refused != WriteResult::Written)
         return refused;
     const QString insert =
@@ -122,14 +132,14 @@ WriteResult addRecord(data::Query& control, data::Command& command, const Record
 }
 
 WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& r) {
+                         const RecordInput& r, timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
     data::Transaction t(control.connection());
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
     std::vector<Cell> cells = old.cells;
     cells.push_back(cell);
-    lockCells(control, cells);
+    if (!lockCells(control, cells, closed)) return WriteResult::MonthClosed;
     if (const WriteResult refused = check(control, r, id); refused != WriteResult::Written)
         return refused;
     const QString update =
@@ -146,13 +156,32 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
     return WriteResult::Written;
 }
 
-WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id) {
+WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
+                         timesheet::ClosedMonth* closed) {
     data::Transaction t(control.connection());
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
-    lockCells(control, old.cells);
+    if (!lockCells(control, old.cells, closed)) return WriteResult::MonthClosed;
     timesheet::writeCells(command, {}, old.cells,
                {"delete from accounts_dep.smena where id=" + integer(id), id, true});
+    t.commit();
+    return WriteResult::Written;
+}
+
+WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
+                       timesheet::ClosedMonth* closed) {
+    data::Transaction t(control.connection());
+    const HeldRecord old = lockRecord(control, id);
+    if (!old.found) return WriteResult::RecordGone;
+    std::set<std::pair<int, int>> months;
+    for (const Cell& c : old.cells)
+        months.emplace(c.row.year, c.row.month);
+    const timesheet::ClosedMonth month = timesheet::lockMonths(control, months);
+    if (closed) *closed = month;
+    if (month.found()) return WriteResult::MonthClosed;
+    command.setSql("update accounts_dep.smena set ok=" + data::sql::quoted(mark) +
+                   " where id=" + integer(id));
+    command.execute();
     t.commit();
     return WriteResult::Written;
 }

@@ -19,6 +19,8 @@
 // and leaves nothing behind.
 #pragma once
 
+#include "timesheet/closed_months.h"
+
 #include <QDate>
 #include <QString>
 
@@ -50,17 +52,27 @@ enum class WriteResult {
     OperationGone, // so was the operation
     RecordGone,    // the record changed or deleted is no longer there
     DayTooLong,    // the worker's hours of the day and shift would exceed a cell's limit
+    MonthClosed,   // the record's month (the one it is in, or moved to) is closed
 };
 
-// The message that tells the user why a write was refused; empty for Written.
-QString refusalText(WriteResult result);
+// The message that tells the user why a write was refused; empty for Written. closed: the
+// month a MonthClosed refusal names.
+QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed = {});
+
+// Each write below, when refused with MonthClosed, gives the month through closed.
 
 // A new record, unaccepted, entered today.
-WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& record);
+WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& record,
+                      timesheet::ClosedMonth* closed = nullptr);
 // Changes record id to the input, entered anew today.
 WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& record);
+                         const RecordInput& record, timesheet::ClosedMonth* closed = nullptr);
 // Deletes record id; the cell recomputed is that of the record as the database held it.
-WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id);
+WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
+                         timesheet::ClosedMonth* closed = nullptr);
+// Sets the acceptance mark of record id ("ok" accepted, "no" not), under the lock of the
+// record's month as the database holds it.
+WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
+                       timesheet::ClosedMonth* closed = nullptr);
 
 } // namespace journal

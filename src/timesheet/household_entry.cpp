@@ -207,12 +207,13 @@ void TForm24::Button1Click() {
 
     data::Query& control = DataModule6->Control;
     data::Command& command = DataModule6->SQL_exec;
+    timesheet::ClosedMonth closed;
     const timesheet::Saved saved =
         Tag == 0 ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
-                                       Form25->EntrySmena)
-                 : timesheet::changeEntry(control, command, EntryId, entry);
+                                       Form25->EntrySmena, &closed)
+                 : timesheet::changeEntry(control, command, EntryId, entry, &closed);
     if (saved != timesheet::Saved::Done) {
-        ui::error(timesheet::savedText(saved));
+        ui::error(timesheet::savedText(saved, closed));
         // an entry deleted meanwhile cannot be saved; the rest can be chosen anew
         if (saved != timesheet::Saved::EntryGone) return;
     }

@@ -1,6 +1,7 @@
 #include "timesheet/household_list.h"
 
 #include "data/data_module.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
 #include "timesheet/timesheet_locks.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 TForm25* Form25 = nullptr;
@@ -68,6 +70,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     for (QPushButton* b : {Button5, Button6, Button7, Button1, Button8})
         b->setAutoDefault(false);
     setCancelButton(Button8);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
 
     auto* bottom = new QHBoxLayout;
     for (QWidget* w :
@@ -78,7 +82,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    setFixedSize(1080, 520);
+    layout->addWidget(StatusBar1);
+    setFixedSize(1080, 540);
 
     setTabOrder(DBGrid1, Button5);
     setTabOrder(Button5, Button6);
@@ -89,7 +94,9 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     setTabOrder(CBox1, Button8);
 
     DBGrid1->installEventFilter(this);
-    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] { Button6Click(); }));
+    connect(DBGrid1, &ui::DBGrid::dblClick, this, ui::guard([this] {
+                if (Button6->isEnabled()) Button6Click();
+            }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
     connect(Button7, &QPushButton::clicked, this, ui::guard([this] { Button7Click(); }));
@@ -117,13 +124,13 @@ bool TForm25::eventFilter(QObject* watched, QEvent* event) {
             switch (key->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                ui::run([this] { Button6Click(); });
+                if (Button6->isEnabled()) ui::run([this] { Button6Click(); });
                 return true;
             case Qt::Key_Insert:
-                ui::run([this] { Button5Click(); });
+                if (Button5->isEnabled()) ui::run([this] { Button5Click(); });
                 return true;
             case Qt::Key_Delete:
-                ui::run([this] { Button7Click(); });
+                if (Button7->isEnabled()) ui::run([this] { Button7Click(); });
                 return true;
             default:
                 break;
@@ -149,6 +156,19 @@ void TForm25::Reopen() {
     fatigue->open();
     // after a deletion at the end the list stays at its end
     if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
+    showMonthState();
+}
+
+void TForm25::showMonthState() {
+    const bool closed = timesheet::isClosed(DataModule6->Control, shown_.year(), shown_.month());
+    for (QPushButton* b : {Button5, Button6, Button7, Button1})
+        b->setEnabled(!closed);
+    if (closed)
+        StatusBar1->showMessage(QStringLiteral("%1 закрыт: хоз. работы этого месяца не "
+                                               "изменяются.")
+                                    .arg(timesheet::monthTitle(shown_.year(), shown_.month())));
+    else
+        StatusBar1->clearMessage();
 }
 
 void TForm25::FormActivate() {
@@ -218,21 +238,26 @@ void TForm25::Button7Click() {
     if (!fatigue->active() || fatigue->isEmpty()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
-    const timesheet::Saved done =
-        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, fatigue->asInt("id"));
-    if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done));
+    timesheet::ClosedMonth closed;
+    const timesheet::Saved done = timesheet::deleteEntry(
+        DataModule6->Control, DataModule6->SQL_exec, fatigue->asInt("id"), &closed);
+    if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done, closed));
     Reopen();
 }
 
 void TForm25::Button1Click() {
     const QDate day = DTPcker1->date();
     int priced = 0;
+    timesheet::Saved refused = timesheet::Saved::Done;
     {
         ui::BusyCursor busy;
-        priced = timesheet::priceAverageEntries(DataModule6->SQL_exec, day.year(), day.month());
+        priced = timesheet::priceAverageEntries(DataModule6->Control, DataModule6->SQL_exec,
+                                                day.year(), day.month(), &refused);
         Reopen();
     }
-    if (priced == 0)
+    if (refused != timesheet::Saved::Done)
+        ui::error(timesheet::savedText(refused, {day.year(), day.month()}));
+    else if (priced == 0)
         ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."),
                     QStringLiteral("Расчет ср.сд."), QMessageBox::Information);
 }

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QDateEdit;
 class QPushButton;
+class QStatusBar;
 namespace ui {
 class DBGrid;
 }
@@ -28,6 +29,7 @@ public:
     QDateEdit* DTPcker1;  // the day shown
     QCheckBox* CBox1;     // "Выходной": new and changed entries are holiday entries
     QPushButton* Button8; // "Выход"
+    QStatusBar* StatusBar1; // names the day's month when it is closed
     // The entries of the day; parameter d_date.
     std::unique_ptr<data::Query> fatigue;
     data::DataSource DataSource1;
@@ -58,6 +60,9 @@ protected:
 private:
     // Shows the entry window on type_work, closing it again afterwards.
     void showEntry();
+    // Reads whether the shown day's month is closed and shows it: the write buttons and the
+    // status line.
+    void showMonthState();
     QDate shown_;
 };
 

@@ -18,7 +18,14 @@ namespace {
 // A refusal found inside the transaction; thrown to leave it rolled back.
 struct Refused {
     Saved why;
+    ClosedMonth month = {};
 };
+
+// The locks of the keys; a closed month among them refuses the write.
+void lockKeys(data::Query& control, const std::vector<RowKey>& keys) {
+    if (const ClosedMonth closed = lockForPosting(control, keys); closed.found())
+        throw Refused{Saved::MonthClosed, closed};
+}
 
 // The hours box as the entry window calls it.
 const QString HoursField = QStringLiteral("Количество");
@@ -65,11 +72,12 @@ QString price(const HouseholdEntry& e) {
     return data::sql::general(data::sql::round4(e.price));
 }
 
-template <class F> Saved refusable(F&& write) {
+template <class F> Saved refusable(ClosedMonth* closed, F&& write) {
     try {
         write();
         return Saved::Done;
     } catch (const Refused& r) {
+        if (closed) *closed = r.month;
         return r.why;
     }
 }
@@ -81,7 +89,7 @@ void requireFits(const HouseholdEntry& e) {
 
 } // namespace
 
-QString savedText(Saved saved) {
+QString savedText(Saved saved, const ClosedMonth& closed) {
     switch (saved) {
     case Saved::Done:
         return {};
@@ -94,6 +102,8 @@ QString savedText(Saved saved) {
         return QStringLiteral("Номенклатуры больше нет в классификаторе! Выберите её заново.");
     case Saved::DayOverfilled:
         return dayOverfilledText(HoursField);
+    case Saved::MonthClosed:
+        return closedMonthText(closed);
     }
     return {};
 }
@@ -117,12 +127,12 @@ QString checkEntry(const HouseholdEntry& e) {
 }
 
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
-               const QDate& day, int shift) {
+               const QDate& day, int shift, ClosedMonth* closed) {
     requireFits(e);
-    return refusable([&] {
+    return refusable(closed, [&] {
         data::Transaction t(control.connection());
         const Cell cell = cellOf(e, day);
-        lockForPosting(control, {cell.row});
+        lockKeys(control, {cell.row});
         check(control, e, cell, 0);
         writeCells(
             command, {cell}, {},
@@ -137,14 +147,14 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
     });
 }
 
-Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& e) {
+Saved changeEntry(data::Query& control, data::Command& command, qint64 id, const HouseholdEntry& e,
+                  ClosedMonth* closed) {
     requireFits(e);
-    return refusable([&] {
+    return refusable(closed, [&] {
         data::Transaction t(control.connection());
         const Cell held = lockEntry(control, id);
         const Cell cell = cellOf(e, held.day);
-        lockForPosting(control, {held.row, cell.row});
+        lockKeys(control, {held.row, cell.row});
         check(control, e, cell, id);
         std::vector<Cell> left;
         if (held.row != cell.row) left.push_back(held);
@@ -159,18 +169,23 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
     });
 }
 
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
-    return refusable([&] {
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id, ClosedMonth* closed) {
+    return refusable(closed, [&] {
         data::Transaction t(control.connection());
         const Cell held = lockEntry(control, id);
-        lockForPosting(control, {held.row});
+        lockKeys(control, {held.row});
         writeCells(command, {}, {held},
                    {"delete from accounts_dep.fatigue where id=" + integer(id), id, true});
         t.commit();
     });
 }
 
-int priceAverageEntries(data::Command& command, int year, int month) {
+int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
+                        Saved* refused) {
+    data::Transaction t(control.connection());
+    const bool closed = lockMonths(control, {std::pair{year, month}}).found();
+    if (refused) *refused = closed ? Saved::MonthClosed : Saved::Done;
+    if (closed) return 0;
     const int nextMonth = month == 12 ? 1 : month + 1;
     const int nextYear = month == 12 ? year + 1 : year;
     command.setSql(
@@ -185,7 +200,9 @@ int priceAverageEntries(data::Command& command, int year, int month) {
         "' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
         "order by fio),0) where i_mnth = " +
         integer(month) + " and i_year = " + integer(year) + " and id_o =7778");
-    return command.execute();
+    const int priced = command.execute();
+    t.commit();
+    return priced;
 }
 
 } // namespace timesheet

@@ -40,14 +40,15 @@ struct HouseholdEntry {
 
 enum class Saved {
     Done,
-    EntryGone,    // another copy deleted the entry meanwhile
-    WorkerGone,   // another copy deleted the worker meanwhile
-    ClassGone,    // the product class is no longer in the classifier
-    DayOverfilled // the day's cell would exceed MaxDayHours
+    EntryGone,     // another copy deleted the entry meanwhile
+    WorkerGone,    // another copy deleted the worker meanwhile
+    ClassGone,     // the product class is no longer in the classifier
+    DayOverfilled, // the day's cell would exceed MaxDayHours
+    MonthClosed    // the entry's month is closed
 };
 
-// The Russian message of a refusal ("" for Done).
-QString savedText(Saved saved);
+// The Russian message of a refusal ("" for Done); closed: the month MonthClosed names.
+QString savedText(Saved saved, const ClosedMonth& closed = {});
 
 // The price per hour of a kind whose norm price is normPrice: doubled on a day off, then
 // × 1.2 at night, rounded to 4 decimals.
@@ -56,19 +57,24 @@ double hourPrice(double normPrice, bool holiday, bool night);
 // The first problem of the input as a Russian message naming the field, "" when it fits.
 QString checkEntry(const HouseholdEntry& entry);
 
+// Each write below, when refused with MonthClosed, gives the month through closed.
+
 // Writes a new entry for day and shift and posts its cell.
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& entry,
-               const QDate& day, int shift);
+               const QDate& day, int shift, ClosedMonth* closed = nullptr);
 // Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
 // the one it leaves.
 Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& entry);
+                  const HouseholdEntry& entry, ClosedMonth* closed = nullptr);
 // Deletes entry id and recomputes the cell of its own day.
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id);
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
+                  ClosedMonth* closed = nullptr);
 
 // Sets the price of every average piece-rate entry of the month to what its worker earned
 // per hour by piece work on its product class that month (doubled for holiday entries, 0
-// without such work). Returns the number of entries priced.
-int priceAverageEntries(data::Command& command, int year, int month);
+// without such work), under the month's lock. Returns the number of entries priced, or
+// MonthClosed (nothing priced) through refused.
+int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
+                        Saved* refused = nullptr);
 
 } // namespace timesheet

@@ -6,15 +6,16 @@
 
 namespace timesheet {
 
-OverfilledCell rebuildMonth(data::Query& control, data::Command& command, int year, int month,
+RebuildRefusal rebuildMonth(data::Query& control, data::Command& command, int year, int month,
                             const std::function<void(int step)>& progress) {
     auto step = [&](int n) {
         if (progress) progress(n);
     };
     data::Transaction t(control.connection());
-    lockMonthForRebuild(control, year, month);
+    if (const ClosedMonth closed = lockMonthForRebuild(control, year, month); closed.found())
+        return {{}, closed};
     const OverfilledCell overfilled = firstOverfilledShiftCell(control, year, month);
-    if (overfilled.found()) return overfilled; // rolled back: nothing was written
+    if (overfilled.found()) return {overfilled, {}}; // rolled back: nothing was written
     step(1);
     rebuildShiftRows(command, year, month, [&] { step(2); });
     step(3);
@@ -22,11 +23,13 @@ OverfilledCell rebuildMonth(data::Query& control, data::Command& command, int ye
     return {};
 }
 
-OverfilledCell rebuildMonth(int year, int month, const std::function<void(int step)>& progress) {
+RebuildRefusal rebuildMonth(int year, int month, const std::function<void(int step)>& progress) {
     return rebuildMonth(DataModule6->Control, DataModule6->DelSmena, year, month, progress);
 }
 
-QString rebuildRefusalText(const OverfilledCell& c) {
+QString rebuildRefusalText(const RebuildRefusal& refusal) {
+    if (refusal.closed.found()) return closedMonthText(refusal.closed);
+    const OverfilledCell& c = refusal.cell;
     const QString worker = c.name.isEmpty() ? QStringLiteral("с кодом %1").arg(c.worker) : c.name;
     return QStringLiteral("Табель не перестроен: у работника %1 в смене %2 за %3 "
                           "записано %4 ч., а в ячейке табеля может быть не больше %5 ч. "

@@ -27,15 +27,23 @@ namespace timesheet {
 // waits for postings in progress) and checked, its rows deleted, its rows written.
 constexpr int RebuildSteps = 3;
 
-// Returns the cell that refused the rebuild; none found when the month was rebuilt.
-OverfilledCell rebuildMonth(data::Query& control, data::Command& command, int year, int month,
+// Why a rebuild was refused: a cell beyond the limit, or the month closed.
+struct RebuildRefusal {
+    OverfilledCell cell;
+    ClosedMonth closed;
+    bool found() const { return cell.found() || closed.found(); }
+};
+
+// Returns why the rebuild was refused; none found when the month was rebuilt.
+RebuildRefusal rebuildMonth(data::Query& control, data::Command& command, int year, int month,
                             const std::function<void(int step)>& progress = {});
 
 // The same on the data module's connection.
-OverfilledCell rebuildMonth(int year, int month,
+RebuildRefusal rebuildMonth(int year, int month,
                             const std::function<void(int step)>& progress = {});
 
-// Why the rebuild was refused, in Russian, naming the worker's key, the shift and the day.
-QString rebuildRefusalText(const OverfilledCell& cell);
+// Why the rebuild was refused, in Russian: the month closed, or the worker's key, the shift
+// and the day of the cell.
+QString rebuildRefusalText(const RebuildRefusal& refusal);
 
 } // namespace timesheet

@@ -1,7 +1,8 @@
 #include "timesheet/piece_timesheet.h"
 
-#include "data/texts.h"
 #include "data/data_module.h"
+#include "data/texts.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/timesheet_table.h"
 #include "ui/dbgrid.h"
@@ -185,9 +186,14 @@ void TForm27::build() {
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
 
+    Label1 = bold(new QLabel(QStringLiteral("закрыт"), this));
+    Label1->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0)"));
+    Label1->setVisible(false);
+
     auto* totals = new QHBoxLayout;
     totals->addWidget(ComboBox1);
     totals->addWidget(cb_year);
+    totals->addWidget(Label1);
     totals->addSpacing(24);
     const std::pair<const char*, QLabel*> money[] = {{"Ср. сдел.:", DBText4},
                                                      {"Хоз. работы:", DBText3},
@@ -264,6 +270,8 @@ void TForm27::ComboBox1Change() {
                            ? QString()
                            : data::text::masked(q->asFloat("price"), Money));
     }
+
+    Label1->setVisible(timesheet::isClosed(DataModule6->Control, y, m));
 
     // column 0 takes the room of the days the month lacks
     days_->showMonth(period, 0, nameWidth_);

@@ -32,6 +32,7 @@ public:
     QLabel* DBText2;               // "Сделка:", price of price
     QLabel* DBText3;               // "Хоз. работы:", price of price7
     QLabel* DBText4;               // "Ср. сдел.:", price of price8
+    QLabel* Label1;                // "закрыт" beside the month when it is closed
     QPushButton* Button1;          // "Выход"
 
     // One per mode; parameters i_month, i_year and the period bounds d_date1 … d_date8.

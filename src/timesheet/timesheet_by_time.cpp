@@ -4,6 +4,7 @@
 #include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "reports/layouts.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/month_rebuild.h"
 #include "timesheet/timesheet_table.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -117,6 +119,9 @@ void TForm19::build() {
     for (int y = FirstYear; y <= QDate::currentDate().year() + 1; ++y)
         ComboBox2->addItem(QString::number(y));
     ComboBox2->setMaxVisibleItems(20);
+    Label1 = new QLabel(QStringLiteral("закрыт"), this);
+    Label1->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0); font-weight: bold"));
+    Label1->setVisible(false);
     Button5 = new QPushButton(QStringLiteral("Обновить"), this);
     Button4 = new QPushButton(QStringLiteral("Выход"), this);
     setCancelButton(Button4);
@@ -126,6 +131,7 @@ void TForm19::build() {
     bottom->addSpacing(16);
     bottom->addWidget(ComboBox1);
     bottom->addWidget(ComboBox2);
+    bottom->addWidget(Label1);
     bottom->addWidget(Button5);
     bottom->addStretch();
     bottom->addWidget(Button4);
@@ -186,6 +192,10 @@ void TForm19::ComboBox1Change() {
         days_[shift - 1].showMonth(period);
         q.open();
     }
+    // a closed month is shown, printed and exported, not rebuilt
+    const bool closed = timesheet::isClosed(DataModule6->Control, y, m);
+    Label1->setVisible(closed);
+    Button1->setEnabled(!closed);
 }
 
 void TForm19::openGrids() {
@@ -206,7 +216,7 @@ void TForm19::Button1Click() {
     PB->setValue(1);
     PB->setVisible(true);
     std::exception_ptr failure;
-    timesheet::OverfilledCell refused;
+    timesheet::RebuildRefusal refused;
     try {
         ui::BusyCursor busy;
         refused = timesheet::rebuildMonth(year(), month(), [this](int step) {

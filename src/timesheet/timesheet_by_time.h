@@ -8,6 +8,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -34,6 +35,7 @@ public:
     QPushButton* Button6; // "Печать"
     QComboBox* ComboBox1; // months
     QComboBox* ComboBox2; // years
+    QLabel* Label1;       // "закрыт" beside the month when it is closed
     QPushButton* Button5; // "Обновить"
     QPushButton* Button4; // "Выход"
 

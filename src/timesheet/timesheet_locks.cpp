@@ -17,9 +17,10 @@ struct Lock {
 
 // Takes the locks in the order given, in one statement: the server evaluates a select
 // list from left to right. Each key is a 64-bit hash of a text naming the table, so the
-// locks cannot meet the advisory locks other programs of the shared database take.
-void take(data::Query& control, const std::vector<Lock>& locks) {
-    if (locks.empty()) return;
+// locks cannot meet the advisory locks other programs of the shared database take. Returns
+// whether the database has the table of closed months, asked in the same statement.
+bool take(data::Query& control, const std::vector<Lock>& locks) {
+    if (locks.empty()) return false;
     QStringList calls;
     for (const Lock& l : locks)
         calls << QStringLiteral("%1(hashtextextended('%2', 0)) is null as l%3")
@@ -27,20 +28,33 @@ void take(data::Query& control, const std::vector<Lock>& locks) {
                                    : QStringLiteral("pg_advisory_xact_lock"),
                           l.key)
                      .arg(calls.size());
+    calls << closedMonthTableTest() + QStringLiteral(" as closable");
     control.close();
     control.setSql(QStringLiteral("select ") + calls.join(QStringLiteral(", ")));
     control.open();
-    control.close();
+    data::ClosedOnExit closing{control};
+    return control.asInt(QStringLiteral("closable")) != 0;
+}
+
+// The closed month among the locked ones, read by a statement of its own: one that began
+// before a close committed would not see it.
+ClosedMonth closedAmong(data::Query& control, bool closable,
+                        const std::set<std::pair<int, int>>& months) {
+    return closable ? firstClosed(control, months) : ClosedMonth{};
 }
 
 QString monthKey(int year, int month) {
     return QStringLiteral("accounts_dep.h_tabel/month/%1/%2").arg(year).arg(month);
 }
 
-std::vector<Lock> monthLocks(const std::vector<RowKey>& keys) {
+std::set<std::pair<int, int>> monthsOf(const std::vector<RowKey>& keys) {
     std::set<std::pair<int, int>> months;
     for (const RowKey& k : keys)
         months.emplace(k.year, k.month);
+    return months;
+}
+
+std::vector<Lock> monthLocks(const std::set<std::pair<int, int>>& months) {
     std::vector<Lock> locks;
     for (const auto& [year, month] : months)
         locks.push_back({monthKey(year, month), true});
@@ -65,15 +79,21 @@ std::vector<Lock> rowLocks(std::vector<RowKey> keys) {
 
 } // namespace
 
-void lockForPosting(data::Query& control, const std::vector<RowKey>& keys) {
-    std::vector<Lock> locks = monthLocks(keys);
+ClosedMonth lockForPosting(data::Query& control, const std::vector<RowKey>& keys) {
+    const std::set<std::pair<int, int>> months = monthsOf(keys);
+    std::vector<Lock> locks = monthLocks(months);
     const std::vector<Lock> rows = rowLocks(keys);
     locks.insert(locks.end(), rows.begin(), rows.end());
-    take(control, locks);
+    return closedAmong(control, take(control, locks), months);
 }
 
-void lockMonthForRebuild(data::Query& control, int year, int month) {
-    take(control, {{monthKey(year, month), false}});
+ClosedMonth lockMonths(data::Query& control, const std::set<std::pair<int, int>>& months) {
+    return closedAmong(control, take(control, monthLocks(months)), months);
+}
+
+ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month) {
+    return closedAmong(control, take(control, {{monthKey(year, month), false}}),
+                       {std::pair{year, month}});
 }
 
 } // namespace timesheet

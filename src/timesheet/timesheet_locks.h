@@ -7,11 +7,18 @@
 //      exclusively (lockMonthForRebuild) and so waits for, and holds off, every posting;
 //   3. the timesheet rows it leaves and enters, sorted (lockForPosting takes 2 and 3).
 //
+// Taking a month's lock also answers whether the month is closed (closed_months.h): a writer
+// refused for a closed month returns before it writes anything.
+//
 // All locks end with the surrounding transaction; call these inside a data::Transaction.
 #pragma once
 
+#include "timesheet/closed_months.h"
+
 #include <QtGlobal>
 #include <compare>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace data {
@@ -43,9 +50,13 @@ struct RowKey {
 };
 
 // Steps 2 and 3 for a posting, in one statement: the months of the given keys shared, then
-// every distinct key, each in ascending order.
-void lockForPosting(data::Query& control, const std::vector<RowKey>& keys);
-// A month's rebuild: exclusive, so no posting of that month runs meanwhile.
-void lockMonthForRebuild(data::Query& control, int year, int month);
+// every distinct key, each in ascending order. Returns the first closed month among them.
+[[nodiscard]] ClosedMonth lockForPosting(data::Query& control, const std::vector<RowKey>& keys);
+// Step 2 alone, for a write that changes no timesheet row of the months (acceptance, prices).
+[[nodiscard]] ClosedMonth lockMonths(data::Query& control,
+                                     const std::set<std::pair<int, int>>& months);
+// A month's rebuild, closing or opening: exclusive, so no posting of that month runs
+// meanwhile. Returns the month when it is closed.
+[[nodiscard]] ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month);
 
 } // namespace timesheet

@@ -121,7 +121,8 @@ void RecordWritesTest::moveAndDeleteCross() {
     const qint64 id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
 
     auto* hold = new data::Transaction(main.connection);
-    timesheet::lockForPosting(main.control, {timesheet::RowKey::shiftRow(heldWorker, 1, 2024, 3)});
+    (void)timesheet::lockForPosting(main.control,
+                                    {timesheet::RowKey::shiftRow(heldWorker, 1, 2024, 3)});
     journal::WriteResult moved{}, removed{};
     OtherCopy move([&](Copy& c) { moved = journal::changeRecord(c.control, c.command, id, welding(2)); });
     OtherCopy remove([&](Copy& c) { removed = journal::deleteRecord(c.control, c.command, id); });
