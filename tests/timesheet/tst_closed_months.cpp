@@ -341,7 +341,7 @@ void ClosedMonthsTest::reopenedMonthTakesWrites() {
     closeMarch(admin);
     QCOMPARE(fixture::scalar("select closed_by || ' ' || (closed_at > localtimestamp - interval "
                              "'1 hour') from accounts_dep.closed_month"),
-             QString("полный доступ, тест t"));
+             QString("полный доступ, тест true"));
     QCOMPARE(timesheet::closeMonth(admin.control, admin.command, 2024, 3, "x"),
              timesheet::MonthChange::Unchanged);
     QVERIFY(timesheet::isClosed(clerk.control, 2024, 3));
