@@ -24,6 +24,7 @@ Cell cellOf(const RecordInput& r) {
 struct HeldRecord {
     bool found = false;
     std::vector<Cell> cells;
+    QDate day; // invalid for a record without one
 };
 
 HeldRecord lockRecord(data::Query& control, qint64 id) {
@@ -33,6 +34,7 @@ HeldRecord lockRecord(data::Query& control, qint64 id) {
     control.open();
     HeldRecord held;
     held.found = !control.isEmpty();
+    if (held.found && !control.isNull("data")) held.day = control.asDate("data");
     if (held.found && !control.isNull("w_id") && !control.isNull("smena") &&
         !control.isNull("data"))
         held.cells.push_back(Cell::shift(control.asInt("w_id"), int(control.asInt("smena")),
@@ -174,8 +176,7 @@ WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, 
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
     std::set<std::pair<int, int>> months;
-    for (const Cell& c : old.cells)
-        months.emplace(c.row.year, c.row.month);
+    if (old.day.isValid()) months.emplace(old.day.year(), old.day.month());
     const timesheet::ClosedMonth month = timesheet::lockMonths(control, months);
     if (closed) *closed = month;
     if (month.found()) return WriteResult::MonthClosed;
