@@ -26,9 +26,12 @@
 #include "ui/guard.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
+#include <QStringList>
 #include <QTranslator>
 #include <vector>
 
@@ -114,10 +117,7 @@ void createForms(const QStringList& params) {
     }
     Form1->Timer1->start();
     if (terminated) return;
-    // Windows of the other areas, created once and hidden, in this order:
-    // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
-    // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
-    // TForm26, TForm27.
+    // The windows of the other areas, created once and hidden, in this order.
     make<TForm2>();
     make<TForm3>();
     make<TForm4>();
