@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace timesheet::t13 {
@@ -369,7 +370,39 @@ void writeSignatures(Sheet& s, const Formats& f, lxw_row_t r) {
     }
 }
 
-void setUpPage(Sheet& s, lxw_row_t tableHead) {
+// Heights of the rows in points: the title's two rows and the table head's first row are
+// taller than the rest.
+constexpr double RowHeight = 11.5;
+constexpr double TitleRowHeight = 15;
+constexpr double HeadRowHeight = 24;
+constexpr double HeadHeight = HeadRowHeight + 3 * RowHeight;
+// What an A4 landscape page holds within its margins at full size, with some room to spare.
+constexpr double PageHeight = 500;
+
+// Page breaks that keep a worker's four lines together, and the totals with the signatures;
+// the table head is repeated on every page.
+class Pages {
+public:
+    explicit Pages(double used) : used_(used) {}
+    void keep(lxw_row_t row, double height) {
+        if (used_ + height > PageHeight && breaks_.size() < 1022) { // the sheet's limit: 1023
+            breaks_.push_back(row);
+            used_ = HeadHeight;
+        }
+        used_ += height;
+    }
+    // The breaks as the sheet takes them, ended by 0; kept until the book is closed.
+    lxw_row_t* breaks() {
+        breaks_.push_back(0);
+        return breaks_.data();
+    }
+
+private:
+    double used_;
+    std::vector<lxw_row_t> breaks_;
+};
+
+void setUpPage(Sheet& s, lxw_row_t tableHead, Pages& pages) {
     lxw_worksheet* ws = s.sheet();
     s.keep(worksheet_set_column(ws, Number, Number, 4.5, nullptr));
     s.keep(worksheet_set_column(ws, Name, Name, 24, nullptr));
@@ -377,14 +410,16 @@ void setUpPage(Sheet& s, lxw_row_t tableHead) {
     s.keep(worksheet_set_column(ws, FirstDay, FirstDay + 15, 4.3, nullptr));
     s.keep(worksheet_set_column(ws, HalfTotal, HalfTotal, 8, nullptr));
     s.keep(worksheet_set_column(ws, MonthDays, MonthHours, 5.5, nullptr));
-    worksheet_set_default_row(ws, 11.5, LXW_FALSE);
-    s.keep(worksheet_set_row(ws, tableHead, 24, nullptr));
-    s.keep(worksheet_set_row(ws, 8, 15, nullptr));
-    s.keep(worksheet_set_row(ws, 9, 15, nullptr));
+    worksheet_set_default_row(ws, RowHeight, LXW_FALSE);
+    s.keep(worksheet_set_row(ws, tableHead, HeadRowHeight, nullptr));
+    s.keep(worksheet_set_row(ws, 8, TitleRowHeight, nullptr));
+    s.keep(worksheet_set_row(ws, 9, TitleRowHeight, nullptr));
     worksheet_set_landscape(ws);
     worksheet_set_paper(ws, 9); // A4
     worksheet_set_margins(ws, 0.4, 0.4, 0.5, 0.6);
-    worksheet_fit_to_pages(ws, 1, 0); // as wide as the page, as long as it takes
+    // at full size the table fills most of the page's width; a scale to fit would drop the
+    // page breaks
+    s.keep(worksheet_set_h_pagebreaks(ws, pages.breaks()));
     worksheet_center_horizontally(ws);
     s.keep(worksheet_repeat_rows(ws, tableHead, tableHead + 3));
     s.keep(worksheet_set_footer(ws, "&C&\"Arial\"&8Страница &P из &N"));
@@ -459,24 +494,27 @@ QString writeMonth(const Month& month, const Heading& heading, const QString& pa
     }
     lxw_error closed = LXW_NO_ERROR;
     Sheet s(workbook_add_worksheet(book, "Т-13"));
+    const lxw_row_t head = 11;
+    Pages pages((head - 2) * RowHeight + 2 * TitleRowHeight + HeadHeight);
     try {
         const Formats f(book);
-        const lxw_row_t head = 11;
         lxw_row_t r = writeHeading(s, f, month, heading);
         const int count = int(month.workers.size());
         int days = 0, hours = 0;
         for (int i = 0; i < count; ++i, r += 4) {
             const Worker& w = month.workers[i];
+            pages.keep(r, 4 * RowHeight);
             writeWorker(s, f, r, i + 1, w, month);
             days += w.days(0) + w.days(1);
             hours += w.total(0) + w.total(1);
             if (progress) progress(i + 1, count);
         }
+        pages.keep(r, 11 * RowHeight); // the totals, a blank row, three signatures of three rows
         s.merge(r, Number, r, HalfTotal, QStringLiteral("Итого по подразделению"), f.totalLabel);
         s.number(r, MonthDays, days, f.boldValue);
         s.number(r, MonthHours, hours, f.boldValue);
         writeSignatures(s, f, r + 2);
-        setUpPage(s, head);
+        setUpPage(s, head, pages);
     } catch (...) {
         workbook_close(book);
         QFile::remove(written);
