@@ -2,6 +2,7 @@
 
 #include "app/built_in_server.h"
 #include "app/login_window.h"
+#include "app/t13_command.h"
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
@@ -32,6 +33,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTextStream>
 #include <QTranslator>
 #include <vector>
 
@@ -144,6 +146,12 @@ void destroyForms() {
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
+    if (argc > 1 && isT13Command({QString::fromLocal8Bit(argv[1])})) {
+        // a scheduled job: no display, no window, no version check
+        QCoreApplication application(argc, argv);
+        QTextStream errors(stderr);
+        return runT13Command(application.arguments().mid(1), errors);
+    }
     QApplication application(argc, argv);
     setupApplication(application);
     setBuildStamp(buildDate, buildTime);

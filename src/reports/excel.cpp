@@ -278,13 +278,7 @@ QString Excel::finish() {
             QStringLiteral("Не удалось записать книгу в папку «%1»: %2")
                 .arg(QDir::toNativeSeparators(folder), QString::fromUtf8(lxw_strerror(failed))));
     }
-    if (fileName_.isEmpty()) {
-        const QString subject =
-            fileSafe(subject_.isEmpty() ? QStringLiteral("Выгрузка") : subject_);
-        const QString stamp =
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
-        return moveToNewName(written, folder, subject + u' ' + stamp);
-    }
+    if (fileName_.isEmpty()) return moveToNewName(written, folder, workbookName(subject_));
     QFileInfo named(QDir(folder), fileName_);
     QString base = named.fileName();
     if (base.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) base.chop(5);
@@ -295,6 +289,11 @@ int Excel::ExcelSetVisible(bool visible) {
     if (!book_ || !visible) return 1;
     const QString path = finish();
     lastFile_ = path;
+    showWorkbook(path);
+    return 1;
+}
+
+void showWorkbook(const QString& path) {
     const auto& opener = fileOpener ? fileOpener : openWithDesktop;
     // the export itself succeeded: where the workbook is kept is news, not an error
     if (!opener(path))
@@ -302,7 +301,12 @@ int Excel::ExcelSetVisible(bool visible) {
                                    "электронными таблицами не найдена: откройте файл вручную.")
                         .arg(QDir::toNativeSeparators(path)),
                     QStringLiteral("Экспорт"), QMessageBox::Information);
-    return 1;
+}
+
+QString workbookName(const QString& subject) {
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    return fileSafe(subject.isEmpty() ? QStringLiteral("Выгрузка") : subject) + u' ' + stamp;
 }
 
 } // namespace reports
