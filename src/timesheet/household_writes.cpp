@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
 #include "timesheet/timesheet_locks.h"
 
@@ -163,6 +164,7 @@ QString checkEntry(const HouseholdEntry& e) {
 
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
                const QDate& day, int shift) {
+    data::requirePayRights();
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
@@ -184,6 +186,7 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
 
 Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
                   const HouseholdEntry& e) {
+    data::requirePayRights();
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
@@ -204,6 +207,7 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
 }
 
 Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
+    data::requirePayRights();
     return refusable([&] {
         data::Transaction t(control.connection());
         const Held held = lockEntry(control, id);
@@ -216,6 +220,7 @@ Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
 }
 
 int priceAverageEntries(data::Command& command, int year, int month) {
+    data::requirePayRights();
     const int nextMonth = month == 12 ? 1 : month + 1;
     const int nextYear = month == 12 ? year + 1 : year;
     command.setSql(

@@ -309,7 +309,8 @@ void ByTimeTest::rebuildGivesThePostedTimesheet() {
     sql += record("2024-02-29", 1, 1, "5") + record("2024-04-01", 1, 1, "5"); // other months
     fixture::exec(sql);
     for (const Rec& r : recs)
-        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, r.worker, r.shift, QDate::fromString(r.day, Qt::ISODate));
+        journal::postHours(DataModule6->Control, DataModule6->H_Tabel_ins, r.worker, r.shift,
+                           QDate::fromString(r.day, Qt::ISODate));
     const QString posted = rows(2024, 3, "i_type=0");
     QVERIFY(posted.contains("1 1 0 0 11 -"));
 
@@ -452,10 +453,14 @@ void ByTimeTest::printAndWorkbookSumEveryRow() {
 
     ui::Script s;
     QStringList printed;
-    s.onModal(report::previewWindow(),
-              [&] { printed = report::previewWindow()->document().dump(); });
+    report::Preview::ZoomMode zoom = report::Preview::ZoomMode::Fixed;
+    s.onModal(report::previewWindow(), [&] {
+        printed = report::previewWindow()->document().dump();
+        zoom = report::previewWindow()->zoomMode();
+    });
     Form19->Button6->click();
     QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(zoom, report::Preview::ZoomMode::WholePage); // the whole page at once
     QVERIFY2(printed.first().contains("\"Март 2024 г.\" \"1\" \"2\""), qPrintable(printed.first()));
     const QStringList lines = printed.filter(" detail ");
     QCOMPARE(lines.size(), 2);
