@@ -82,6 +82,9 @@ TForm24::TForm24(QWidget* parent) : ui::Form(parent) {
     }
     lb_factors = new QLabel(GroupBox1);
     lb_factors->setTextFormat(Qt::PlainText);
+    // room for both factors from the start: the window keeps its size when they change
+    lb_factors->setMinimumWidth(
+        lb_factors->fontMetrics().horizontalAdvance(factorsText(true, true)) + 4);
     CBox1 = new QCheckBox(QStringLiteral("Ночные"), GroupBox1);
     Button1 = new QPushButton(QStringLiteral("Записать"), this);
     Button6 = new QPushButton(QStringLiteral("Выход"), this);

@@ -2,8 +2,10 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
+#include <QTreeView>
 
 namespace ui {
 
@@ -34,6 +36,10 @@ public:
 void useRussianFileDialog(QFileDialog* dialog) {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setProxyModel(new RussianColumns(dialog));
+    // a Russian date is longer than the column Qt gives the English one
+    for (QTreeView* view : dialog->findChildren<QTreeView*>())
+        for (int column : {1, 2, 3})
+            view->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 } // namespace ui
