@@ -880,6 +880,7 @@ void HouseholdTest::roles() {
     Form23->Edit1->setText(text);
     Form23->Button1Click();
     Form23->show();
+    app::clearTermination();
 
     QCOMPARE(rows, 2);
     QCOMPARE(enabled, mayChange ? QString("1111") : QString("0000"));
