@@ -2,6 +2,7 @@
 
 #include "app/built_in_server.h"
 #include "app/login_window.h"
+#include "app/qt_russian.h"
 #include "app/t13_command.h"
 #include "app/version.h"
 #include "data/data_module.h"
@@ -18,10 +19,10 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
-#include "timesheet/piece_timesheet.h"
-#include "timesheet/timesheet_by_time.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
+#include "timesheet/piece_timesheet.h"
+#include "timesheet/timesheet_by_time.h"
 #include "ui/dialogs.h"
 #include "ui/focus_style.h"
 #include "ui/guard.h"
@@ -29,12 +30,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTextStream>
-#include <QTranslator>
 #include <vector>
 
 namespace app {
@@ -94,10 +93,7 @@ void setupApplication(QApplication& application) {
     if (!qobject_cast<ui::FocusFrameStyle*>(application.style()))
         application.setStyle(new ui::FocusFrameStyle);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    auto* qt = new QTranslator(&application);
-    if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        application.installTranslator(qt);
+    installQtRussian(application);
 }
 
 void createForms(const QStringList& params) {

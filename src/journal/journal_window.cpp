@@ -110,6 +110,8 @@ void TForm1::build() {
     DBGrid2->addColumn("kol_vo", QStringLiteral("Кол-во"), 65, right);
     DBGrid2->addColumn("brak", QStringLiteral("Брак"), 50, right);
     DBGrid2->addColumn("summa", QStringLiteral("Итого (р.)"), 85, right);
+    DBGrid2->column(DBGrid2->columnOf("summa")).format =
+        QStringLiteral("#0.00"); // roubles, kopecks
     DBGrid2->addColumn("prize", QStringLiteral("Премия (%)"), 70, right);
     DBGrid2->addColumn("ok", QStringLiteral("OK"), 40, Qt::AlignCenter);
     DBGrid2->addColumn("vvod", QStringLiteral("Заведен"), 85, Qt::AlignCenter);
@@ -315,9 +317,12 @@ void TForm1::RadioButton4Click() {
 void TForm1::CBox1Click() {
     const bool on = CBox1->isChecked();
     QPalette p = CBox1->palette();
-    const QColor c = on ? QColor(255, 0, 0) : palette().color(QPalette::WindowText);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::ButtonText, c);
+    // the enabled look only: where the role disables the box it shows so
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        const QColor c = on ? QColor(255, 0, 0) : palette().color(g, QPalette::WindowText);
+        p.setColor(g, QPalette::WindowText, c);
+        p.setColor(g, QPalette::ButtonText, c);
+    }
     CBox1->setPalette(p);
     QFont f = CBox1->font();
     f.setBold(on);

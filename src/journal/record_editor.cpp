@@ -5,6 +5,7 @@
 #include "timesheet/timesheet_table.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -290,6 +291,7 @@ std::optional<journal::RecordInput> TForm11::readInput() {
 void TForm11::Button1Click() {
     const std::optional<journal::RecordInput> input = readInput();
     if (!input) return;
+    if (!ui::confirmFarDate(input->day)) return; // the input stays for the date to be mended
     data::Query& control = DataModule6->Control;
     const journal::WriteResult result =
         Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input)

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 namespace ui {
@@ -27,8 +28,9 @@ public:
     QPushButton* Button4;               // "..." product class pick
     ui::DBLookupComboBox* cb_type_work; // kind of work, 7777 or 7778
     QLineEdit* Edit6;                   // hours
-    QLineEdit* DBEdit1;                 // price of an hour of the kind
-    QLineEdit* DBEdit2;                 // hours × that price
+    QLineEdit* DBEdit1;                 // price of an hour of the kind (its norm price)
+    QLabel* lb_factors;                 // the factors of a day off and of night work
+    QLineEdit* DBEdit2;                 // what "Записать" saves: hours × price × factors
     QCheckBox* CBox1;                   // "Ночные"
     QPushButton* Button1;               // "Записать"
     QPushButton* Button6;               // "Выход"
@@ -42,7 +44,8 @@ public:
     qint64 EntryId = 0;
 
     void FormActivate() override;
-    // "Цена" and "Сумма" for the chosen kind and the typed hours.
+    // "Цена", its factors and "Сумма" for the chosen kind, the typed hours, the list's
+    // "Выходной" and "Ночные".
     void ShowPrice();
 
 public slots:

@@ -1,6 +1,7 @@
 #include "timesheet/household_list.h"
 
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
 #include "timesheet/timesheet_locks.h"
@@ -46,8 +47,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     DBGrid1->addColumn("price", QStringLiteral("Цена"), 80, right);
     DBGrid1->addColumn("cnt", QStringLiteral("Кол-во"), 64, right);
     DBGrid1->addColumn("summ", QStringLiteral("Итого"), 80, right);
-    for (int i : {3, 5})
-        DBGrid1->column(i).format = QStringLiteral("#0.00##");
+    DBGrid1->column(3).format = QStringLiteral("#0.00##"); // an hour's price keeps its 4 places
+    DBGrid1->column(5).format = QStringLiteral("#0.00");   // what is paid: roubles, kopecks
     DBGrid1->addColumn("s_holiday", QStringLiteral("Вых."), 33, Qt::AlignCenter);
     DBGrid1->addColumn("s_night", QStringLiteral("Ноч."), 33, Qt::AlignCenter);
     DBGrid1->setDataSource(&DataSource1);
@@ -172,6 +173,8 @@ void TForm25::CBox1Click() {
     QFont f = CBox1->font();
     f.setBold(on);
     CBox1->setFont(f);
+    // the entry window's sum carries the day-off factor
+    if (Form24) Form24->ShowPrice();
 }
 
 void TForm25::showEntry() {
@@ -183,6 +186,7 @@ void TForm25::showEntry() {
 }
 
 void TForm25::Button5Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
     e->Tag = 0;
     e->Edit1->clear();
@@ -198,6 +202,7 @@ void TForm25::Button5Click() {
 }
 
 void TForm25::Button6Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
     e->Tag = 1;
     const bool any = fatigue->active() && !fatigue->isEmpty();
@@ -215,6 +220,7 @@ void TForm25::Button6Click() {
 }
 
 void TForm25::Button7Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     if (!fatigue->active() || fatigue->isEmpty()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
@@ -225,6 +231,7 @@ void TForm25::Button7Click() {
 }
 
 void TForm25::Button1Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     const QDate day = DTPcker1->date();
     int priced = 0;
     {

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
 #include "timesheet/timesheet_table.h"
 
@@ -118,6 +119,7 @@ QString checkEntry(const HouseholdEntry& e) {
 
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
                const QDate& day, int shift) {
+    data::requirePayRights();
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
@@ -139,6 +141,7 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
 
 Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
                   const HouseholdEntry& e) {
+    data::requirePayRights();
     requireFits(e);
     return refusable([&] {
         data::Transaction t(control.connection());
@@ -160,6 +163,7 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
 }
 
 Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
+    data::requirePayRights();
     return refusable([&] {
         data::Transaction t(control.connection());
         const Cell held = lockEntry(control, id);
@@ -171,6 +175,7 @@ Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
 }
 
 int priceAverageEntries(data::Command& command, int year, int month) {
+    data::requirePayRights();
     const int nextMonth = month == 12 ? 1 : month + 1;
     const int nextYear = month == 12 ? year + 1 : year;
     command.setSql(

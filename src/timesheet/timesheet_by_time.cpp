@@ -244,7 +244,7 @@ void TForm19::Button6Click() {
     layout.setText(QStringLiteral("QRLabel33"), ComboBox1->currentText() + u' ' +
                                                     ComboBox2->currentText() +
                                                     QStringLiteral(" г."));
-    report::preview(layout, H_Tabel);
+    report::preview(layout, H_Tabel, report::Preview::ZoomMode::WholePage); // a whole page at once
 }
 
 void TForm19::Button2Click() {

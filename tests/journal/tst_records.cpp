@@ -14,6 +14,7 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "ui/input_check.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -126,6 +127,8 @@ private slots:
     void changeOfDeletedRecord();
     void deletionOfMovedRecord();
     void concurrentPostingMakesOneRow();
+    void farDateAsked_data();
+    void farDateAsked();
 };
 
 void RecordsTest::initTestCase() {
@@ -730,6 +733,52 @@ void RecordsTest::concurrentPostingMakesOneRow() {
     QCOMPARE(saved, journal::WriteResult::Written);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
              QString("1:8"));
+}
+
+void RecordsTest::farDateAsked_data() {
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    const QDate today = ui::today();
+    QTest::newRow("a year back") << today.addYears(-1) << false << false;
+    QTest::newRow("a year and a day back, No") << today.addYears(-1).addDays(-1) << true << false;
+    QTest::newRow("mistyped year, No") << QDate(2062, 6, 15) << true << false;
+    QTest::newRow("mistyped year, Yes") << QDate(2062, 6, 15) << true << true;
+}
+
+// A record more than a year from today is saved only after a Yes; No leaves the editor
+// open with what was typed.
+void RecordsTest::farDateAsked() {
+    QFETCH(QDate, day);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    const QString before = fixture::scalar("select count(*) from accounts_dep.smena");
+    Entry e;
+    e.day = day;
+    e.qty = "7";
+    showDay(day, 1);
+    bool open = false;
+    ui::Script s;
+    s.answer(yes);
+    s.onModal(Form11, [&] {
+        fill(e);
+        open = Form11->isVisible();
+    });
+    Form1->Button1Click();
+    QCOMPARE(s.messages().size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(s.messages().first().kind, ui::Script::Kind::Question);
+        QVERIFY(s.texts().first().contains(day.toString("dd.MM.yyyy")));
+    }
+    const bool saved = !asked || yes;
+    QCOMPARE(open, !saved);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena").toInt(),
+             before.toInt() + (saved ? 1 : 0));
+    if (!saved) {
+        QCOMPARE(Form11->Edit3->text(), QString("7"));
+        QCOMPARE(Form11->DTimeP->date(), day);
+    }
+    fixture::exec("delete from accounts_dep.smena where data='" + day.toString(Qt::ISODate) + "'");
 }
 
 QTEST_MAIN(RecordsTest)
