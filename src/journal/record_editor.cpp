@@ -173,13 +173,13 @@ void TForm11::openForNew(const QDate& day, int shift, bool dayOff) {
     DayOff = dayOff;
     updateColourBox();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
-    Tag = 1;
+    Tag = ui::NewRow;
     ui::showModal(this);
 }
 
 void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
-    Tag = 2;
+    Tag = ui::ChangeRow;
     RecordId = r.id;
     Shift = r.shift;
     DayOff = dayOff;
@@ -294,7 +294,7 @@ void TForm11::Button1Click() {
     if (!ui::confirmFarDate(input->day)) return; // the input stays for the date to be mended
     data::Query& control = DataModule6->Control;
     const journal::WriteResult result =
-        Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input)
+        Tag == ui::ChangeRow ? journal::changeRecord(control, *SmenaIU, RecordId, *input)
                  : journal::addRecord(control, *SmenaIU, *input);
     data::Query& list = DataModule6->smenaQuery(Shift);
     if (result != journal::WriteResult::Written) {

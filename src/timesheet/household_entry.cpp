@@ -226,12 +226,12 @@ void TForm24::Button1Click() {
         return;
     }
     // a change keeps the entry's day, which was asked about when it was added
-    if (Tag == 0 && !ui::confirmFarDate(Form25->DTPcker1->date())) return;
+    if (Tag == ui::NewRow && !ui::confirmFarDate(Form25->DTPcker1->date())) return;
 
     data::Query& control = DataModule6->Control;
     data::Command& command = DataModule6->SQL_exec;
     const timesheet::Saved saved =
-        Tag == 0 ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
+        Tag == ui::NewRow ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
                                        Form25->EntrySmena)
                  : timesheet::changeEntry(control, command, EntryId, entry);
     if (saved != timesheet::Saved::Done) {
@@ -241,7 +241,7 @@ void TForm24::Button1Click() {
     }
     Form25->Reopen();
     // the changed entry may have moved in the list's order
-    if (Tag != 0 && saved == timesheet::Saved::Done)
+    if (Tag == ui::ChangeRow && saved == timesheet::Saved::Done)
         Form25->fatigue->locate(QStringLiteral("id"), EntryId);
     closeForm();
 }

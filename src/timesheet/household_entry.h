@@ -38,7 +38,7 @@ public:
     // window opens it around each showing. Parameter cnt.
     std::unique_ptr<data::Query> type_work;
 
-    // Tag 0 adds an entry; tag 1 changes EntryId.
+    // Tag ui::NewRow adds an entry; ui::ChangeRow changes EntryId.
     qint64 IdP = 0;   // worker, accounts_dep.person; 0 = none chosen
     qint64 IdNom = 0; // product class, cmn_classifier.item; 0 = none chosen
     qint64 EntryId = 0;

@@ -188,7 +188,7 @@ void TForm25::showEntry() {
 void TForm25::Button5Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
-    e->Tag = 0;
+    e->Tag = ui::NewRow;
     e->Edit1->clear();
     e->Edit2->clear();
     e->Edit6->setText(QStringLiteral("0"));
@@ -204,7 +204,7 @@ void TForm25::Button5Click() {
 void TForm25::Button6Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
-    e->Tag = 1;
+    e->Tag = ui::ChangeRow;
     const bool any = fatigue->active() && !fatigue->isEmpty();
     e->Edit1->setText(any ? fatigue->asText("fio").trimmed() : QString());
     e->Edit2->setText(any ? fatigue->asText("s_caption") : QString());

@@ -320,7 +320,7 @@ void HouseholdTest::changeKeepsDayAndPricesAnew() {
     showDay(March5, true);
     QCOMPARE(change(0,
                     [] {
-                        QCOMPARE(Form24->Tag, 1);
+                        QCOMPARE(Form24->Tag, ui::ChangeRow);
                         QCOMPARE(Form24->Edit1->text(), QString("Иванов И.И."));
                         QCOMPARE(Form24->Edit2->text(), QString("Стеллажи"));
                         QCOMPARE(Form24->Edit6->text(), QString("8"));
