@@ -127,6 +127,8 @@ void TForm4::changeRow() {
     Form10->ProductId = oper.asInt("i_id");
     Form10->KindId = oper.asInt("oper_vid");
     Form10->OperId = int(oper.asInt("id"));
+    Form10->Seen = data::SeenRow::of(oper, {QStringLiteral("oper_vid"), QStringLiteral("naimen"),
+                                            QStringLiteral("i_id")});
     ui::showModal(Form10);
 }
 

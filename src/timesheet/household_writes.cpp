@@ -108,13 +108,46 @@ Held lockEntry(data::Query& control, qint64 id) {
     return held;
 }
 
-template <class F> Saved refusable(F&& write) {
+// Right after the entry's lock: the row as the user saw it.
+void requireAsSeen(data::Query& control, qint64 id, const data::SeenRow& seen) {
+    if (seen.isEmpty()) return;
+    if (data::compareRow(control,
+                         "select " + seen.fields.join(u',') +
+                             " from accounts_dep.fatigue where id=" + integer(id),
+                         seen) != data::RowNow::Same)
+        throw Refused{Saved::EntryChanged};
+}
+
+// landed: whether the write is in the database, asked when the commit lost its answer.
+template <class F>
+Saved refusable(data::Query& control, F&& write, const std::function<bool()>& landed) {
     try {
         write();
         return Saved::Done;
     } catch (const Refused& r) {
         return r.why;
+    } catch (const data::CommitLost&) {
+        switch (data::settleLostCommit(control.connection(), landed)) {
+        case data::LostCommit::Saved:
+            return Saved::LostSaved;
+        case data::LostCommit::NotSaved:
+            return Saved::LostNotSaved;
+        case data::LostCommit::Unknown:
+            break;
+        }
+        return Saved::LostUnknown;
     }
+}
+
+// An entry id holding the values e writes (none: id holds no entry).
+bool entryThere(data::Query& control, qint64 id, const HouseholdEntry* e) {
+    QString sql = "select count(*) as cnt from accounts_dep.fatigue where id=" + integer(id);
+    if (e)
+        sql += " and id_nom=" + integer(e->productClass) + " and id_o=" + integer(e->kind) +
+               " and id_p=" + integer(e->worker) + " and cnt=" + integer(e->hours) +
+               " and price=" + price(*e) + " and i_holiday=" + integer(e->holiday ? 1 : 0) +
+               " and i_night=" + integer(e->night ? 1 : 0);
+    return readInt(control, sql, "cnt") > 0;
 }
 
 void requireFits(const HouseholdEntry& e) {
@@ -128,6 +161,16 @@ QString savedText(Saved saved) {
     switch (saved) {
     case Saved::Done:
         return {};
+    case Saved::EntryChanged:
+        return QStringLiteral("Позицию изменил другой пользователь, пока она была открыта у вас; "
+                              "ничего не записано. Список перечитан: проверьте позицию и "
+                              "повторите действие, если оно ещё нужно.");
+    case Saved::LostSaved:
+        return data::lostCommitText(data::LostCommit::Saved);
+    case Saved::LostNotSaved:
+        return data::lostCommitText(data::LostCommit::NotSaved);
+    case Saved::LostUnknown:
+        return data::lostCommitText(data::LostCommit::Unknown);
     case Saved::EntryGone:
         return QStringLiteral("Позиция уже удалена другим пользователем!");
     case Saved::WorkerGone:
@@ -140,6 +183,26 @@ QString savedText(Saved saved) {
             .arg(MaxDayHours);
     }
     return {};
+}
+
+bool isSaved(Saved saved) {
+    return saved == Saved::Done || saved == Saved::LostSaved;
+}
+
+const QStringList SeenEntryFields{"id_p",  "id_o", "id_nom",    "d_date",  "i_smena",
+                                  "cnt",   "price", "i_holiday", "i_night"};
+
+data::SeenRow seenEntry(const data::Query& list) {
+    return data::SeenRow::of(list, SeenEntryFields);
+}
+
+data::SeenRow currentEntry(data::Query& control, qint64 id) {
+    data::ClosedOnExit closer{control};
+    control.close();
+    control.setSql("select " + SeenEntryFields.join(u',') +
+                   " from accounts_dep.fatigue where id=" + integer(id));
+    control.open();
+    return data::SeenRow::of(control, SeenEntryFields);
 }
 
 double hourPrice(double normPrice, bool holiday, bool night) {
@@ -164,30 +227,37 @@ QString checkEntry(const HouseholdEntry& e) {
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
                const QDate& day, int shift) {
     requireFits(e);
-    return refusable([&] {
-        data::Transaction t(control.connection());
-        const RowKey key = keyOf(e, day);
-        lockForPosting(control, {key});
-        requireWorkerAndClass(control, e);
-        command.setSql(
-            "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
-            "i_smena, cnt, price, i_holiday, i_night)VALUES(" +
-            integer(e.productClass) + ", " + integer(e.kind) + " ," + integer(e.worker) + ", '" +
-            data::sql::date(day) + "', " + integer(day.month()) + ", " + integer(day.year()) +
-            ", " + integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
-            integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + ")");
-        command.execute();
-        postCell(control, command, key, day, true);
-        t.commit();
-    });
+    qint64 id = 0; // of the new entry, by which a lost commit is settled
+    return refusable(
+        control,
+        [&] {
+            data::Transaction t(control.connection());
+            const RowKey key = keyOf(e, day);
+            lockForPosting(control, {key});
+            requireWorkerAndClass(control, e);
+            id = readInt(control,
+                         "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, "
+                         "i_year, i_smena, cnt, price, i_holiday, i_night)VALUES(" +
+                             integer(e.productClass) + ", " + integer(e.kind) + " ," +
+                             integer(e.worker) + ", '" + data::sql::date(day) + "', " +
+                             integer(day.month()) + ", " + integer(day.year()) + ", " +
+                             integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
+                             integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
+                             ") returning id",
+                         "id");
+            postCell(control, command, key, day, true);
+            t.commit();
+        },
+        [&] { return entryThere(control, id, &e); });
 }
 
 Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& e) {
+                  const HouseholdEntry& e, const data::SeenRow& seen) {
     requireFits(e);
-    return refusable([&] {
+    return refusable(control, [&] {
         data::Transaction t(control.connection());
         const Held held = lockEntry(control, id);
+        requireAsSeen(control, id, seen);
         const RowKey key = keyOf(e, held.day);
         lockForPosting(control, {held.key, key});
         requireWorkerAndClass(control, e);
@@ -200,19 +270,21 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
         postCell(control, command, key, held.day, true);
         if (held.key != key) postCell(control, command, held.key, held.day, false);
         t.commit();
-    });
+    }, [&] { return entryThere(control, id, &e); });
 }
 
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id) {
-    return refusable([&] {
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
+                  const data::SeenRow& seen) {
+    return refusable(control, [&] {
         data::Transaction t(control.connection());
         const Held held = lockEntry(control, id);
+        requireAsSeen(control, id, seen);
         lockForPosting(control, {held.key});
         command.setSql("delete from accounts_dep.fatigue where id=" + integer(id));
         command.execute();
         postCell(control, command, held.key, held.day, false);
         t.commit();
-    });
+    }, [&] { return !entryThere(control, id, nullptr); });
 }
 
 int priceAverageEntries(data::Command& command, int year, int month) {

@@ -137,6 +137,8 @@ private slots:
     void validation_data();
     void validation();
     void othersChangedMeanwhile();
+    void entryChangedByAnother_data();
+    void entryChangedByAnother();
     void averagePrice_data();
     void averagePrice();
     void postingFailureLeavesNothing();
@@ -514,6 +516,60 @@ void HouseholdTest::othersChangedMeanwhile() {
     QCOMPARE(cells(4), QString());
     fixture::exec("insert into accounts_dep.person (id, fio, s_staffpos_hl) values "
                   "(4, 'Сидоров С.С.', 'Резчик')");
+}
+
+void HouseholdTest::entryChangedByAnother_data() {
+    // another copy changes the entry this copy shows, before this copy changes or deletes it
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("deleting");
+    QTest::addColumn<QString>("theirs"); // worker/hours after the refusal
+    QTest::newRow("hours changed, then changed here")
+        << "update accounts_dep.fatigue set cnt=6" << false << "1/6";
+    QTest::newRow("given to another worker, then deleted here")
+        << "update accounts_dep.fatigue set id_p=2" << true << "2/8";
+    QTest::newRow("priced anew, then deleted here")
+        << "update accounts_dep.fatigue set price=175" << true << "1/8";
+}
+
+void HouseholdTest::entryChangedByAnother() {
+    QFETCH(QString, other);
+    QFETCH(bool, deleting);
+    QCOMPARE(add(Input{}), QStringList());
+    const QString refused = timesheet::savedText(timesheet::Saved::EntryChanged);
+    const QString now = "string_agg(id_p || '/' || cnt, ',')";
+    if (deleting) {
+        Form25->DBGrid1->selectRow(0);
+        fixture::exec(other); // on the other copy's connection
+        ui::Script s;
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?", refused}));
+        QTEST(entries(now), "theirs");
+        // the list shows it as it now is; deleted from there, it goes
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(entries(), QString("0"));
+        return;
+    }
+    bool open = false;
+    const QStringList shown = change(
+        0,
+        [&] {
+            fixture::exec(other);
+            Form24->Edit6->setText("3");
+        },
+        &open);
+    QCOMPARE(shown, QStringList{refused});
+    QVERIFY(open); // with the user's input
+    QCOMPARE(Form24->Edit6->text(), QString("3"));
+    QTEST(entries(now), "theirs");
+    QCOMPARE(Form25->fatigue->asText("cnt"), QString("6")); // the list re-read
+    // saved again on purpose, it goes over the other change
+    ui::Script s;
+    Form24->Button1->click();
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(entries(now), QString("1/3"));
+    QCOMPARE(cells(1), QString("3"));
 }
 
 void HouseholdTest::averagePrice_data() {
