@@ -26,6 +26,7 @@
 #include <QProcess>
 #include <QTextStream>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -56,17 +57,18 @@ QString run(const QString& program, const QStringList& args, const QString& inpu
     p.closeWriteChannel();
     p.waitForFinished(-1);
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s: %s%s\n", qPrintable(program), p.readAllStandardError().constData(),
-                     p.readAllStandardOutput().constData());
+        std::fprintf(stderr, "%s: %s%s\n", qPrintable(program),
+                     p.readAllStandardError().constData(), p.readAllStandardOutput().constData());
         std::exit(1);
     }
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString psql(const QString& database, const QString& input, const QStringList& extra = {}) {
-    return run("psql", QStringList{"-h", dir, "-p", "5432", "-U", "postgres", "-d", database, "-X",
-                                   "-q", "-v", "ON_ERROR_STOP=1"} +
-                           extra,
+    return run("psql",
+               QStringList{"-h", dir, "-p", "5432", "-U", "postgres", "-d", database, "-X", "-q",
+                           "-v", "ON_ERROR_STOP=1"} +
+                   extra,
                input);
 }
 
@@ -90,6 +92,17 @@ void kill() {
     }
     for (pid_t p : victims)
         ::kill(p, SIGKILL);
+    // gone for good (or only a zombie left) before the server is started again
+    const auto alive = [](pid_t p) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(p));
+        if (!stat.open(QIODevice::ReadOnly)) return false;
+        const QString text = QString::fromLatin1(stat.readAll());
+        return !text.mid(text.lastIndexOf(u')') + 2).startsWith(u'Z');
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (std::any_of(victims.begin(), victims.end(), alive) && waited.elapsed() < 10000)
+        QThread::msleep(10);
 }
 
 // What a save was told, as the user reads it.
@@ -134,15 +147,15 @@ protected:
                 if (!c.connected()) c.open();
                 const journal::WriteResult r = journal::addRecord(control, command, input(n));
                 s.text = journal::refusalText(r);
-                s.told = journal::isWritten(r)                         ? Told::Done
-                         : r == journal::WriteResult::LostNotSaved    ? Told::NotDone
-                         : r == journal::WriteResult::LostUnknown     ? Told::Unknown
-                                                                      : Told::Other;
+                s.told = journal::isWritten(r)                     ? Told::Done
+                         : r == journal::WriteResult::LostNotSaved ? Told::NotDone
+                         : r == journal::WriteResult::LostUnknown  ? Told::Unknown
+                                                                   : Told::Other;
             } catch (const data::DbError& e) {
                 s.text = e.message();
                 // an opening that fails, or the connection lost before the commit was sent
                 s.told = e.message() == data::Connection::lostCommitMessage() ? Told::Unknown
-                                                                               : Told::NotDone;
+                                                                              : Told::NotDone;
             }
             saves.push_back(s);
             ++made;
@@ -173,7 +186,8 @@ int main(int argc, char** argv) {
     start();
     psql("postgres", "CREATE ROLE sys LOGIN SUPERUSER PASSWORD 'vumbexl'; CREATE DATABASE "
                      "kill_trial OWNER sys;");
-    for (const char* file : {"/sql/schema.sql", "/sql/seed.sql", "/tests/fixtures/department.sql"}) {
+    for (const char* file :
+         {"/sql/schema.sql", "/sql/seed.sql", "/tests/fixtures/department.sql"}) {
         QFile f(QStringLiteral(TABEL_SOURCE_DIR) + file);
         f.open(QIODevice::ReadOnly);
         psql("kill_trial", QString::fromUtf8(f.readAll()));

@@ -2,9 +2,9 @@
 // own connection, run M adds, changes, moves and deletions on a few shared workers and
 // days through the program's record writes, working from lists that go stale as a user's
 // journal does: a change or deletion carries the row as the list showed it, and one that
-// another copy changed meanwhile is refused. Then the database is checked: one timesheet row per key, every cell equal
-// to the hours of its records, no two equal records; and the operations that failed with a
-// database error (a deadlock, a lost update) are counted.
+// another copy changed meanwhile is refused. Then the database is checked: one timesheet row per
+// key, every cell equal to the hours of its records, no two equal records; and the operations that
+// failed with a database error (a deadlock, a lost update) are counted.
 //
 //   record_stress [processes] [operations]        default 8 × 500
 //
@@ -134,13 +134,12 @@ int child(const QString& database, int index, int operations) {
             std::fprintf(stderr, "process %d: %s\n", index, qPrintable(e.message()));
         }
         times.push_back(clock.nsecsElapsed() / 1000);
-        if (reread >= 0)
-            ids[reread].second = journal::currentRecord(control, ids[reread].first);
+        if (reread >= 0) ids[reread].second = journal::currentRecord(control, ids[reread].first);
     }
     std::sort(times.begin(), times.end());
     std::printf("%ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
-                counts[Gone], counts[Changed], counts[Refused], counts[Failed], times[times.size() / 2],
-                times[times.size() * 95 / 100]);
+                counts[Gone], counts[Changed], counts[Refused], counts[Failed],
+                times[times.size() / 2], times[times.size() * 95 / 100]);
     return 0;
 }
 

@@ -34,8 +34,7 @@ RowNow compareRow(Query& control, const QString& select, const SeenRow& seen) {
     control.open();
     if (control.isEmpty()) return RowNow::Gone;
     for (qsizetype i = 0; i < seen.fields.size(); ++i)
-        if (!sameValue(control.value(seen.fields[i]), seen.values.value(i)))
-            return RowNow::Changed;
+        if (!sameValue(control.value(seen.fields[i]), seen.values.value(i))) return RowNow::Changed;
     return RowNow::Same;
 }
 

@@ -150,8 +150,8 @@ bool isWritten(WriteResult result) {
     return result == WriteResult::Written || result == WriteResult::LostSaved;
 }
 
-const QStringList SeenFields{"data", "smena", "w_id", "i_id", "o_id",  "cena", "kol_vo",
-                             "brak", "time",  "color", "ok",  "vvod", "prize"};
+const QStringList SeenFields{"data", "smena", "w_id",  "i_id", "o_id", "cena", "kol_vo",
+                             "brak", "time",  "color", "ok",   "vvod", "prize"};
 
 data::SeenRow seenRecord(const data::Query& list) {
     return data::SeenRow::of(list, SeenFields);
@@ -160,8 +160,8 @@ data::SeenRow seenRecord(const data::Query& list) {
 data::SeenRow currentRecord(data::Query& control, qint64 id) {
     data::ClosedOnExit closer{control};
     control.close();
-    control.setSql("select " + SeenFields.join(u',') + " from accounts_dep.smena where id=" +
-                   integer(id));
+    control.setSql("select " + SeenFields.join(u',') +
+                   " from accounts_dep.smena where id=" + integer(id));
     control.open();
     return data::SeenRow::of(control, SeenFields);
 }
@@ -171,12 +171,11 @@ namespace {
 bool recordThere(data::Query& control, const RecordInput& r, const QString& where) {
     return data::lookupIn(control,
                           "select count(*) as cnt from accounts_dep.smena where " + where +
-                              " and w_id=" + integer(r.worker) + " and i_id=" +
-                              integer(r.product) + " and o_id=" + integer(r.operation) +
-                              " and cena=" + price(r) + " and kol_vo=" +
-                              data::sql::general(r.quantity) + " and brak=" + integer(r.rejects) +
-                              " and data=" + data::sql::toDate(r.day) + " and smena=" +
-                              integer(r.shift) + " and color=" + integer(r.colour) +
+                              " and w_id=" + integer(r.worker) + " and i_id=" + integer(r.product) +
+                              " and o_id=" + integer(r.operation) + " and cena=" + price(r) +
+                              " and kol_vo=" + data::sql::general(r.quantity) + " and brak=" +
+                              integer(r.rejects) + " and data=" + data::sql::toDate(r.day) +
+                              " and smena=" + integer(r.shift) + " and color=" + integer(r.colour) +
                               " and time=" + integer(r.hours) + " and vvod='" + today() + "'",
                           "cnt")
                .toLongLong() > 0;

@@ -33,9 +33,9 @@ TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     norm->setCheckedEdits(true);
     norm->onConflict = [this](data::Query&, bool deleted) {
         conflict_ = true;
-        ui::error(refdata::refusalText(deleted ? refdata::RowWrite::Gone
-                                               : refdata::RowWrite::Changed,
-                                       refdata::RowKind::Norm));
+        ui::error(
+            refdata::refusalText(deleted ? refdata::RowWrite::Gone : refdata::RowWrite::Changed,
+                                 refdata::RowKind::Norm));
         // a post that moving to another row made: re-read once the move is over
         QTimer::singleShot(0, this, ui::guard([this] { reReadAfterConflict(); }));
     };

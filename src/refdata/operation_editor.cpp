@@ -148,11 +148,10 @@ void TForm10::Button1Click() {
                             data::sql::integer(stage) + QStringLiteral(",  i_id=") + product;
         refdata::SeenReference row{QStringLiteral("accounts_dep.oper"), OperId,
                                    QStringLiteral("vid as oper_vid, naimen, i_id"), Seen};
-        const refdata::RowWrite result =
-            refdata::updateRow(DataModule6->Control, DataModule6->Oper_ed, row, set,
-                               QStringLiteral("vid=") + kind + QStringLiteral(" and naimen=") +
-                                   data::sql::integer(stage) + QStringLiteral(" and i_id=") +
-                                   product);
+        const refdata::RowWrite result = refdata::updateRow(
+            DataModule6->Control, DataModule6->Oper_ed, row, set,
+            QStringLiteral("vid=") + kind + QStringLiteral(" and naimen=") +
+                data::sql::integer(stage) + QStringLiteral(" and i_id=") + product);
         const bool done = refdata::settleUpdate(result, refdata::RowKind::Operation,
                                                 DataModule6->Oper, DataModule6->Control, row);
         Seen = row.seen;

@@ -30,7 +30,7 @@ public:
 
     qint64 ProductId = 0; // a product's key may be longer than the operation's column takes
     int KindId = 0;
-    int OperId = 0; // the operation being changed
+    int OperId = 0;     // the operation being changed
     data::SeenRow Seen; // its row as the list showed it
 
     void FormActivate() override;

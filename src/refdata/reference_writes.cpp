@@ -132,8 +132,7 @@ bool settleUpdate(RowWrite result, RowKind kind, data::Query& list, data::Query&
     if (result == RowWrite::Written) return true;
     ui::error(refusalText(result, kind));
     if (result == RowWrite::Changed) row.seen = currentRow(control, row);
-    if ((result == RowWrite::Gone || result == RowWrite::Changed) && list.active())
-        list.refresh();
+    if ((result == RowWrite::Gone || result == RowWrite::Changed) && list.active()) list.refresh();
     return result == RowWrite::LostSaved;
 }
 

@@ -96,9 +96,9 @@ void TForm2::Button1Click() {
         const QString pos =
             QStringLiteral("s_staffpos_hl='") + escaped(position) + QStringLiteral("'");
         refdata::SeenReference row{QStringLiteral("accounts_dep.person"), WorkerId, {}, Seen};
-        const refdata::RowWrite result = refdata::updateRow(
-            DataModule6->Control, *cmd_person, row, fio + QStringLiteral(", ") + pos,
-            fio + QStringLiteral(" and ") + pos);
+        const refdata::RowWrite result = refdata::updateRow(DataModule6->Control, *cmd_person, row,
+                                                            fio + QStringLiteral(", ") + pos,
+                                                            fio + QStringLiteral(" and ") + pos);
         const bool done = refdata::settleUpdate(result, refdata::RowKind::Worker,
                                                 DataModule6->Workers, DataModule6->Control, row);
         Seen = row.seen;

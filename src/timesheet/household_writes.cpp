@@ -118,25 +118,30 @@ void requireAsSeen(data::Query& control, qint64 id, const data::SeenRow& seen) {
         throw Refused{Saved::EntryChanged};
 }
 
-// landed: whether the write is in the database, asked when the commit lost its answer.
-template <class F>
-Saved refusable(data::Query& control, F&& write, const std::function<bool()>& landed) {
+template <class F> Saved refusable(F&& write) {
     try {
         write();
         return Saved::Done;
     } catch (const Refused& r) {
         return r.why;
     } catch (const data::CommitLost&) {
-        switch (data::settleLostCommit(control.connection(), landed)) {
-        case data::LostCommit::Saved:
-            return Saved::LostSaved;
-        case data::LostCommit::NotSaved:
-            return Saved::LostNotSaved;
-        case data::LostCommit::Unknown:
-            break;
-        }
-        return Saved::LostUnknown;
+        return Saved::LostUnknown; // until settled() has looked
     }
+}
+
+// After refusable(): a commit that lost its answer is settled by landed, which tells
+// whether the write is in the database once connected again.
+Saved settled(Saved saved, data::Query& control, const std::function<bool()>& landed) {
+    if (saved != Saved::LostUnknown) return saved;
+    switch (data::settleLostCommit(control.connection(), landed)) {
+    case data::LostCommit::Saved:
+        return Saved::LostSaved;
+    case data::LostCommit::NotSaved:
+        return Saved::LostNotSaved;
+    case data::LostCommit::Unknown:
+        break;
+    }
+    return Saved::LostUnknown;
 }
 
 // An entry id holding the values e writes (none: id holds no entry).
@@ -189,8 +194,8 @@ bool isSaved(Saved saved) {
     return saved == Saved::Done || saved == Saved::LostSaved;
 }
 
-const QStringList SeenEntryFields{"id_p",  "id_o", "id_nom",    "d_date",  "i_smena",
-                                  "cnt",   "price", "i_holiday", "i_night"};
+const QStringList SeenEntryFields{"id_p", "id_o",  "id_nom",    "d_date", "i_smena",
+                                  "cnt",  "price", "i_holiday", "i_night"};
 
 data::SeenRow seenEntry(const data::Query& list) {
     return data::SeenRow::of(list, SeenEntryFields);
@@ -228,33 +233,31 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
                const QDate& day, int shift) {
     requireFits(e);
     qint64 id = 0; // of the new entry, by which a lost commit is settled
-    return refusable(
-        control,
-        [&] {
-            data::Transaction t(control.connection());
-            const RowKey key = keyOf(e, day);
-            lockForPosting(control, {key});
-            requireWorkerAndClass(control, e);
-            id = readInt(control,
-                         "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, "
-                         "i_year, i_smena, cnt, price, i_holiday, i_night)VALUES(" +
-                             integer(e.productClass) + ", " + integer(e.kind) + " ," +
-                             integer(e.worker) + ", '" + data::sql::date(day) + "', " +
-                             integer(day.month()) + ", " + integer(day.year()) + ", " +
-                             integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
-                             integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
-                             ") returning id",
-                         "id");
-            postCell(control, command, key, day, true);
-            t.commit();
-        },
-        [&] { return entryThere(control, id, &e); });
+    const Saved saved = refusable([&] {
+        data::Transaction t(control.connection());
+        const RowKey key = keyOf(e, day);
+        lockForPosting(control, {key});
+        requireWorkerAndClass(control, e);
+        id = readInt(control,
+                     "INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, "
+                     "i_year, i_smena, cnt, price, i_holiday, i_night)VALUES(" +
+                         integer(e.productClass) + ", " + integer(e.kind) + " ," +
+                         integer(e.worker) + ", '" + data::sql::date(day) + "', " +
+                         integer(day.month()) + ", " + integer(day.year()) + ", " + integer(shift) +
+                         ", " + integer(e.hours) + ", " + price(e) + ", " +
+                         integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
+                         ") returning id",
+                     "id");
+        postCell(control, command, key, day, true);
+        t.commit();
+    });
+    return settled(saved, control, [&] { return entryThere(control, id, &e); });
 }
 
-Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& e, const data::SeenRow& seen) {
+Saved changeEntry(data::Query& control, data::Command& command, qint64 id, const HouseholdEntry& e,
+                  const data::SeenRow& seen) {
     requireFits(e);
-    return refusable(control, [&] {
+    const Saved saved = refusable([&] {
         data::Transaction t(control.connection());
         const Held held = lockEntry(control, id);
         requireAsSeen(control, id, seen);
@@ -270,12 +273,13 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
         postCell(control, command, key, held.day, true);
         if (held.key != key) postCell(control, command, held.key, held.day, false);
         t.commit();
-    }, [&] { return entryThere(control, id, &e); });
+    });
+    return settled(saved, control, [&] { return entryThere(control, id, &e); });
 }
 
 Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
                   const data::SeenRow& seen) {
-    return refusable(control, [&] {
+    const Saved saved = refusable([&] {
         data::Transaction t(control.connection());
         const Held held = lockEntry(control, id);
         requireAsSeen(control, id, seen);
@@ -284,7 +288,8 @@ Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
         command.execute();
         postCell(control, command, held.key, held.day, false);
         t.commit();
-    }, [&] { return !entryThere(control, id, nullptr); });
+    });
+    return settled(saved, control, [&] { return !entryThere(control, id, nullptr); });
 }
 
 int priceAverageEntries(data::Command& command, int year, int month) {

@@ -43,9 +43,9 @@ struct HouseholdEntry {
 
 enum class Saved {
     Done,
-    EntryGone,    // another copy deleted the entry meanwhile
-    WorkerGone,   // another copy deleted the worker meanwhile
-    ClassGone,    // the product class is no longer in the classifier
+    EntryGone,     // another copy deleted the entry meanwhile
+    WorkerGone,    // another copy deleted the worker meanwhile
+    ClassGone,     // the product class is no longer in the classifier
     DayOverfilled, // the day's cell would exceed MaxDayHours
     EntryChanged,  // another user changed the entry since it was shown
     // the connection went while the commit waited for its answer; once connected again:

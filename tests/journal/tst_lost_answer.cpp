@@ -84,8 +84,10 @@ void LostAnswerTest::answerLost_data() {
     const QString deleted = "(select 1 where not exists (select 1 from accounts_dep.smena)) d";
     const QString entry = "accounts_dep.fatigue";
     const QString worker = "accounts_dep.person where fio='Иванов-Петров И.И.'";
-    for (const auto& [name, check] : {std::pair{"record added", added}, {"record changed", changed},
-                                      {"record deleted", deleted}, {"entry added", entry},
+    for (const auto& [name, check] : {std::pair{"record added", added},
+                                      {"record changed", changed},
+                                      {"record deleted", deleted},
+                                      {"entry added", entry},
                                       {"worker changed", worker}}) {
         QTest::newRow(qPrintable(QString(name) + ", commit lost on its way"))
             << name << int(Cut::BeforeCommit) << notSaved << check << "0";
@@ -113,8 +115,8 @@ void LostAnswerTest::answerLost() {
     if (write == "record added") {
         told = journal::refusalText(journal::addRecord(control, command, welding()));
     } else if (write == "record changed") {
-        told = journal::refusalText(
-            journal::changeRecord(control, command, id, welding(1, 5), journal::currentRecord(control, id)));
+        told = journal::refusalText(journal::changeRecord(control, command, id, welding(1, 5),
+                                                          journal::currentRecord(control, id)));
     } else if (write == "record deleted") {
         told = journal::refusalText(
             journal::deleteRecord(control, command, id, journal::currentRecord(control, id)));
@@ -130,10 +132,10 @@ void LostAnswerTest::answerLost() {
         refdata::SeenReference row{"accounts_dep.person", 1, {}, {}};
         row.seen.fields = QStringList{"fio"};
         row.seen.values = QVariantList{QString("Иванов И.И.")};
-        told = refdata::refusalText(
-            refdata::updateRow(control, command, row, "fio='Иванов-Петров И.И.'",
-                               "fio='Иванов-Петров И.И.'"),
-            refdata::RowKind::Worker);
+        told = refdata::refusalText(refdata::updateRow(control, command, row,
+                                                       "fio='Иванов-Петров И.И.'",
+                                                       "fio='Иванов-Петров И.И.'"),
+                                    refdata::RowKind::Worker);
     }
     QCOMPARE(proxy->cuts(), cuts + 1); // the connection was indeed lost at the commit
     QTEST(told, "outcome");

@@ -142,8 +142,8 @@ void RecordWritesTest::moveAndDeleteCross_data() {
     // both copies saw the record as it was: the one deleting it is not to delete the record
     // the other has moved in the meantime
     QTest::newRow("move, then delete the moved record")
-        << true << 2 << journal::WriteResult::Written << journal::WriteResult::RecordChanged
-        << "1" << "0/8";
+        << true << 2 << journal::WriteResult::Written << journal::WriteResult::RecordChanged << "1"
+        << "0/8";
     QTest::newRow("delete, then move the deleted record")
         << false << 1 << journal::WriteResult::RecordGone << journal::WriteResult::Written << "0"
         << "0/";

@@ -718,8 +718,7 @@ void RecordsTest::changeOverAnotherChange_data() {
     QTest::addColumn<QString>("other");
     QTest::newRow("another quantity") << "update accounts_dep.smena set kol_vo=12";
     QTest::newRow("accepted meanwhile") << "update accounts_dep.smena set ok='ok'";
-    QTest::newRow("moved to another day")
-        << "update accounts_dep.smena set data='2024-03-06'";
+    QTest::newRow("moved to another day") << "update accounts_dep.smena set data='2024-03-06'";
 }
 
 void RecordsTest::changeOverAnotherChange() {

@@ -128,7 +128,7 @@ void TwoCopiesTest::cleanupTestCase() {
 
 void TwoCopiesTest::rowOfAnotherCopy_data() {
     QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("other");  // what the other copy does meanwhile
+    QTest::addColumn<QString>("other"); // what the other copy does meanwhile
     QTest::addColumn<bool>("deleted");
     QTest::addColumn<QString>("theirs"); // the row as the other copy left it
     QTest::addColumn<QString>("ours");   // as this copy's second save leaves it

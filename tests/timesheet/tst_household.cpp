@@ -551,23 +551,32 @@ void HouseholdTest::entryChangedByAnother() {
         QCOMPARE(entries(), QString("0"));
         return;
     }
-    bool open = false;
-    const QStringList shown = change(
-        0,
-        [&] {
-            fixture::exec(other);
-            Form24->Edit6->setText("3");
-        },
-        &open);
-    QCOMPARE(shown, QStringList{refused});
-    QVERIFY(open); // with the user's input
-    QCOMPARE(Form24->Edit6->text(), QString("3"));
-    QTEST(entries(now), "theirs");
-    QCOMPARE(Form25->fatigue->asText("cnt"), QString("6")); // the list re-read
-    // saved again on purpose, it goes over the other change
+    Form25->DBGrid1->selectRow(0);
     ui::Script s;
-    Form24->Button1->click();
-    QCOMPARE(s.texts(), QStringList());
+    bool open = false, openAfter = true;
+    QString kept, theirs, listed;
+    QStringList first;
+    s.onModal(Form24, [&] {
+        fixture::exec(other); // on the other copy's connection
+        Form24->Edit6->setText("3");
+        Form24->Button1->click();
+        open = Form24->isVisible(); // with the user's input
+        kept = Form24->Edit6->text();
+        theirs = entries(now);
+        listed = Form25->fatigue->asText("cnt"); // the list re-read
+        first = s.texts();
+        // saved again on purpose, it goes over the other change
+        Form24->Button1->click();
+        openAfter = Form24->isVisible();
+    });
+    Form25->Button6Click();
+    QCOMPARE(first, QStringList{refused});
+    QVERIFY(open);
+    QCOMPARE(kept, QString("3"));
+    QTEST(theirs, "theirs");
+    QCOMPARE(listed, QString("6"));
+    QCOMPARE(s.texts(), QStringList{refused});
+    QVERIFY(!openAfter);
     QCOMPARE(entries(now), QString("1/3"));
     QCOMPARE(cells(1), QString("3"));
 }
