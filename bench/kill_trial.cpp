@@ -76,33 +76,52 @@ void start() {
     run("pg_ctl", {"-D", dir, "-l", dir + "/log", "-w", "-t", "60", "start"});
 }
 
-// SIGKILL to the postmaster and to every process it started, all at once.
-void kill() {
-    QFile pidFile(dir + "/postmaster.pid");
-    if (!pidFile.open(QIODevice::ReadOnly)) return;
-    const pid_t postmaster = pid_t(QString(pidFile.readLine()).trimmed().toInt());
-    std::vector<pid_t> victims{postmaster};
+// Whether a process is still running (a zombie is not).
+bool running(pid_t p) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(p));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QString text = QString::fromLatin1(stat.readAll());
+    // pid (comm) state ppid …: the name may hold blanks, so read after its ")"
+    return !text.mid(text.lastIndexOf(u')') + 2).startsWith(u'Z');
+}
+
+// The running processes whose parent is p.
+std::vector<pid_t> children(pid_t parent) {
+    std::vector<pid_t> found;
     for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
         QFile stat("/proc/" + entry + "/stat");
         if (!stat.open(QIODevice::ReadOnly)) continue;
         const QString text = QString::fromLatin1(stat.readAll());
-        // pid (comm) state ppid …: the name may hold blanks, so read after its ")"
         const QStringList after = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
-        if (after.value(1).toInt() == postmaster) victims.push_back(pid_t(entry.toInt()));
+        if (after.value(1).toInt() == parent && after.value(0) != QLatin1String("Z"))
+            found.push_back(pid_t(entry.toInt()));
     }
-    for (pid_t p : victims)
-        ::kill(p, SIGKILL);
-    // gone for good (or only a zombie left) before the server is started again
-    const auto alive = [](pid_t p) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(p));
-        if (!stat.open(QIODevice::ReadOnly)) return false;
-        const QString text = QString::fromLatin1(stat.readAll());
-        return !text.mid(text.lastIndexOf(u')') + 2).startsWith(u'Z');
-    };
+    return found;
+}
+
+// SIGKILL to the postmaster and to every process it started, all at once; then its lock files go,
+// as a zombie nobody reaps would keep the next start from believing it is gone.
+void kill() {
+    QFile pidFile(dir + "/postmaster.pid");
+    if (!pidFile.open(QIODevice::ReadOnly)) return;
+    const pid_t postmaster = pid_t(QString(pidFile.readLine()).trimmed().toInt());
+    pidFile.close();
+    ::kill(postmaster, SIGSTOP); // it starts no process between the look and the kill
+    std::vector<pid_t> killed;
     QElapsedTimer waited;
     waited.start();
-    while (std::any_of(victims.begin(), victims.end(), alive) && waited.elapsed() < 10000)
+    for (;;) {
+        std::vector<pid_t> victims = children(postmaster);
+        if (running(postmaster)) victims.push_back(postmaster);
+        for (pid_t p : victims)
+            ::kill(p, SIGKILL);
+        killed.insert(killed.end(), victims.begin(), victims.end());
+        if (victims.empty() && std::none_of(killed.begin(), killed.end(), running)) break;
+        if (waited.elapsed() > 10000) break;
         QThread::msleep(10);
+    }
+    for (const char* lock : {"/postmaster.pid", "/.s.PGSQL.5432.lock", "/.s.PGSQL.5432"})
+        QFile::remove(dir + lock);
 }
 
 // What a save was told, as the user reads it.
@@ -138,13 +157,13 @@ protected:
     void run() override {
         data::Connection c;
         c.setConnectionString(app::connectionString("kill_trial", address));
+        c.open(); // later the connection opens itself again, as the program's does
         data::Query control(c);
         data::Command command(c);
         for (int n = 1; !stop; ++n) {
             Save s;
             s.number = n;
             try {
-                if (!c.connected()) c.open();
                 const journal::WriteResult r = journal::addRecord(control, command, input(n));
                 s.text = journal::refusalText(r);
                 s.told = journal::isWritten(r)                     ? Told::Done
@@ -192,6 +211,14 @@ int main(int argc, char** argv) {
         f.open(QIODevice::ReadOnly);
         psql("kill_trial", QString::fromUtf8(f.readAll()));
     }
+    // a commit that takes a while, as on a busy server: more kills land while a commit
+    // waits for its answer (the work at commit comes before the commit is written)
+    psql("kill_trial", R"(
+        create function accounts_dep.slow_commit() returns trigger language plpgsql as
+        $$ begin perform pg_sleep(0.03); return null; end $$;
+        create constraint trigger slow_commit after insert on accounts_dep.smena
+        deferrable initially deferred for each row execute function accounts_dep.slow_commit();
+    )");
 
     data::setReconnectWait(20000); // the server is back within a few seconds
     Saver saver;
