@@ -12,8 +12,8 @@
 //
 // Steps 3 and 4 are statements of their own: a statement sees what was committed when it
 // began, so the checks must begin after the locks are granted; and the checks decide
-// whether anything is written at all. With the commit, an addition or a deletion is four
-// round trips, a change five.
+// whether anything is written at all. With the commit, an addition is four round trips, a
+// deletion five and a change six: the comparison with the row as seen is one of its own.
 //
 // A refused write changes nothing and says why; a failing statement raises data::DbError
 // and leaves nothing behind. When the connection goes while the commit waits for its
