@@ -1,6 +1,7 @@
 #include "journal/journal_window.h"
 
 #include "data/data_module.h"
+#include "data/db_error.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -346,6 +347,19 @@ void TForm1::Timer1Timer() {
     // lasting fault shows one box, not one more every 30 seconds.
     if (checking_ || !VersionCheck) return;
     checking_ = true;
-    ui::run(VersionCheck);
+    if (ui::connectionLossShown()) {
+        // the user has been told of the lost connection: the check tries again quietly,
+        // and once it gets through, a later loss is told again
+        try {
+            VersionCheck();
+            ui::connectionBack();
+        } catch (const data::DbError&) {
+        } catch (...) {
+            checking_ = false;
+            throw;
+        }
+    } else {
+        ui::run(VersionCheck);
+    }
     checking_ = false;
 }

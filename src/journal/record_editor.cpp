@@ -169,6 +169,7 @@ void TForm11::openForNew(const QDate& day, int shift, bool dayOff) {
     Price = 0;
     BasePrice = 0;
     RecordId = 0;
+    Seen = {};
     Shift = shift;
     DayOff = dayOff;
     updateColourBox();
@@ -181,6 +182,7 @@ void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     Tag = ui::ChangeRow;
     RecordId = r.id;
+    Seen = r.seen;
     Shift = r.shift;
     DayOff = dayOff;
     WorkerId = r.worker;
@@ -294,16 +296,23 @@ void TForm11::Button1Click() {
     if (!ui::confirmFarDate(input->day)) return; // the input stays for the date to be mended
     data::Query& control = DataModule6->Control;
     const journal::WriteResult result =
-        Tag == ui::ChangeRow ? journal::changeRecord(control, *SmenaIU, RecordId, *input)
+        Tag == ui::ChangeRow ? journal::changeRecord(control, *SmenaIU, RecordId, *input, Seen)
                  : journal::addRecord(control, *SmenaIU, *input);
     data::Query& list = DataModule6->smenaQuery(Shift);
-    if (result != journal::WriteResult::Written) {
+    if (!journal::isWritten(result)) {
         // the input stays for the user to mend; a record gone is gone from the list too
         if (result == journal::WriteResult::RecordGone) list.refresh();
+        if (result == journal::WriteResult::RecordChanged) {
+            list.refresh();
+            // the next "Запись" saves over the other user's change on purpose
+            Seen = journal::currentRecord(control, RecordId);
+        }
         ui::error(journal::refusalText(result));
         return;
     }
     list.refresh();
+    // saved, though the answer was lost with the connection: the user hears which it was
+    if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result));
     DataModule6->H_Tabel_1.close();
     DataModule6->H_Tabel_2.close();
     DataModule6->H_Tabel_3.close();

@@ -233,15 +233,21 @@ void TForm24::Button1Click() {
     const timesheet::Saved saved =
         Tag == ui::NewRow ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
                                        Form25->EntrySmena)
-                 : timesheet::changeEntry(control, command, EntryId, entry);
+                 : timesheet::changeEntry(control, command, EntryId, entry, Seen);
     if (saved != timesheet::Saved::Done) {
         ui::error(timesheet::savedText(saved));
+        if (saved == timesheet::Saved::EntryChanged) {
+            // the list shows the other user's change; the next "Записать" saves over it
+            Form25->Reopen();
+            Seen = timesheet::currentEntry(control, EntryId);
+            return;
+        }
         // an entry deleted meanwhile cannot be saved; the rest can be chosen anew
-        if (saved != timesheet::Saved::EntryGone) return;
+        if (saved != timesheet::Saved::EntryGone && !timesheet::isSaved(saved)) return;
     }
     Form25->Reopen();
     // the changed entry may have moved in the list's order
-    if (Tag == ui::ChangeRow && saved == timesheet::Saved::Done)
+    if (Tag == ui::ChangeRow && timesheet::isSaved(saved))
         Form25->fatigue->locate(QStringLiteral("id"), EntryId);
     closeForm();
 }

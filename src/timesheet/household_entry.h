@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/query.h"
+#include "data/row_check.h"
 #include "ui/form.h"
 
 #include <memory>
@@ -42,6 +43,9 @@ public:
     qint64 IdP = 0;   // worker, accounts_dep.person; 0 = none chosen
     qint64 IdNom = 0; // product class, cmn_classifier.item; 0 = none chosen
     qint64 EntryId = 0;
+    // The entry changed as the user saw it in the list: a change saved over another user's
+    // is refused once, and saved on purpose after that.
+    data::SeenRow Seen;
 
     void FormActivate() override;
     // "Цена", its factors and "Сумма" for the chosen kind, the typed hours, the list's

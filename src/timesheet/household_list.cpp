@@ -212,6 +212,7 @@ void TForm25::Button6Click() {
     e->IdNom = any ? fatigue->asInt("id_nom") : 0;
     e->IdP = any ? fatigue->asInt("id_p") : 0;
     e->EntryId = any ? fatigue->asInt("id") : 0;
+    e->Seen = any ? timesheet::seenEntry(*fatigue) : data::SeenRow();
     e->cb_type_work->setKeyValue(any ? QVariant(fatigue->asInt("id_o")) : QVariant());
     // the flag decides the entry's timesheet row and stays
     e->CBox1->setChecked(any && fatigue->asInt("i_night") != 0);
@@ -222,10 +223,13 @@ void TForm25::Button6Click() {
 void TForm25::Button7Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     if (!fatigue->active() || fatigue->isEmpty()) return;
+    // what the user decides on: an entry another user changed meanwhile is left alone
+    const data::SeenRow seen = timesheet::seenEntry(*fatigue);
+    const qint64 id = fatigue->asInt("id");
     if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
     const timesheet::Saved done =
-        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, fatigue->asInt("id"));
+        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, id, seen);
     if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done));
     Reopen();
 }

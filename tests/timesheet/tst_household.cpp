@@ -142,6 +142,8 @@ private slots:
     void validation_data();
     void validation();
     void othersChangedMeanwhile();
+    void entryChangedByAnother_data();
+    void entryChangedByAnother();
     void averagePrice_data();
     void averagePrice();
     void postingFailureLeavesNothing();
@@ -527,6 +529,69 @@ void HouseholdTest::othersChangedMeanwhile() {
     QCOMPARE(cells(4), QString());
     fixture::exec("insert into accounts_dep.person (id, fio, s_staffpos_hl) values "
                   "(4, 'Сидоров С.С.', 'Резчик')");
+}
+
+void HouseholdTest::entryChangedByAnother_data() {
+    // another copy changes the entry this copy shows, before this copy changes or deletes it
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("deleting");
+    QTest::addColumn<QString>("theirs"); // worker/hours after the refusal
+    QTest::newRow("hours changed, then changed here")
+        << "update accounts_dep.fatigue set cnt=6" << false << "1/6";
+    QTest::newRow("given to another worker, then deleted here")
+        << "update accounts_dep.fatigue set id_p=2" << true << "2/8";
+    QTest::newRow("priced anew, then deleted here")
+        << "update accounts_dep.fatigue set price=175" << true << "1/8";
+}
+
+void HouseholdTest::entryChangedByAnother() {
+    QFETCH(QString, other);
+    QFETCH(bool, deleting);
+    QCOMPARE(add(Input{}), QStringList());
+    const QString refused = timesheet::savedText(timesheet::Saved::EntryChanged);
+    const QString now = "string_agg(id_p || '/' || cnt, ',')";
+    if (deleting) {
+        Form25->DBGrid1->selectRow(0);
+        fixture::exec(other); // on the other copy's connection
+        ui::Script s;
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?", refused}));
+        QTEST(entries(now), "theirs");
+        // the list shows it as it now is; deleted from there, it goes
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(entries(), QString("0"));
+        return;
+    }
+    Form25->DBGrid1->selectRow(0);
+    ui::Script s;
+    bool open = false, openAfter = true;
+    QString kept, theirs, listed;
+    QStringList first;
+    s.onModal(Form24, [&] {
+        fixture::exec(other); // on the other copy's connection
+        Form24->Edit6->setText("3");
+        Form24->Button1->click();
+        open = Form24->isVisible(); // with the user's input
+        kept = Form24->Edit6->text();
+        theirs = entries(now);
+        listed = Form25->fatigue->asText("cnt"); // the list re-read
+        first = s.texts();
+        // saved again on purpose, it goes over the other change
+        Form24->Button1->click();
+        openAfter = Form24->isVisible();
+    });
+    Form25->Button6Click();
+    QCOMPARE(first, QStringList{refused});
+    QVERIFY(open);
+    QCOMPARE(kept, QString("3"));
+    QTEST(theirs, "theirs");
+    QCOMPARE(listed, QString("6"));
+    QCOMPARE(s.texts(), QStringList{refused});
+    QVERIFY(!openAfter);
+    QCOMPARE(entries(now), QString("1/3"));
+    QCOMPARE(cells(1), QString("3"));
 }
 
 void HouseholdTest::averagePrice_data() {
