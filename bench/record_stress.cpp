@@ -1,9 +1,10 @@
 // Several copies of the program writing shift records at once: N processes, each with its
 // own connection, run M adds, changes, moves and deletions on a few shared workers and
 // days through the program's record writes, working from lists that go stale as a user's
-// journal does. Then the database is checked: one timesheet row per key, every cell equal
-// to the hours of its records, no two equal records; and the operations that failed with a
-// database error (a deadlock, a lost update) are counted.
+// journal does: a change or deletion carries the row as the list showed it, and one that
+// another copy changed meanwhile is refused. Then the database is checked: one timesheet row per
+// key, every cell equal to the hours of its records, no two equal records; and the operations that
+// failed with a database error (a deadlock, a lost update) are counted.
 //
 // The writes go to two days of March and two of April. When a quarter of them are done,
 // another connection closes March (timesheet::closeMonth); from then on every write into or
@@ -93,7 +94,7 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
 
 // Outcomes of one process, in the order written to its output, followed by the median and
 // the 95th percentile of its operations' times in microseconds.
-enum Count { Written, Duplicate, Gone, Closed, Refused, Failed, Counts };
+enum Count { Written, Duplicate, Gone, Changed, Closed, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March and April, shifts 1 and 2.
 int child(const QString& database, int index, int operations) {
@@ -103,7 +104,7 @@ int child(const QString& database, int index, int operations) {
     data::Query control(c);
     data::Command command(c);
     data::Query list(c);
-    list.setSql("select id from accounts_dep.smena");
+    list.setSql("select id, " + journal::SeenFields.join(u',') + " from accounts_dep.smena");
     std::mt19937 random(1000 + index);
     auto pick = [&](int n) { return int(random() % unsigned(n)); };
     auto input = [&] {
@@ -119,7 +120,8 @@ int child(const QString& database, int index, int operations) {
         r.colour = r.operation == 1 ? 0 : 1 + pick(3);
         return r;
     };
-    std::vector<qint64> ids; // the journal this copy shows, re-read now and then
+    // the journal this copy shows, re-read now and then
+    std::vector<std::pair<qint64, data::SeenRow>> ids;
     long counts[Counts] = {};
     std::vector<qint64> times;
     QElapsedTimer clock;
@@ -129,20 +131,23 @@ int child(const QString& database, int index, int operations) {
             list.open();
             ids.clear();
             for (list.first(); !list.eof(); list.next())
-                ids.push_back(list.asInt("id"));
+                ids.emplace_back(list.asInt("id"), journal::seenRecord(list));
         }
         const int kind = pick(100);
+        int reread = -1; // a record this copy changed, which its own journal then shows anew
         clock.start();
         try {
             journal::WriteResult r;
             if (kind < 35 || ids.empty()) {
                 r = journal::addRecord(control, command, input());
             } else {
-                const qint64 id = ids[pick(int(ids.size()))];
+                const int at = pick(int(ids.size()));
+                const auto [id, seen] = ids[at];
                 if (kind < 80) // a change in place or a move to another worker, day or shift
-                    r = journal::changeRecord(control, command, id, input());
+                    r = journal::changeRecord(control, command, id, input(), seen);
                 else
-                    r = journal::deleteRecord(control, command, id);
+                    r = journal::deleteRecord(control, command, id, seen);
+                if (r == journal::WriteResult::Written && kind < 80) reread = at;
             }
             switch (r) {
             case journal::WriteResult::Written:
@@ -153,6 +158,9 @@ int child(const QString& database, int index, int operations) {
                 break;
             case journal::WriteResult::RecordGone:
                 ++counts[Gone];
+                break;
+            case journal::WriteResult::RecordChanged:
+                ++counts[Changed];
                 break;
             case journal::WriteResult::MonthClosed:
                 ++counts[Closed];
@@ -165,10 +173,11 @@ int child(const QString& database, int index, int operations) {
             std::fprintf(stderr, "process %d: %s\n", index, qPrintable(e.message()));
         }
         times.push_back(clock.nsecsElapsed() / 1000);
+        if (reread >= 0) ids[reread].second = journal::currentRecord(control, ids[reread].first);
     }
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
-                counts[Gone], counts[Closed], counts[Refused], counts[Failed],
+    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
+                counts[Gone], counts[Changed], counts[Closed], counts[Refused], counts[Failed],
                 times[times.size() / 2], times[times.size() * 95 / 100]);
     return 0;
 }
@@ -260,8 +269,9 @@ int main(int argc, char** argv) {
         << "  one operation: median " << medians.at(medians.size() / 2) << " ms, 95th percentile "
         << tails.at(tails.size() / 2) << " ms (middle process)\n"
         << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
-        << ", on records already deleted " << totals[Gone] << ", otherwise refused "
-        << totals[Refused] << "\n"
+        << ", on records already deleted " << totals[Gone]
+        << ", on records another copy changed since its list was read " << totals[Changed]
+        << ", otherwise refused " << totals[Refused] << "\n"
         << "  refused in the closed month " << totals[Closed] << "\n"
         << "  March closed after " << closedAt << " s; the close took " << closeWait
         << " ms; rows of March written before it " << found.value(5) << "\n"

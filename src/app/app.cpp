@@ -2,6 +2,8 @@
 
 #include "app/built_in_server.h"
 #include "app/login_window.h"
+#include "app/qt_russian.h"
+#include "app/t13_command.h"
 #include "app/version.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
@@ -18,19 +20,21 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
-#include "timesheet/piece_timesheet.h"
-#include "timesheet/timesheet_by_time.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
+#include "timesheet/piece_timesheet.h"
+#include "timesheet/timesheet_by_time.h"
 #include "ui/dialogs.h"
 #include "ui/focus_style.h"
 #include "ui/guard.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTextStream>
 #include <vector>
 
 namespace app {
@@ -90,10 +94,7 @@ void setupApplication(QApplication& application) {
     if (!qobject_cast<ui::FocusFrameStyle*>(application.style()))
         application.setStyle(new ui::FocusFrameStyle);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    auto* qt = new QTranslator(&application);
-    if (qt->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        application.installTranslator(qt);
+    installQtRussian(application);
 }
 
 void createForms(const QStringList& params) {
@@ -115,10 +116,7 @@ void createForms(const QStringList& params) {
     }
     Form1->Timer1->start();
     if (terminated) return;
-    // Windows of the other areas, created once and hidden, in this order:
-    // TForm2, TForm3, TForm4, TForm5, TForm7, TForm8, TForm9, TForm10, TForm11, TForm18,
-    // TForm19, TForm21, TForm15, TForm16, TForm17, TForm20, TForm22, TForm24, TForm25,
-    // TForm26, TForm27, TForm28.
+    // The windows of the other areas, created once and hidden, in this order.
     make<TForm2>();
     make<TForm3>();
     make<TForm4>();
@@ -146,6 +144,12 @@ void destroyForms() {
 }
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
+    if (argc > 1 && isT13Command({QString::fromLocal8Bit(argv[1])})) {
+        // a scheduled job: no display, no window, no version check
+        QCoreApplication application(argc, argv);
+        QTextStream errors(stderr);
+        return runT13Command(application.arguments().mid(1), errors);
+    }
     QApplication application(argc, argv);
     setupApplication(application);
     setBuildStamp(buildDate, buildTime);

@@ -3,8 +3,10 @@
 #include "app/app.h"
 #include "app/version.h"
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "journal/journal_window.h"
 #include "reports/reports_window.h"
+#include "timesheet/household_list.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 #include "ui/radio_group.h"
@@ -97,20 +99,22 @@ void TForm23::Button1Click() {
     // login in the same run never inherits the previous one's state.
     struct Rights {
         bool add, change, remove, browse, menus, reports;
+        data::Role role;
     } rights;
     if (text == ReadOnly)
-        rights = {false, false, false, false, false, true};
+        rights = {false, false, false, false, false, true, data::Role::ReadOnly};
     else if (text == DataEntry)
-        rights = {true, false, false, true, false, false};
+        rights = {true, false, false, true, false, false, data::Role::DataEntry};
     else if (text == ReportOnly)
-        rights = {false, false, false, true, false, false};
+        rights = {false, false, false, true, false, false, data::Role::ReportOnly};
     else if (full)
-        rights = {true, true, true, true, true, true};
+        rights = {true, true, true, true, true, true, data::Role::Full};
     else {
         ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
                     QMessageBox::Critical);
         return;
     }
+    data::setRole(rights.role);
     Form1->setWriteRights(rights.add, rights.change, rights.remove);
     for (QWidget* w : Form1->browseControls())
         w->setEnabled(rights.browse);
@@ -123,6 +127,10 @@ void TForm23::Button1Click() {
     const bool reportOnly = text == ReportOnly;
     if (reportOnly) Form18->RadioGroup1->setItemIndex(1);
     Form18->RadioGroup1->setEnabled(!reportOnly);
+
+    // the household list opens for everyone; its commands only where pay may be changed
+    for (QWidget* w : {Form25->Button5, Form25->Button6, Form25->Button7, Form25->Button1})
+        w->setEnabled(data::mayChangePay());
 
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).setParam("ok", QStringLiteral("ta"));

@@ -39,6 +39,12 @@ QString Connection::lostMessage() {
                           "когда сервер базы данных снова будет доступен.");
 }
 
+QString Connection::lostCommitMessage() {
+    return QStringLiteral("Связь с базой данных потеряна во время записи; сохранено ли действие, "
+                          "неизвестно. Проверьте данные, когда сервер базы данных снова будет "
+                          "доступен.");
+}
+
 Connection::Connection() : name_(QStringLiteral("tabel-%1").arg(++counter)) {}
 
 Connection::~Connection() {
@@ -71,6 +77,16 @@ void Connection::reopen() {
     } catch (const DbError&) {
         lost_ = true;
         throw DbError(lostMessage());
+    }
+}
+
+bool Connection::reconnect() {
+    try {
+        open();
+        return true;
+    } catch (const DbError&) {
+        lost_ = true;
+        return false;
     }
 }
 
@@ -174,7 +190,7 @@ void Connection::commit() {
         db.rollback();
         if (alive()) throw DbError(text);
         lost_ = true;
-        throw DbError(lostMessage());
+        throw CommitLost(lostCommitMessage());
     }
 }
 

@@ -4,7 +4,9 @@
 // next statement, with the session settings, and the statement is sent once more. A
 // transaction that had already sent statements when its connection was lost is not redone:
 // its work is gone with the session, so the statement fails with lostMessage(), the caller's
-// Transaction rolls back, and the next action starts on a fresh connection. While the
+// Transaction rolls back, and the next action starts on a fresh connection. A connection
+// lost while a commit waited for its answer raises CommitLost: the work may be stored or
+// not, and only a look at the database after reconnecting tells which. While the
 // server stays away every statement fails with that message, never with the driver's.
 //
 // Parameters are written into the statement by the driver, so a statement is one round
@@ -36,8 +38,12 @@ public:
     void open();
     // What the user is told when the server cannot be reached in the middle of the work.
     static QString lostMessage();
+    // The same when the connection went during a commit, whose outcome is not known.
+    static QString lostCommitMessage();
     void close();
     bool connected() const;
+    // Opens the connection again after it was lost; false while the server is away.
+    bool reconnect();
 
     QSqlDatabase database() const;
 

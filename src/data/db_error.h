@@ -16,4 +16,11 @@ private:
     QString message_;
 };
 
+// The commit of a transaction was sent and the connection went before its answer came:
+// whether the work is in the database is not known (see settleLostCommit).
+class CommitLost : public DbError {
+public:
+    using DbError::DbError;
+};
+
 } // namespace data

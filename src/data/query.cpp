@@ -3,10 +3,12 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/result_rows.h"
+#include "data/row_check.h"
 #include "data/texts.h"
 
 #include <QSqlQuery>
 #include <cmath>
+#include <optional>
 
 namespace data {
 
@@ -409,6 +411,23 @@ void Query::post() {
             }
         }
     } else if (modified_) {
+        std::optional<Transaction> checked;
+        if (checkedEdits_) {
+            checked.emplace(connection_);
+            const int id = fieldIndex(QStringLiteral("id"));
+            Query probe(connection_);
+            const RowNow now = compareRow(
+                probe,
+                QStringLiteral("select %1 from %2 where id=%3 for update")
+                    .arg(fields_.join(u','), updateTable_,
+                         id >= 0 ? rows_[rowIndex][id].toString() : QStringLiteral("null")),
+                SeenRow{fields_, rows_[rowIndex]});
+            if (now != RowNow::Same) {
+                cancel();
+                if (onConflict) onConflict(*this, now == RowNow::Gone);
+                return;
+            }
+        }
         QStringList sets;
         QVariantList binds;
         for (int i = 0; i < fields_.size(); ++i) {
@@ -420,6 +439,7 @@ void Query::post() {
         connection_.exec(QStringLiteral("update %1 set %2 where %3")
                              .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
                          binds);
+        if (checked) checked->commit();
     }
     rows_[rowIndex] = buffer_;
     buffer_.clear();

@@ -108,6 +108,12 @@ public:
     // Runs at the start of every post of an inserted or edited row, whatever starts it
     // (post(), navigation, insert()); it may still set fields of the row.
     std::function<void(Query&)> beforePost;
+    // With checked edits, an edited row is written only when the database still holds it as
+    // it was read (locked and compared in one transaction). A row another user changed or
+    // deleted meanwhile is left alone: the edit is dropped and onConflict hears why (true:
+    // deleted). Inserted rows are not concerned.
+    void setCheckedEdits(bool on) { checkedEdits_ = on; }
+    std::function<void(Query&, bool deleted)> onConflict;
 
     // Text of a value as the lists show it: dates as DD.MM.YYYY, numbers in general form.
     static QString displayText(const QVariant& v, bool decimal = false);
@@ -147,6 +153,7 @@ private:
     Row buffer_;
     QVector<bool> changed_;
     bool modified_ = false;
+    bool checkedEdits_ = false;
 };
 
 // A dataset over one table: "select * from <table>" with an optional order, editable.

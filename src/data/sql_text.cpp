@@ -41,7 +41,7 @@ QString personCode(const QString& alias) {
     const QString code = alias + QStringLiteral(".s_code");
     // the branches of a case are tried in order, so a cast only sees a text it can read
     return QStringLiteral("(case when ") + code +
-           QStringLiteral(" !~ '^[[:space:]]*[+-]?[0-9]{1,10}[[:space:]]*$' then null when ") +
+           QStringLiteral(" !~ '^\\s*[+-]{0,1}[0-9]{1,10}\\s*$' then null when ") +
            code + QStringLiteral("::bigint not between -2147483648 and 2147483647 then null else ") +
            code + QStringLiteral("::integer end)");
 }

@@ -29,7 +29,8 @@ double round4(double v);
 // person matches nobody by code instead of failing the whole statement. Blanks around the
 // digits are allowed, as the server's own cast allows them. An integer expression, so a join
 // with an integer column can still be planned on its index. alias: the person table's name
-// in the statement.
+// in the statement. The text holds no colon or question mark, which statement tools could
+// take for a parameter.
 QString personCode(const QString& alias = QStringLiteral("person"));
 
 } // namespace data::sql

@@ -42,6 +42,7 @@ void TForm1::Button2Click() {
     r.rejects = q.asText("brak");
     r.hours = q.asInt("time");
     r.colour = q.asText("color");
+    r.seen = journal::seenRecord(q);
     Form11->openForChange(r, CBox1->isChecked());
     restoreRecNo(q, rec);
 }
@@ -50,12 +51,14 @@ void TForm1::Button3Click() {
     data::Query& q = currentQuery();
     if (q.isEmpty()) return;
     const qint64 id = q.asInt("id");
+    // what the user decides on: a record another user changed meanwhile is left alone
+    const data::SeenRow seen = journal::seenRecord(q);
     if (ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление"))) {
         // the cell recomputed is the one the record fed as the database held it, whatever
         // this copy's list still shows of it
         timesheet::ClosedMonth closed;
         const journal::WriteResult result =
-            journal::deleteRecord(DataModule6->Control, DataModule6->DelSmena, id, &closed);
+            journal::deleteRecord(DataModule6->Control, DataModule6->DelSmena, id, seen, &closed);
         if (result != journal::WriteResult::Written)
             ui::error(journal::refusalText(result, closed));
     }

@@ -1,6 +1,7 @@
 #include "journal/journal_window.h"
 
 #include "data/data_module.h"
+#include "data/db_error.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
@@ -116,6 +117,8 @@ void TForm1::build() {
     DBGrid2->addColumn("kol_vo", QStringLiteral("Кол-во"), 65, right);
     DBGrid2->addColumn("brak", QStringLiteral("Брак"), 50, right);
     DBGrid2->addColumn("summa", QStringLiteral("Итого (р.)"), 85, right);
+    DBGrid2->column(DBGrid2->columnOf("summa")).format =
+        QStringLiteral("#0.00"); // roubles, kopecks
     DBGrid2->addColumn("prize", QStringLiteral("Премия (%)"), 70, right);
     DBGrid2->addColumn("ok", QStringLiteral("OK"), 40, Qt::AlignCenter);
     DBGrid2->addColumn("vvod", QStringLiteral("Заведен"), 85, Qt::AlignCenter);
@@ -352,9 +355,12 @@ void TForm1::RadioButton4Click() {
 void TForm1::CBox1Click() {
     const bool on = CBox1->isChecked();
     QPalette p = CBox1->palette();
-    const QColor c = on ? QColor(255, 0, 0) : palette().color(QPalette::WindowText);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::ButtonText, c);
+    // the enabled look only: where the role disables the box it shows so
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        const QColor c = on ? QColor(255, 0, 0) : palette().color(g, QPalette::WindowText);
+        p.setColor(g, QPalette::WindowText, c);
+        p.setColor(g, QPalette::ButtonText, c);
+    }
     CBox1->setPalette(p);
     QFont f = CBox1->font();
     f.setBold(on);
@@ -378,6 +384,19 @@ void TForm1::Timer1Timer() {
     // lasting fault shows one box, not one more every 30 seconds.
     if (checking_ || !VersionCheck) return;
     checking_ = true;
-    ui::run(VersionCheck);
+    if (ui::connectionLossShown()) {
+        // the user has been told of the lost connection: the check tries again quietly,
+        // and once it gets through, a later loss is told again
+        try {
+            VersionCheck();
+            ui::connectionBack();
+        } catch (const data::DbError&) {
+        } catch (...) {
+            checking_ = false;
+            throw;
+        }
+    } else {
+        ui::run(VersionCheck);
+    }
     checking_ = false;
 }

@@ -5,6 +5,7 @@
 #include "timesheet/timesheet_table.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -168,18 +169,20 @@ void TForm11::openForNew(const QDate& day, int shift, bool dayOff) {
     Price = 0;
     BasePrice = 0;
     RecordId = 0;
+    Seen = {};
     Shift = shift;
     DayOff = dayOff;
     updateColourBox();
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
-    Tag = 1;
+    Tag = ui::NewRow;
     ui::showModal(this);
 }
 
 void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
-    Tag = 2;
+    Tag = ui::ChangeRow;
     RecordId = r.id;
+    Seen = r.seen;
     Shift = r.shift;
     DayOff = dayOff;
     WorkerId = r.worker;
@@ -290,19 +293,28 @@ std::optional<journal::RecordInput> TForm11::readInput() {
 void TForm11::Button1Click() {
     const std::optional<journal::RecordInput> input = readInput();
     if (!input) return;
+    if (!ui::confirmFarDate(input->day)) return; // the input stays for the date to be mended
     data::Query& control = DataModule6->Control;
     timesheet::ClosedMonth closed;
     const journal::WriteResult result =
-        Tag == 2 ? journal::changeRecord(control, *SmenaIU, RecordId, *input, &closed)
-                 : journal::addRecord(control, *SmenaIU, *input, &closed);
+        Tag == ui::ChangeRow
+            ? journal::changeRecord(control, *SmenaIU, RecordId, *input, Seen, &closed)
+            : journal::addRecord(control, *SmenaIU, *input, &closed);
     data::Query& list = DataModule6->smenaQuery(Shift);
-    if (result != journal::WriteResult::Written) {
+    if (!journal::isWritten(result)) {
         // the input stays for the user to mend; a record gone is gone from the list too
         if (result == journal::WriteResult::RecordGone) list.refresh();
+        if (result == journal::WriteResult::RecordChanged) {
+            list.refresh();
+            // the next "Запись" saves over the other user's change on purpose
+            Seen = journal::currentRecord(control, RecordId);
+        }
         ui::error(journal::refusalText(result, closed));
         return;
     }
     list.refresh();
+    // saved, though the answer was lost with the connection: the user hears which it was
+    if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result));
     DataModule6->H_Tabel_1.close();
     DataModule6->H_Tabel_2.close();
     DataModule6->H_Tabel_3.close();

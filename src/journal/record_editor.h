@@ -34,6 +34,7 @@ struct ShiftRecord {
     QString rejects;
     qint64 hours = 0;
     QString colour;
+    data::SeenRow seen; // the row as the journal showed it
 };
 } // namespace journal
 
@@ -68,8 +69,10 @@ public:
     double Price = 0;
     // Lowest norm price of the chosen operation, shown as "Цена база".
     double BasePrice = 0;
-    // The record being changed (tag 2).
+    // The record being changed (tag 2), and its row as the user saw it: a change saved over
+    // another user's is refused once, and saved on purpose after that.
     int RecordId = 0;
+    data::SeenRow Seen;
     // The journal's shift, which the record gets, and its day-off box, which with the
     // shift prices a picked operation.
     int Shift = 1;

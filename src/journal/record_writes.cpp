@@ -1,6 +1,7 @@
 #include "journal/record_writes.h"
 
 #include "data/connection.h"
+#include "data/db_error.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 #include "timesheet/timesheet_table.h"
@@ -41,6 +42,35 @@ HeldRecord lockRecord(data::Query& control, qint64 id) {
                                          control.asDate("data")));
     control.close();
     return held;
+}
+
+// Step 1, right after the lock: the row as the user saw it. Another copy's change in
+// between is not overwritten or deleted unseen.
+bool asSeen(data::Query& control, qint64 id, const data::SeenRow& seen) {
+    if (seen.isEmpty()) return true;
+    return data::compareRow(control,
+                            "select " + seen.fields.join(u',') +
+                                " from accounts_dep.smena where id=" + integer(id),
+                            seen) == data::RowNow::Same;
+}
+
+// The commit, and when its answer is lost, whether landed finds the write in the database.
+WriteResult committed(data::Transaction& t, data::Query& control,
+                      const std::function<bool()>& landed) {
+    try {
+        t.commit();
+        return WriteResult::Written;
+    } catch (const data::CommitLost&) {
+        switch (data::settleLostCommit(control.connection(), landed)) {
+        case data::LostCommit::Saved:
+            return WriteResult::LostSaved;
+        case data::LostCommit::NotSaved:
+            return WriteResult::LostNotSaved;
+        case data::LostCommit::Unknown:
+            break;
+        }
+        return WriteResult::LostUnknown;
+    }
 }
 
 // Step 2; a closed month among the cells' refuses the write.
@@ -104,6 +134,16 @@ QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
                               "операцию заново.");
     case WriteResult::RecordGone:
         return QStringLiteral("Позиция уже удалена другим пользователем.");
+    case WriteResult::RecordChanged:
+        return QStringLiteral("Позицию изменил другой пользователь, пока она была открыта у вас; "
+                              "ничего не записано. Журнал перечитан: проверьте позицию и "
+                              "повторите действие, если оно ещё нужно.");
+    case WriteResult::LostSaved:
+        return data::lostCommitText(data::LostCommit::Saved);
+    case WriteResult::LostNotSaved:
+        return data::lostCommitText(data::LostCommit::NotSaved);
+    case WriteResult::LostUnknown:
+        return data::lostCommitText(data::LostCommit::Unknown);
     case WriteResult::DayTooLong:
         return timesheet::dayOverfilledText(QStringLiteral("Время"));
     case WriteResult::MonthClosed:
@@ -111,6 +151,42 @@ QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
     }
     return QString();
 }
+
+bool isWritten(WriteResult result) {
+    return result == WriteResult::Written || result == WriteResult::LostSaved;
+}
+
+const QStringList SeenFields{"data", "smena", "w_id",  "i_id", "o_id", "cena", "kol_vo",
+                             "brak", "time",  "color", "ok",   "vvod", "prize"};
+
+data::SeenRow seenRecord(const data::Query& list) {
+    return data::SeenRow::of(list, SeenFields);
+}
+
+data::SeenRow currentRecord(data::Query& control, qint64 id) {
+    data::ClosedOnExit closer{control};
+    control.close();
+    control.setSql("select " + SeenFields.join(u',') +
+                   " from accounts_dep.smena where id=" + integer(id));
+    control.open();
+    return data::SeenRow::of(control, SeenFields);
+}
+
+namespace {
+// A record holding every value r writes, entered today, among those where selects.
+bool recordThere(data::Query& control, const RecordInput& r, const QString& where) {
+    return data::lookupIn(control,
+                          "select count(*) as cnt from accounts_dep.smena where " + where +
+                              " and w_id=" + integer(r.worker) + " and i_id=" + integer(r.product) +
+                              " and o_id=" + integer(r.operation) + " and cena=" + price(r) +
+                              " and kol_vo=" + data::sql::general(r.quantity) + " and brak=" +
+                              integer(r.rejects) + " and data=" + data::sql::toDate(r.day) +
+                              " and smena=" + integer(r.shift) + " and color=" + integer(r.colour) +
+                              " and time=" + integer(r.hours) + " and vvod='" + today() + "'",
+                          "cnt")
+               .toLongLong() > 0;
+}
+} // namespace
 
 WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& r,
                       timesheet::ClosedMonth* closed) {
@@ -129,16 +205,18 @@ WriteResult addRecord(data::Query& control, data::Command& command, const Record
         integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
         today() + "', 'no', 0, 0, 0, 0, 0, 0)";
     timesheet::writeCells(command, {cell}, {}, {insert});
-    t.commit();
-    return WriteResult::Written;
+    // an equal record is refused above, so one that holds these values is this one
+    return committed(t, control, [&] { return recordThere(control, r, "ok='no'"); });
 }
 
 WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& r, timesheet::ClosedMonth* closed) {
+                         const RecordInput& r, const data::SeenRow& seen,
+                         timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
     data::Transaction t(control.connection());
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
+    if (!asSeen(control, id, seen)) return WriteResult::RecordChanged;
     std::vector<Cell> cells = old.cells;
     cells.push_back(cell);
     if (!lockCells(control, cells, closed)) return WriteResult::MonthClosed;
@@ -154,20 +232,23 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
         "where id=" +
         integer(id);
     timesheet::writeCells(command, {cell}, old.cells, {update, id});
-    t.commit();
-    return WriteResult::Written;
+    return committed(t, control, [&] { return recordThere(control, r, "id=" + integer(id)); });
 }
 
 WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
-                         timesheet::ClosedMonth* closed) {
+                         const data::SeenRow& seen, timesheet::ClosedMonth* closed) {
     data::Transaction t(control.connection());
     const HeldRecord old = lockRecord(control, id);
     if (!old.found) return WriteResult::RecordGone;
+    if (!asSeen(control, id, seen)) return WriteResult::RecordChanged;
     if (!lockCells(control, old.cells, closed)) return WriteResult::MonthClosed;
     timesheet::writeCells(command, {}, old.cells,
                {"delete from accounts_dep.smena where id=" + integer(id), id, true});
-    t.commit();
-    return WriteResult::Written;
+    return committed(t, control, [&] {
+        return data::lookupIn(control, "select id from accounts_dep.smena where id=" + integer(id),
+                              "id")
+            .isNull();
+    });
 }
 
 WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,

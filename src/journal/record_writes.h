@@ -2,7 +2,8 @@
 // safe while several copies of the program write the same workers and days. Each call is
 // one transaction on the connection of the given query and command, in one order:
 //
-//   1. the record row being changed or deleted, select ... for update, read afresh;
+//   1. the record row being changed or deleted, select ... for update, read afresh, and
+//      compared with the row as the user saw it: changed meanwhile, it is left alone;
 //   2. the timesheet rows it leaves and enters (timesheet::lockForPosting);
 //   3. the checks that depend on other copies: the record still there, the worker and
 //      the operation still there, no equal record, the day's hours fitting a cell;
@@ -12,13 +13,15 @@
 //
 // Steps 3 and 4 are statements of their own: a statement sees what was committed when it
 // began, so the checks must begin after the locks are granted; and the checks decide
-// whether anything is written at all. With the commit, an addition or a deletion is four
-// round trips, a change five.
+// whether anything is written at all. With the commit, an addition is four round trips, a
+// deletion five and a change six: the comparison with the row as seen is one of its own.
 //
 // A refused write changes nothing and says why; a failing statement raises data::DbError
-// and leaves nothing behind.
+// and leaves nothing behind. When the connection goes while the commit waits for its
+// answer, the write looks, once connected again, whether the record is as it wrote it.
 #pragma once
 
+#include "data/row_check.h"
 #include "timesheet/closed_months.h"
 
 #include <QDate>
@@ -52,24 +55,49 @@ enum class WriteResult {
     OperationGone, // so was the operation
     RecordGone,    // the record changed or deleted is no longer there
     DayTooLong,    // the worker's hours of the day and shift would exceed a cell's limit
+    RecordChanged, // another user changed the record since it was shown
     MonthClosed,   // the record's month (the one it is in, or moved to) is closed
+    // the connection went while the commit waited for its answer; once connected again:
+    LostSaved,    // the write is in the database
+    LostNotSaved, // it is not
+    LostUnknown,  // the server stayed away, nobody knows yet
 };
 
-// The message that tells the user why a write was refused; empty for Written. closed: the
-// month a MonthClosed refusal names.
+// The message that tells the user why a write was refused, or what became of it when the
+// connection went; empty for Written. closed: the month a MonthClosed refusal names.
 QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed = {});
+// True when the record is written (Written, LostSaved).
+bool isWritten(WriteResult result);
+
+// The record's own fields a list shows, which a change or deletion compares.
+extern const QStringList SeenFields;
+// The record as the list shows it in its current row (a journal query).
+data::SeenRow seenRecord(const data::Query& list);
+// The record id as the database holds it now; empty when it is gone.
+data::SeenRow currentRecord(data::Query& control, qint64 id);
 
 // Each write below, when refused with MonthClosed, gives the month through closed.
 
 // A new record, unaccepted, entered today.
 WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& record,
                       timesheet::ClosedMonth* closed = nullptr);
-// Changes record id to the input, entered anew today.
+// Changes record id to the input, entered anew today, when it is still as seen (the row the
+// user opened; an empty one is not compared).
 WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& record, timesheet::ClosedMonth* closed = nullptr);
-// Deletes record id; the cell recomputed is that of the record as the database held it.
-WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
+                         const RecordInput& record, const data::SeenRow& seen = {},
                          timesheet::ClosedMonth* closed = nullptr);
+inline WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
+                                const RecordInput& record, timesheet::ClosedMonth* closed) {
+    return changeRecord(control, command, id, record, {}, closed);
+}
+// Deletes record id when it is still as seen; the cell recomputed is that of the record as
+// the database held it.
+WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
+                         const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr);
+inline WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
+                                timesheet::ClosedMonth* closed) {
+    return deleteRecord(control, command, id, {}, closed);
+}
 // Sets the acceptance mark of record id ("ok" accepted, "no" not), under the lock of the
 // record's month as the database holds it.
 WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,

@@ -36,22 +36,31 @@ void TForm9::Button1Click() {
     QString count =
         QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='") +
         data::sql::escaped(name.toUpper());
-    count += Tag == 1 ? QStringLiteral("'")
-                      : QStringLiteral("' and id<>") + data::sql::integer(kinds.asInt("id"));
+    count +=
+        Tag == 1 ? QStringLiteral("'") : QStringLiteral("' and id<>") + data::sql::integer(KindId);
     if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая операция уже заведена!"))) return;
 
-    if (Tag == 1)
+    if (Tag == 2) {
+        const QString vid =
+            QStringLiteral("vid='") + data::sql::escaped(name) + QStringLiteral("'");
+        refdata::SeenReference row{QStringLiteral("accounts_dep.vid_oper"), KindId, {}, Seen};
+        const refdata::RowWrite result =
+            refdata::updateRow(DataModule6->Control, DataModule6->SQL_exec, row, vid, vid);
+        const bool done =
+            refdata::settleUpdate(result, refdata::RowKind::Kind, kinds, DataModule6->Control, row);
+        Seen = row.seen;
+        if (!done) return;
+    } else if (Tag == 1) {
         kinds.insert();
-    else if (Tag == 2)
-        kinds.edit();
-    else
+        try {
+            kinds.setField("vid", name);
+            kinds.post();
+        } catch (...) {
+            kinds.cancel(); // the list goes back to what the database holds
+            throw;
+        }
+    } else {
         return;
-    try {
-        kinds.setField("vid", name);
-        kinds.post();
-    } catch (...) {
-        kinds.cancel(); // the list goes back to what the database holds
-        throw;
     }
     kinds.close();
     kinds.open();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "refdata/editor_window.h"
+#include "refdata/reference_writes.h"
 
 class QLineEdit;
 
@@ -12,6 +13,9 @@ public:
 
     // GroupBox1 is "Вид операции".
     QLineEdit* Edit1; // "Операция"
+
+    qint64 KindId = 0;  // the kind being changed
+    data::SeenRow Seen; // its row as the list showed it
 
     void FormActivate() override;
 

@@ -50,6 +50,8 @@ void TForm8::changeRow() {
     Form9->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
     Form9->Tag = 2;
     Form9->Edit1->setText(DataModule6->Vid_oper.asText("vid").trimmed());
+    Form9->KindId = DataModule6->Vid_oper.asInt("id");
+    Form9->Seen = data::SeenRow::of(DataModule6->Vid_oper, {QStringLiteral("vid")});
     ui::showModal(Form9);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/sql_text.h"
+#include "refdata/reference_writes.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -10,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -26,6 +28,16 @@ TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     // every new row stored from here, however it is stored, belongs to the operation
     norm->beforePost = [this](data::Query& q) {
         if (q.state() == data::Query::State::Insert) q.setField("o_id", OperId);
+    };
+    // a row another user changed or deleted since it was read is not written over
+    norm->setCheckedEdits(true);
+    norm->onConflict = [this](data::Query&, bool deleted) {
+        conflict_ = true;
+        ui::error(
+            refdata::refusalText(deleted ? refdata::RowWrite::Gone : refdata::RowWrite::Changed,
+                                 refdata::RowKind::Norm));
+        // a post that moving to another row made: re-read once the move is over
+        QTimer::singleShot(0, this, ui::guard([this] { reReadAfterConflict(); }));
     };
     DataSource1.dataSet = norm.get();
 
@@ -102,6 +114,10 @@ void TForm22::CellEdited(const ui::GridColumn& column, const QString& text) {
                               .arg(column.title, typed));
                 return;
             }
+            if (const QString problem = refdata::checkNormPrice(v); !problem.isEmpty()) {
+                ui::error(problem);
+                return;
+            }
         } else {
             const int v = typed.toInt(&ok);
             if (!ok) {
@@ -136,6 +152,13 @@ void TForm22::DBGrid1ColExit() {
     if (!norm->active() || !norm->modified()) return;
     norm->post(); // a new row gets the operation's key on the way
     NewRow = false;
+    reReadAfterConflict();
+}
+
+void TForm22::reReadAfterConflict() {
+    if (!conflict_) return;
+    conflict_ = false;
+    if (norm->active()) norm->refresh();
 }
 
 void TForm22::storePending() {
@@ -146,6 +169,7 @@ void TForm22::storePending() {
     else
         norm->cancel(); // a new row nobody typed into is dropped
     NewRow = false;
+    reReadAfterConflict();
 }
 
 void TForm22::Button1Click() {

@@ -44,6 +44,9 @@ protected:
 
 private:
     void storePending();
+    // After a row another user changed or deleted was refused: the rows as they are now.
+    void reReadAfterConflict();
+    bool conflict_ = false;
 };
 
 extern TForm22* Form22;

@@ -115,6 +115,10 @@ void TForm10::Button1Click() {
         const std::optional<double> price = ui::typedNumber(
             Edit3->text(), QStringLiteral("Цена"), QStringLiteral("Цена должна быть числом!"));
         if (!price) return;
+        if (const QString problem = refdata::checkNormPrice(*price); !problem.isEmpty()) {
+            ui::error(problem);
+            return;
+        }
         if (DataModule6->CheckDuplicate(
                 QStringLiteral("select count(ID) as cnt from accounts_dep.OPER") + same, duplicate))
             return;
@@ -140,11 +144,18 @@ void TForm10::Button1Click() {
                     QStringLiteral(" and id<>") + data::sql::integer(OperId),
                 duplicate))
             return;
-        DataModule6->Oper_ed.setSql(QStringLiteral("update accounts_dep.oper set vid=") + kind +
-                                    QStringLiteral(", naimen=") + data::sql::integer(stage) +
-                                    QStringLiteral(",  i_id=") + product +
-                                    QStringLiteral(" where id=") + data::sql::integer(OperId));
-        DataModule6->Oper_ed.execute();
+        const QString set = QStringLiteral("vid=") + kind + QStringLiteral(", naimen=") +
+                            data::sql::integer(stage) + QStringLiteral(",  i_id=") + product;
+        refdata::SeenReference row{QStringLiteral("accounts_dep.oper"), OperId,
+                                   QStringLiteral("vid as oper_vid, naimen, i_id"), Seen};
+        const refdata::RowWrite result = refdata::updateRow(
+            DataModule6->Control, DataModule6->Oper_ed, row, set,
+            QStringLiteral("vid=") + kind + QStringLiteral(" and naimen=") +
+                data::sql::integer(stage) + QStringLiteral(" and i_id=") + product);
+        const bool done = refdata::settleUpdate(result, refdata::RowKind::Operation,
+                                                DataModule6->Oper, DataModule6->Control, row);
+        Seen = row.seen;
+        if (!done) return;
     } else {
         return;
     }

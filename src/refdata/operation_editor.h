@@ -2,6 +2,7 @@
 #pragma once
 
 #include "refdata/editor_window.h"
+#include "refdata/reference_writes.h"
 
 #include <memory>
 
@@ -29,7 +30,8 @@ public:
 
     qint64 ProductId = 0; // a product's key may be longer than the operation's column takes
     int KindId = 0;
-    int OperId = 0; // the operation being changed
+    int OperId = 0;     // the operation being changed
+    data::SeenRow Seen; // its row as the list showed it
 
     void FormActivate() override;
 

@@ -112,8 +112,8 @@ void TForm4::handBack() {
     p.stage = int(oper.asInt("naimen"));
     // read here, on the row chosen: lifting the search afterwards moves the list
     p.price = oper.asFloat("cena");
-    p.text = oper.asText("marka").trimmed() + QStringLiteral("; ") + oper.asText("vid").trimmed() + QStringLiteral("; ") +
-             stageCaption(p.stage);
+    p.text = oper.asText("marka").trimmed() + QStringLiteral("; ") + oper.asText("vid").trimmed() +
+             QStringLiteral("; ") + stageCaption(p.stage);
     Picked = p;
 }
 
@@ -127,6 +127,8 @@ void TForm4::changeRow() {
     Form10->ProductId = oper.asInt("i_id");
     Form10->KindId = oper.asInt("oper_vid");
     Form10->OperId = int(oper.asInt("id"));
+    Form10->Seen = data::SeenRow::of(
+        oper, {QStringLiteral("oper_vid"), QStringLiteral("naimen"), QStringLiteral("i_id")});
     ui::showModal(Form10);
 }
 

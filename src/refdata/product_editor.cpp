@@ -95,24 +95,34 @@ void TForm7::Button1Click() {
     if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая марка изделия уже заведена!")))
         return;
 
-    QString sql;
+    data::Query& izdel = DataModule6->Izdel;
     if (Tag == 1) {
-        sql = QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, "
-                             "id_msm_bs, massa, id_class_item)VALUES('") +
-              data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + data::sql::general(*rate) +
-              QStringLiteral(",") + classKey + QStringLiteral(")");
+        DataModule6->SQL_exec.setSql(
+            QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, "
+                           "id_msm_bs, massa, id_class_item)VALUES('") +
+            data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + data::sql::general(*rate) +
+            QStringLiteral(",") + classKey + QStringLiteral(")"));
+        DataModule6->SQL_exec.execute();
     } else if (Tag == 2) {
-        sql = QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption='") +
-              data::sql::escaped(mark) +
-              QStringLiteral("', s_description='', id_msm_bs=6, massa=") +
-              data::sql::general(*rate) + QStringLiteral(", id_class_item=") + classKey +
-              QStringLiteral(" where id=") + id;
+        const QString caption =
+            QStringLiteral("s_caption='") + data::sql::escaped(mark) + QStringLiteral("'");
+        const QString values = QStringLiteral("massa=") + data::sql::general(*rate) +
+                               QStringLiteral(", id_class_item=") + classKey;
+        refdata::SeenReference row{QStringLiteral("cmn_gds_and_srv.gds_and_srv"), ProductId,
+                                   QStringLiteral("s_caption as marka, massa, id_class_item"),
+                                   Seen};
+        const refdata::RowWrite result = refdata::updateRow(
+            DataModule6->Control, DataModule6->SQL_exec, row,
+            caption + QStringLiteral(", s_description='', id_msm_bs=6, ") + values,
+            caption + QStringLiteral(" and massa=") + data::sql::general(*rate) +
+                QStringLiteral(" and id_class_item=") + classKey);
+        const bool done = refdata::settleUpdate(result, refdata::RowKind::Product, izdel,
+                                                DataModule6->Control, row);
+        Seen = row.seen;
+        if (!done) return;
     } else {
         return;
     }
-    DataModule6->SQL_exec.setSql(sql);
-    DataModule6->SQL_exec.execute();
-    data::Query& izdel = DataModule6->Izdel;
     izdel.close();
     izdel.open();
     closeForm();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "refdata/editor_window.h"
+#include "refdata/reference_writes.h"
 
 #include <memory>
 
@@ -25,6 +26,7 @@ public:
     std::unique_ptr<data::Table> item;
 
     qint64 ProductId = 0; // the product being changed (a key of up to 15 digits)
+    data::SeenRow Seen;   // its row as the list showed it
 
     void FormActivate() override;
 

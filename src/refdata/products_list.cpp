@@ -83,6 +83,8 @@ void TForm3::changeRow() {
     Form7->Edit1->setText(izdel.asText("marka").trimmed());
     Form7->Edit2->setText(izdel.asText("massa").trimmed());
     Form7->ProductId = izdel.asInt("id");
+    Form7->Seen = data::SeenRow::of(
+        izdel, {QStringLiteral("marka"), QStringLiteral("massa"), QStringLiteral("id_class_item")});
     Form7->item->open();
     Form7->cb_item->setKeyValue(izdel.asInt("id_class_item"));
     ui::showModal(Form7);

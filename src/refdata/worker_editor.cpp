@@ -86,19 +86,26 @@ void TForm2::Button1Click() {
     // the list does not offer keeps it
     QString position = LCB_staffpos->text();
     if (position.isEmpty() && Tag == 2) position = CurrentPosition;
-    QString sql;
     if (Tag == 1) {
-        sql = QStringLiteral("INSERT INTO accounts_dep.person (fio, s_staffpos_hl)VALUES('") +
-              escaped(name) + QStringLiteral("', '") + escaped(position) + QStringLiteral("')");
+        cmd_person->setSql(
+            QStringLiteral("INSERT INTO accounts_dep.person (fio, s_staffpos_hl)VALUES('") +
+            escaped(name) + QStringLiteral("', '") + escaped(position) + QStringLiteral("')"));
+        cmd_person->execute();
     } else if (Tag == 2) {
-        sql = QStringLiteral("UPDATE accounts_dep.person SET fio='") + escaped(name) +
-              QStringLiteral("', s_staffpos_hl='") + escaped(position) +
-              QStringLiteral("' where accounts_dep.person.id=") + data::sql::integer(WorkerId);
+        const QString fio = QStringLiteral("fio='") + escaped(name) + QStringLiteral("'");
+        const QString pos =
+            QStringLiteral("s_staffpos_hl='") + escaped(position) + QStringLiteral("'");
+        refdata::SeenReference row{QStringLiteral("accounts_dep.person"), WorkerId, {}, Seen};
+        const refdata::RowWrite result = refdata::updateRow(DataModule6->Control, *cmd_person, row,
+                                                            fio + QStringLiteral(", ") + pos,
+                                                            fio + QStringLiteral(" and ") + pos);
+        const bool done = refdata::settleUpdate(result, refdata::RowKind::Worker,
+                                                DataModule6->Workers, DataModule6->Control, row);
+        Seen = row.seen;
+        if (!done) return;
     } else {
         return;
     }
-    cmd_person->setSql(sql);
-    cmd_person->execute();
     closeForm();
 }
 

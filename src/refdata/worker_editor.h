@@ -2,6 +2,7 @@
 #pragma once
 
 #include "refdata/editor_window.h"
+#include "refdata/reference_writes.h"
 
 #include <memory>
 
@@ -29,6 +30,7 @@ public:
     std::unique_ptr<data::Command> cmd_person;
 
     int WorkerId = 0;        // the worker being changed
+    data::SeenRow Seen;      // his row as the list showed it
     QString CurrentPosition; // his stored position, kept when the list offers none of it
 
     // Re-reads the three lists so that they show current data.

@@ -65,6 +65,8 @@ void TForm5::changeRow() {
     Form2->ReopenLookups();
     Form2->Edit1->setText(workers.asText("fio").trimmed());
     Form2->WorkerId = int(workers.asInt("id"));
+    Form2->Seen =
+        data::SeenRow::of(workers, {QStringLiteral("fio"), QStringLiteral("s_staffpos_hl")});
     Form2->ShowPosition(workers.asText("s_staffpos_hl"));
     ui::showModal(Form2);
     workers.refresh();

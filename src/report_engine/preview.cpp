@@ -7,6 +7,7 @@
 #include "report_engine/render.h"
 #include "ui/busy_cursor.h"
 #include "ui/dialogs.h"
+#include "ui/file_dialog.h"
 #include "ui/guard.h"
 
 #include <QApplication>
@@ -115,6 +116,7 @@ Preview::Preview(QWidget* parent) : QDialog(parent), printer_(QPrinter::HighReso
     printDialog_ = new QPrintDialog(&printer_, this);
     printDialog_->setWindowTitle(QStringLiteral("Печать"));
     pdfDialog_ = new QFileDialog(this, QStringLiteral("Сохранить в PDF"));
+    ui::useRussianFileDialog(pdfDialog_);
     pdfDialog_->setAcceptMode(QFileDialog::AcceptSave);
     pdfDialog_->setNameFilter(QStringLiteral("Документы PDF (*.pdf)"));
     pdfDialog_->setDefaultSuffix(QStringLiteral("pdf"));
@@ -263,9 +265,10 @@ Preview* previewWindow() {
     return window;
 }
 
-void preview(Document doc) {
+void preview(Document doc, Preview::ZoomMode zoom) {
     Preview* w = previewWindow();
     w->setDocument(std::move(doc));
+    w->setZoomMode(zoom);
     // the whole screen even where no window manager acts on the maximised state
     if (QScreen* screen = QGuiApplication::primaryScreen())
         w->setGeometry(screen->availableGeometry());
@@ -274,13 +277,13 @@ void preview(Document doc) {
     w->setDocument(Document()); // the pages are not kept once the window is closed
 }
 
-void preview(const Layout& layout, const data::Query& query) {
+void preview(const Layout& layout, const data::Query& query, Preview::ZoomMode zoom) {
     Document doc;
     {
         ui::BusyCursor busy;
         doc = prepare(layout, query);
     }
-    preview(std::move(doc));
+    preview(std::move(doc), zoom);
 }
 
 } // namespace report

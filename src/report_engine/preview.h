@@ -101,9 +101,11 @@ private:
 // The one preview window of the program, created on first use.
 Preview* previewWindow();
 
-// Shows the pages maximised at page width and returns when the window closes.
-void preview(Document doc);
+// Shows the pages maximised, at page width unless another zoom is asked for, and returns
+// when the window closes.
+void preview(Document doc, Preview::ZoomMode zoom = Preview::ZoomMode::PageWidth);
 // Prepares the layout over the rows of an open query and previews the pages.
-void preview(const Layout& layout, const data::Query& query);
+void preview(const Layout& layout, const data::Query& query,
+             Preview::ZoomMode zoom = Preview::ZoomMode::PageWidth);
 
 } // namespace report

@@ -13,8 +13,10 @@
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QVarLengthArray>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace reports {
@@ -51,6 +53,46 @@ QString fileSafe(QString name) {
     return name.trimmed();
 }
 
+// Why no workbook can be begun in folder, in words the user can act on; err is the
+// system's error of the failed step (0 when it gave none).
+QString folderProblem(const QString& folder, int err) {
+    // the nearest part of the path that is there tells most
+    QString existing = QDir::cleanPath(QDir(folder).absolutePath());
+    while (!QFileInfo::exists(existing) && existing != QDir::rootPath() && !existing.isEmpty())
+        existing = QFileInfo(existing).absolutePath();
+    const QString shown = QDir::toNativeSeparators(existing);
+    if (QFileInfo::exists(existing) && !QFileInfo(existing).isDir())
+        return QStringLiteral("«%1» — это файл, а не папка.").arg(shown);
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Нет доступа к папке «%1».").arg(shown);
+    case EROFS:
+        return QStringLiteral("Папка «%1» только для чтения.").arg(shown);
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Нет места на диске для папки «%1».").arg(shown);
+    case ENAMETOOLONG:
+        return QStringLiteral("Слишком длинный путь к папке «%1».")
+            .arg(QDir::toNativeSeparators(folder));
+    default:
+        break;
+    }
+    if (!QFileInfo(existing).isWritable())
+        return QStringLiteral("Нет доступа к папке «%1».").arg(shown);
+    return QStringLiteral("Не удалось создать файл в папке «%1» (код ошибки %2).")
+        .arg(QDir::toNativeSeparators(folder))
+        .arg(err);
+}
+
+// Read and write for everyone the process's umask lets in, as for any file the user saves;
+// a temporary file is made for the owner alone.
+void giveUsualPermissions(const QString& path) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
+}
+
 // Gives the written workbook at from a name in folder that no file has yet: base, else
 // "base (2)", "base (3)" and so on. A rename never replaces a file.
 QString moveToNewName(const QString& from, const QString& folder, const QString& base) {
@@ -60,7 +102,10 @@ QString moveToNewName(const QString& from, const QString& folder, const QString&
     for (int n = 1; n < 10000; ++n) {
         const QString name = n == 1 ? base : QStringLiteral("%1 (%2)").arg(base).arg(n);
         const QString path = QDir(folder).filePath(name + QStringLiteral(".xlsx"));
-        if (QFile::rename(from, path)) return path;
+        if (QFile::rename(from, path)) {
+            giveUsualPermissions(path);
+            return path;
+        }
         if (!QFile::exists(path)) break; // cannot be made at all
     }
     QFile::remove(from);
@@ -172,9 +217,12 @@ int Excel::ExcelOpen(const QString& fileName, const QString& subject) {
     // the workbook is written beside where it is kept, and renamed when it is shown
     QTemporaryFile place(QDir(folder).filePath(QStringLiteral(".~XXXXXX.xlsx")));
     place.setAutoRemove(false);
+    errno = 0;
     if (!QDir().mkpath(folder) || !place.open()) {
-        ui::message(QStringLiteral("Невозможно открыть Microsoft Excel."), QStringLiteral("Ошибка"),
-                    QMessageBox::Critical);
+        const int err = errno;
+        ui::message(QStringLiteral("Невозможно открыть Microsoft Excel.\n") +
+                        folderProblem(folder, err),
+                    QStringLiteral("Ошибка"), QMessageBox::Critical);
         ui::message(QStringLiteral("Ошибка открытия файла Microsoft Excel."),
                     QStringLiteral("Ошибка"), QMessageBox::Critical);
         return -1;
@@ -278,13 +326,7 @@ QString Excel::finish() {
             QStringLiteral("Не удалось записать книгу в папку «%1»: %2")
                 .arg(QDir::toNativeSeparators(folder), QString::fromUtf8(lxw_strerror(failed))));
     }
-    if (fileName_.isEmpty()) {
-        const QString subject =
-            fileSafe(subject_.isEmpty() ? QStringLiteral("Выгрузка") : subject_);
-        const QString stamp =
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
-        return moveToNewName(written, folder, subject + u' ' + stamp);
-    }
+    if (fileName_.isEmpty()) return moveToNewName(written, folder, workbookName(subject_));
     QFileInfo named(QDir(folder), fileName_);
     QString base = named.fileName();
     if (base.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) base.chop(5);
@@ -295,6 +337,11 @@ int Excel::ExcelSetVisible(bool visible) {
     if (!book_ || !visible) return 1;
     const QString path = finish();
     lastFile_ = path;
+    showWorkbook(path);
+    return 1;
+}
+
+void showWorkbook(const QString& path) {
     const auto& opener = fileOpener ? fileOpener : openWithDesktop;
     // the export itself succeeded: where the workbook is kept is news, not an error
     if (!opener(path))
@@ -302,7 +349,12 @@ int Excel::ExcelSetVisible(bool visible) {
                                    "электронными таблицами не найдена: откройте файл вручную.")
                         .arg(QDir::toNativeSeparators(path)),
                     QStringLiteral("Экспорт"), QMessageBox::Information);
-    return 1;
+}
+
+QString workbookName(const QString& subject) {
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    return fileSafe(subject.isEmpty() ? QStringLiteral("Выгрузка") : subject) + u' ' + stamp;
 }
 
 } // namespace reports

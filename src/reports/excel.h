@@ -93,6 +93,12 @@ QString exportFolder();
 void setExportFolder(const QString& folder); // empty: back to the default
 // Opens a written workbook; by default with the desktop's program for its type.
 void setFileOpener(std::function<bool(const QString& path)> opener); // empty: default
+// Opens a workbook an export has written, as a shown workbook is opened; says where it was
+// saved when no program opens it.
+void showWorkbook(const QString& path);
+// The name of an export's workbook without its folder and ".xlsx": the subject and the
+// time, with what a file name cannot hold replaced.
+QString workbookName(const QString& subject);
 
 } // namespace reports
 

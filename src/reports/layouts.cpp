@@ -18,6 +18,7 @@ const QString kColour =
 
 // Heights of the summary reports' bands, mm.
 constexpr double kTitle = 7;
+constexpr double kCaptions = 5.5; // the column captions' row under the title
 constexpr double kSpacer = 0.5;
 constexpr double kHead = 5.5;
 constexpr double kLine = 5;
@@ -36,6 +37,24 @@ void total(BandBuilder& band, double x, double width, const char* field, const c
     ItemRef item = band.expr(x, width, QStringLiteral("sum(%1)").arg(QLatin1String(field)));
     item.bold().fill(kTotalGrey);
     if (*mask) item.mask(QString::fromLatin1(mask));
+}
+
+// The report head: the title on a row of its own, whatever the length of its period, and
+// under it each column's caption over its column, as wide and aligned as the column's
+// values in the detail line.
+struct Caption {
+    QString text;
+    double x, width;
+    bool centred;
+};
+void reportHead(LayoutBuilder& b, const QList<Caption>& captions) {
+    auto head = b.reportHead(captions.isEmpty() ? kTitle : kTitle + kCaptions).fill(kHeadGrey);
+    head.label(0, 190, QString()).bold().name(QStringLiteral("QRLabel1")).top(0, kTitle);
+    for (const Caption& c : captions) {
+        ItemRef item = head.label(c.x, c.width, c.text).bold().top(kTitle, kCaptions);
+        if (c.centred) item.center();
+    }
+    head.child(kSpacer);
 }
 
 void pageNumber(LayoutBuilder& b) {
@@ -87,9 +106,7 @@ Layout timesheetLayout() {
 
 Layout workersReportLayout() {
     LayoutBuilder b = summaryReport(QStringLiteral("Отчет по рабочим"));
-    auto title = b.reportHead(kTitle).fill(kHeadGrey);
-    title.label(0, 190, QString()).bold().name(QStringLiteral("QRLabel1"));
-    title.child(kSpacer);
+    reportHead(b, {});
 
     b.groupHead(QStringLiteral("fio"), kHead)
         .fill(kGroupGrey)
@@ -123,11 +140,8 @@ Layout workersReportLayout() {
 
 Layout productsReportLayout() {
     LayoutBuilder b = summaryReport(QStringLiteral("Отчет по продукции"));
-    auto title = b.reportHead(kTitle).fill(kHeadGrey);
-    title.label(0, 134, QString()).bold().name(QStringLiteral("QRLabel1"));
-    title.label(136, 27, QStringLiteral("Коробки")).bold();
-    title.label(165, 25, QStringLiteral("Количество")).bold();
-    title.child(kSpacer);
+    reportHead(b, {{QStringLiteral("Коробки"), 134, 29, true},
+                   {QStringLiteral("Количество"), 163, 27, true}});
 
     b.groupHead(QStringLiteral("nom"), kHead, /*linkedToFoot=*/true)
         .fill(kGroupGrey)
@@ -156,12 +170,9 @@ Layout productsReportLayout() {
 
 Layout workersDetailLayout() {
     LayoutBuilder b = summaryReport(QStringLiteral("Детальный отчет по рабочим"));
-    auto title = b.reportHead(kTitle).fill(kHeadGrey);
-    title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
-    title.label(124, 9, QStringLiteral("Брак")).bold();
-    title.label(135, 22, QStringLiteral("Количество")).bold(); // clear of "Брак"
-    title.label(157, 33, QStringLiteral("Сумма")).bold();
-    title.child(kSpacer);
+    reportHead(b, {{QStringLiteral("Брак"), 128, 18, true},
+                   {QStringLiteral("Количество"), 146, 24, true},
+                   {QStringLiteral("Сумма"), 170, 20, true}});
 
     b.groupHead(QStringLiteral("fio"), kHead, /*linkedToFoot=*/true)
         .fill(kGroupGrey)
@@ -196,13 +207,10 @@ Layout workersDetailLayout() {
 
 Layout productsDetailLayout() {
     LayoutBuilder b = summaryReport(QStringLiteral("Детальный отчет по продукции"));
-    auto title = b.reportHead(kTitle).fill(kHeadGrey);
-    title.label(0, 123, QString()).bold().name(QStringLiteral("QRLabel1"));
-    title.label(124, 11, QStringLiteral("Брак")).bold();
-    title.label(135, 18, QStringLiteral("Коробки")).bold();
-    title.label(153, 17, QStringLiteral("Кол-во")).bold();
-    title.label(174, 16, QStringLiteral("Сумма")).bold();
-    title.child(kSpacer);
+    reportHead(b, {{QStringLiteral("Брак"), 125, 9, true},
+                   {QStringLiteral("Коробки"), 134, 18, true},
+                   {QStringLiteral("Кол-во"), 152, 18, true},
+                   {QStringLiteral("Сумма"), 170, 20, true}});
 
     b.groupHead(QStringLiteral("nom"), kHead, /*linkedToFoot=*/true)
         .fill(kGroupGrey)

@@ -1,6 +1,7 @@
 #include "reports/reports_window.h"
 
 #include "data/data_module.h"
+#include "data/texts.h"
 #include "reports/layouts.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -121,18 +122,22 @@ reports::ProductKind TForm18::productKind() const {
 }
 
 void TForm18::Button1Click() {
+    if (!periodInOrder()) return;
     reports::printReport(*WorkersDetail, period(), productKind());
 }
 
 void TForm18::Button2Click() {
+    if (!periodInOrder()) return;
     reports::printReport(*ProductsReport, period(), productKind());
 }
 
 void TForm18::Button3Click() {
+    if (!periodInOrder()) return;
     reports::printReport(*ProductsDetail, period(), productKind());
 }
 
 void TForm18::Button4Click() {
+    if (!periodInOrder()) return;
     reports::printReport(*WorkersReport, period(), productKind());
 }
 
@@ -141,9 +146,20 @@ void TForm18::Button5Click() {
 }
 
 void TForm18::Button6Click() {
+    if (!periodInOrder()) return;
     painted_.invalidate();
     reports::exportProducts(*XLS_Rep, period(), productKind(),
                             [this](int written, int total) { showProgress(written, total); });
+}
+
+bool TForm18::periodInOrder() {
+    const reports::Period p = period();
+    if (p.from <= p.to) return true;
+    ui::error(QStringLiteral("Период задан наоборот: дата «с» (%1) позже даты «по» (%2). "
+                             "Поменяйте даты местами.")
+                  .arg(data::text::date(p.from), data::text::date(p.to)));
+    DTPicker1->setFocus();
+    return false;
 }
 
 void TForm18::showProgress(int written, int total) {

@@ -57,6 +57,9 @@ public slots:
 
 private:
     void showProgress(int written, int total);
+    // False, after saying so, when "с" lies after "по": such a period holds nothing, and an
+    // empty report would read as a month without work.
+    bool periodInOrder();
     QElapsedTimer painted_;
 };
 

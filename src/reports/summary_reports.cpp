@@ -27,13 +27,15 @@ const QString WorkersStatement =
                    "smena.data<:data2 and smena.data>=:data1 group by fio, izdel.nom, "
                    "oper.naimen, vid_oper.vid, color order by fio, izdel.nom");
 
+// One line per product name, stage, kind of operation and colour: the marks of one name
+// weigh differently, and a line per weight would print lines that read the same.
 const QString ProductsStatement = QStringLiteral(
     "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
-    "oper.naimen, color, round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass "
+    "oper.naimen, color, round(sum(izdel.massa*(smena.kol_vo-smena.brak))::numeric,2) as mass "
     "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
     "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
     "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
-    "vid_oper.vid, izdel.massa order by izdel.nom");
+    "vid_oper.vid order by izdel.nom, oper.naimen, vid_oper.vid, color");
 
 const QString WorkersDetailStatement =
     QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "
@@ -56,13 +58,14 @@ const QString ProductsDetailStatement = QStringLiteral(
     "smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
     "oper.naimen, color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen");
 
+// Lines as the printed product report has them.
 const QString ProductsExportStatement = QStringLiteral(
     "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
-    "oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass from "
+    "oper.naimen, color,sum(izdel.massa*(smena.kol_vo-smena.brak)) as mass from "
     "accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
     "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
     "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
-    "vid_oper.vid, izdel.massa order by izdel.nom");
+    "vid_oper.vid order by izdel.nom, oper.naimen, vid_oper.vid, color");
 
 Period previousMonth(const QDate& today) {
     const QDate first(today.year(), today.month(), 1);
@@ -134,8 +137,9 @@ bool exportProducts(data::Query& query, const Period& period, ProductKind kind,
         const QStringList header{QStringLiteral("Наименование"), QStringLiteral("Операция"),
                                  QStringLiteral("Вид продукции"), QStringLiteral("Коробки"),
                                  QStringLiteral("Кол-во")};
+        // every column as wide as its widest text, names and operations uncut
         for (int column = 1; column <= header.size(); ++column)
-            ExcelWriteCell(1, column, 1, header[column - 1]);
+            ExcelWriteCellFormatted(1, column, 1, header[column - 1], false, true, false);
         int row = 2;
         for (query.first(); !query.eof(); query.next(), ++row) {
             const QStringList cells = productExportRow(query);

@@ -2,12 +2,14 @@
 
 #include "data/data_module.h"
 #include "data/sql_text.h"
+#include "data/texts.h"
 #include "refdata/class_picker.h"
 #include "refdata/workers_list.h"
 #include "timesheet/household_list.h"
 #include "timesheet/household_writes.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/input_check.h"
 #include "ui/lookup_combo.h"
 
 #include <QCheckBox>
@@ -33,6 +35,14 @@ qint64 typedHours(const QString& text) {
     if (ok) return n;
     static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
     return digits.match(t).hasMatch() ? std::numeric_limits<qint64>::max() : 0;
+}
+
+// The factors of the price of an hour beside the kind's norm price, as hourPrice applies them.
+QString factorsText(bool holiday, bool night) {
+    QStringList parts;
+    if (holiday) parts << QStringLiteral("× 2 (выходной)");
+    if (night) parts << QStringLiteral("× 1,2 (ночные)");
+    return parts.join(u' ');
 }
 
 } // namespace
@@ -70,6 +80,11 @@ TForm24::TForm24(QWidget* parent) : ui::Form(parent) {
         e->setFixedWidth(80);
         e->setAlignment(Qt::AlignRight);
     }
+    lb_factors = new QLabel(GroupBox1);
+    lb_factors->setTextFormat(Qt::PlainText);
+    // room for both factors from the start: the window keeps its size when they change
+    lb_factors->setMinimumWidth(
+        lb_factors->fontMetrics().horizontalAdvance(factorsText(true, true)) + 4);
     CBox1 = new QCheckBox(QStringLiteral("Ночные"), GroupBox1);
     Button1 = new QPushButton(QStringLiteral("Записать"), this);
     Button6 = new QPushButton(QStringLiteral("Выход"), this);
@@ -96,6 +111,7 @@ TForm24::TForm24(QWidget* parent) : ui::Form(parent) {
     kindRow->addWidget(Edit6);
     kindRow->addWidget(label(QStringLiteral("ч.    Цена"), Edit6));
     kindRow->addWidget(DBEdit1);
+    kindRow->addWidget(lb_factors);
     kindRow->addWidget(new QLabel(QStringLiteral("р.    Сумма"), GroupBox1));
     kindRow->addWidget(DBEdit2);
     auto* g = new QGridLayout(GroupBox1);
@@ -124,6 +140,7 @@ TForm24::TForm24(QWidget* parent) : ui::Form(parent) {
     connect(cb_type_work, &QComboBox::currentIndexChanged, this,
             ui::guard([this] { cb_type_workChange(); }));
     connect(Edit6, &QLineEdit::textChanged, this, ui::guard([this] { ShowPrice(); }));
+    connect(CBox1, &QCheckBox::toggled, this, ui::guard([this] { ShowPrice(); }));
 }
 
 TForm24::~TForm24() = default;
@@ -152,15 +169,19 @@ void TForm24::ShowPrice() {
         type_work->active() && !type_work->isEmpty() && !cb_type_work->keyValue().isNull();
     if (!chosen) {
         DBEdit1->clear();
+        lb_factors->clear();
         DBEdit2->clear();
         return;
     }
-    using data::sql::general;
-    using data::sql::round4;
-    const double price = type_work->asFloat(QStringLiteral("price"));
+    const bool holiday = Form25 && Form25->CBox1->isChecked();
+    const bool night = CBox1->isChecked();
+    const double norm = type_work->asFloat(QStringLiteral("price"));
     const qint64 hours = qMin<qint64>(typedHours(Edit6->text()), 9999);
-    DBEdit1->setText(general(round4(price)));
-    DBEdit2->setText(general(round4(price * double(hours))));
+    DBEdit1->setText(data::sql::general(data::sql::round4(norm)));
+    lb_factors->setText(factorsText(holiday, night));
+    // the same price and the same product the list shows once the entry is saved
+    DBEdit2->setText(data::text::masked(double(hours) * timesheet::hourPrice(norm, holiday, night),
+                                        QStringLiteral("#0.00")));
 }
 
 void TForm24::Button3Click() {
@@ -204,22 +225,30 @@ void TForm24::Button1Click() {
         ui::error(problem);
         return;
     }
+    // a change keeps the entry's day, which was asked about when it was added
+    if (Tag == ui::NewRow && !ui::confirmFarDate(Form25->DTPcker1->date())) return;
 
     data::Query& control = DataModule6->Control;
     data::Command& command = DataModule6->SQL_exec;
     timesheet::ClosedMonth closed;
     const timesheet::Saved saved =
-        Tag == 0 ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
-                                       Form25->EntrySmena, &closed)
-                 : timesheet::changeEntry(control, command, EntryId, entry, &closed);
+        Tag == ui::NewRow ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
+                                                Form25->EntrySmena, &closed)
+                          : timesheet::changeEntry(control, command, EntryId, entry, Seen, &closed);
     if (saved != timesheet::Saved::Done) {
         ui::error(timesheet::savedText(saved, closed));
+        if (saved == timesheet::Saved::EntryChanged) {
+            // the list shows the other user's change; the next "Записать" saves over it
+            Form25->Reopen();
+            Seen = timesheet::currentEntry(control, EntryId);
+            return;
+        }
         // an entry deleted meanwhile cannot be saved; the rest can be chosen anew
-        if (saved != timesheet::Saved::EntryGone) return;
+        if (saved != timesheet::Saved::EntryGone && !timesheet::isSaved(saved)) return;
     }
     Form25->Reopen();
     // the changed entry may have moved in the list's order
-    if (Tag != 0 && saved == timesheet::Saved::Done)
+    if (Tag == ui::ChangeRow && timesheet::isSaved(saved))
         Form25->fatigue->locate(QStringLiteral("id"), EntryId);
     closeForm();
 }

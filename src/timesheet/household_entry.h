@@ -2,12 +2,14 @@
 #pragma once
 
 #include "data/query.h"
+#include "data/row_check.h"
 #include "ui/form.h"
 
 #include <memory>
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 namespace ui {
@@ -27,8 +29,9 @@ public:
     QPushButton* Button4;               // "..." product class pick
     ui::DBLookupComboBox* cb_type_work; // kind of work, 7777 or 7778
     QLineEdit* Edit6;                   // hours
-    QLineEdit* DBEdit1;                 // price of an hour of the kind
-    QLineEdit* DBEdit2;                 // hours × that price
+    QLineEdit* DBEdit1;                 // price of an hour of the kind (its norm price)
+    QLabel* lb_factors;                 // the factors of a day off and of night work
+    QLineEdit* DBEdit2;                 // what "Записать" saves: hours × price × factors
     QCheckBox* CBox1;                   // "Ночные"
     QPushButton* Button1;               // "Записать"
     QPushButton* Button6;               // "Выход"
@@ -36,13 +39,17 @@ public:
     // window opens it around each showing. Parameter cnt.
     std::unique_ptr<data::Query> type_work;
 
-    // Tag 0 adds an entry; tag 1 changes EntryId.
+    // Tag ui::NewRow adds an entry; ui::ChangeRow changes EntryId.
     qint64 IdP = 0;   // worker, accounts_dep.person; 0 = none chosen
     qint64 IdNom = 0; // product class, cmn_classifier.item; 0 = none chosen
     qint64 EntryId = 0;
+    // The entry changed as the user saw it in the list: a change saved over another user's
+    // is refused once, and saved on purpose after that.
+    data::SeenRow Seen;
 
     void FormActivate() override;
-    // "Цена" and "Сумма" for the chosen kind and the typed hours.
+    // "Цена", its factors and "Сумма" for the chosen kind, the typed hours, the list's
+    // "Выходной" and "Ночные".
     void ShowPrice();
 
 public slots:

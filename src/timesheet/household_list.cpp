@@ -1,6 +1,7 @@
 #include "timesheet/household_list.h"
 
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
@@ -48,8 +49,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     DBGrid1->addColumn("price", QStringLiteral("Цена"), 80, right);
     DBGrid1->addColumn("cnt", QStringLiteral("Кол-во"), 64, right);
     DBGrid1->addColumn("summ", QStringLiteral("Итого"), 80, right);
-    for (int i : {3, 5})
-        DBGrid1->column(i).format = QStringLiteral("#0.00##");
+    DBGrid1->column(3).format = QStringLiteral("#0.00##"); // an hour's price keeps its 4 places
+    DBGrid1->column(5).format = QStringLiteral("#0.00");   // what is paid: roubles, kopecks
     DBGrid1->addColumn("s_holiday", QStringLiteral("Вых."), 33, Qt::AlignCenter);
     DBGrid1->addColumn("s_night", QStringLiteral("Ноч."), 33, Qt::AlignCenter);
     DBGrid1->setDataSource(&DataSource1);
@@ -162,7 +163,7 @@ void TForm25::Reopen() {
 void TForm25::showMonthState() {
     const bool closed = timesheet::isClosed(DataModule6->Control, shown_.year(), shown_.month());
     for (QPushButton* b : {Button5, Button6, Button7, Button1})
-        b->setEnabled(!closed);
+        b->setEnabled(!closed && data::mayChangePay()); // as the role allows on an open month
     if (closed)
         StatusBar1->showMessage(QStringLiteral("%1 закрыт: хоз. работы этого месяца не "
                                                "изменяются.")
@@ -192,6 +193,8 @@ void TForm25::CBox1Click() {
     QFont f = CBox1->font();
     f.setBold(on);
     CBox1->setFont(f);
+    // the entry window's sum carries the day-off factor
+    if (Form24) Form24->ShowPrice();
 }
 
 void TForm25::showEntry() {
@@ -203,8 +206,9 @@ void TForm25::showEntry() {
 }
 
 void TForm25::Button5Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
-    e->Tag = 0;
+    e->Tag = ui::NewRow;
     e->Edit1->clear();
     e->Edit2->clear();
     e->Edit6->setText(QStringLiteral("0"));
@@ -218,8 +222,9 @@ void TForm25::Button5Click() {
 }
 
 void TForm25::Button6Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     TForm24* e = Form24;
-    e->Tag = 1;
+    e->Tag = ui::ChangeRow;
     const bool any = fatigue->active() && !fatigue->isEmpty();
     e->Edit1->setText(any ? fatigue->asText("fio").trimmed() : QString());
     e->Edit2->setText(any ? fatigue->asText("s_caption") : QString());
@@ -227,6 +232,7 @@ void TForm25::Button6Click() {
     e->IdNom = any ? fatigue->asInt("id_nom") : 0;
     e->IdP = any ? fatigue->asInt("id_p") : 0;
     e->EntryId = any ? fatigue->asInt("id") : 0;
+    e->Seen = any ? timesheet::seenEntry(*fatigue) : data::SeenRow();
     e->cb_type_work->setKeyValue(any ? QVariant(fatigue->asInt("id_o")) : QVariant());
     // the flag decides the entry's timesheet row and stays
     e->CBox1->setChecked(any && fatigue->asInt("i_night") != 0);
@@ -235,17 +241,22 @@ void TForm25::Button6Click() {
 }
 
 void TForm25::Button7Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     if (!fatigue->active() || fatigue->isEmpty()) return;
+    // what the user decides on: an entry another user changed meanwhile is left alone
+    const data::SeenRow seen = timesheet::seenEntry(*fatigue);
+    const qint64 id = fatigue->asInt("id");
     if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
         return;
     timesheet::ClosedMonth closed;
-    const timesheet::Saved done = timesheet::deleteEntry(
-        DataModule6->Control, DataModule6->SQL_exec, fatigue->asInt("id"), &closed);
+    const timesheet::Saved done =
+        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, id, seen, &closed);
     if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done, closed));
     Reopen();
 }
 
 void TForm25::Button1Click() {
+    if (!data::mayChangePay()) return; // its keys and the double-click too
     const QDate day = DTPcker1->date();
     int priced = 0;
     timesheet::Saved refused = timesheet::Saved::Done;

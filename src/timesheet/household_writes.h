@@ -3,7 +3,8 @@
 //
 //   checkEntry (input against the columns it feeds, before any statement)
 //   -> one data::Transaction
-//   -> the entry row, select ... for update (change, delete)
+//   -> the entry row, select ... for update (change, delete), compared with the row as the
+//      user saw it: another copy's change in between is not overwritten or deleted unseen
 //   -> lockForPosting for the timesheet keys the entry leaves and enters
 //   -> the checks other copies can upset (entry, worker and class still there, the day's
 //      cell within MaxDayHours), in one statement
@@ -11,10 +12,12 @@
 //      (timesheet::writeCells).
 //
 // A refusal rolls everything back and comes back as a Saved value; a server error is
-// raised as data::DbError after the same rollback. The windows pass in their lookup query
-// and command, so the writes run on any connection.
+// raised as data::DbError after the same rollback. A commit whose answer the connection
+// lost is settled by a look at the database once connected again. The windows pass in their
+// lookup query and command, so the writes run on any connection.
 #pragma once
 
+#include "data/row_check.h"
 #include "timesheet/timesheet_table.h"
 
 #include <QDate>
@@ -44,11 +47,26 @@ enum class Saved {
     WorkerGone,    // another copy deleted the worker meanwhile
     ClassGone,     // the product class is no longer in the classifier
     DayOverfilled, // the day's cell would exceed MaxDayHours
-    MonthClosed    // the entry's month is closed
+    MonthClosed,   // the entry's month is closed
+    EntryChanged,  // another user changed the entry since it was shown
+    // the connection went while the commit waited for its answer; once connected again:
+    LostSaved,    // the write is in the database
+    LostNotSaved, // it is not
+    LostUnknown,  // the server stayed away, nobody knows yet
 };
 
-// The Russian message of a refusal ("" for Done); closed: the month MonthClosed names.
+// The Russian message of a refusal, or of what became of a write when the connection went
+// ("" for Done); closed: the month MonthClosed names.
 QString savedText(Saved saved, const ClosedMonth& closed = {});
+// True when the write is in the database (Done, LostSaved).
+bool isSaved(Saved saved);
+
+// The entry's own fields the list shows, which a change or deletion compares.
+extern const QStringList SeenEntryFields;
+// The entry as the list shows it in its current row.
+data::SeenRow seenEntry(const data::Query& list);
+// Entry id as the database holds it now; empty when it is gone.
+data::SeenRow currentEntry(data::Query& control, qint64 id);
 
 // The price per hour of a kind whose norm price is normPrice: doubled on a day off, then
 // × 1.2 at night, rounded to 4 decimals.
@@ -63,12 +81,21 @@ QString checkEntry(const HouseholdEntry& entry);
 Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& entry,
                const QDate& day, int shift, ClosedMonth* closed = nullptr);
 // Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
-// the one it leaves.
+// the one it leaves, when it is still as seen (an empty seen row is not compared).
 Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& entry, ClosedMonth* closed = nullptr);
-// Deletes entry id and recomputes the cell of its own day.
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
+                  const HouseholdEntry& entry, const data::SeenRow& seen = {},
                   ClosedMonth* closed = nullptr);
+inline Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
+                         const HouseholdEntry& entry, ClosedMonth* closed) {
+    return changeEntry(control, command, id, entry, {}, closed);
+}
+// Deletes entry id, when it is still as seen, and recomputes the cell of its own day.
+Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
+                  const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr);
+inline Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
+                         ClosedMonth* closed) {
+    return deleteEntry(control, command, id, {}, closed);
+}
 
 // Sets the price of every average piece-rate entry of the month to what its worker earned
 // per hour by piece work on its product class that month (doubled for holiday entries, 0

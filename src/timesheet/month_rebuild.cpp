@@ -6,7 +6,7 @@
 
 namespace timesheet {
 
-RebuildRefusal rebuildMonth(data::Query& control, data::Command& command, int year, int month,
+RebuildRefusal rebuildMonth(data::Query& control, data::Command&, int year, int month,
                             const std::function<void(int step)>& progress) {
     auto step = [&](int n) {
         if (progress) progress(n);
@@ -14,12 +14,12 @@ RebuildRefusal rebuildMonth(data::Query& control, data::Command& command, int ye
     data::Transaction t(control.connection());
     if (const ClosedMonth closed = lockMonthForRebuild(control, year, month); closed.found())
         return {{}, closed};
-    const OverfilledCell overfilled = firstOverfilledShiftCell(control, year, month);
-    if (overfilled.found()) return {overfilled, {}}; // rolled back: nothing was written
     step(1);
-    rebuildShiftRows(command, year, month, [&] { step(2); });
-    step(3);
+    const OverfilledCell overfilled = rebuildShiftRows(control, year, month);
+    if (overfilled.found()) return {overfilled, {}}; // rolled back; nothing was written anyway
+    step(2);
     t.commit();
+    step(3);
     return {};
 }
 

@@ -1,10 +1,10 @@
 // Rebuild of a month's shift-hours rows from the shift records, as one unit of work:
 //
 //   one transaction → the month locked exclusively (it waits for the postings of that month
-//   in progress and holds off new ones until it ends) → a cell the records would fill beyond
-//   the day's limit refuses the rebuild, nothing changed → the month's shift-hours rows
-//   deleted → one row inserted per worker and shift that has records in the month, each day
-//   cell the day's total hours, by one set-based statement → commit.
+//   in progress and holds off new ones until it ends) → one set-based statement: when no
+//   cell would exceed the day's limit, the month's shift-hours rows deleted and one row
+//   inserted per worker and shift that has records in the month, each day cell the day's
+//   total hours; otherwise nothing changed and the rebuild refused → commit.
 //
 // The rows and cells are those that posting every record of the month one by one would
 // give. Household and average piece-rate rows are not touched. Any failure (a statement the
@@ -24,7 +24,7 @@ class Query;
 namespace timesheet {
 
 // The steps reported to the progress callback, 1 … RebuildSteps: the month locked (which
-// waits for postings in progress) and checked, its rows deleted, its rows written.
+// waits for postings in progress), its rows written, the work committed.
 constexpr int RebuildSteps = 3;
 
 // Why a rebuild was refused: a cell beyond the limit, or the month closed.

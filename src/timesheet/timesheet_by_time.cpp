@@ -7,6 +7,7 @@
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/month_rebuild.h"
+#include "timesheet/t13_export.h"
 #include "timesheet/timesheet_table.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
@@ -104,11 +105,14 @@ void TForm19::build() {
     PB->setVisible(false);
     Button2 = new QPushButton(QStringLiteral("Excel"), TabSheet1);
     Button2->setMinimumWidth(120); // room for "Excel (r из N)"
+    Button3 = new QPushButton(QStringLiteral("Т-13"), TabSheet1);
+    Button3->setMinimumWidth(120);
     auto* tools = new QHBoxLayout;
     tools->addWidget(Button1);
     tools->addWidget(PB, 1);
     tools->addStretch();
     tools->addWidget(Button2);
+    tools->addWidget(Button3);
     static_cast<QVBoxLayout*>(TabSheet1->layout())->addLayout(tools);
 
     Button6 = new QPushButton(QStringLiteral("Печать"), this);
@@ -143,7 +147,8 @@ void TForm19::build() {
     setTabOrder(PageControl1, DBGrid1);
     setTabOrder(DBGrid1, Button1);
     setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button6);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button6);
     setTabOrder(Button6, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     setTabOrder(ComboBox2, Button5);
@@ -154,6 +159,7 @@ void TForm19::build() {
     connect(ComboBox2, &QComboBox::activated, this, ui::guard([this] { ComboBox1Change(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
@@ -177,6 +183,7 @@ void TForm19::selectYear(int year) {
 
 void TForm19::FormActivate() {
     Button2->setText(QStringLiteral("Excel"));
+    Button3->setText(QStringLiteral("Т-13"));
 }
 
 void TForm19::ComboBox1Change() {
@@ -247,7 +254,7 @@ void TForm19::Button6Click() {
     layout.setText(QStringLiteral("QRLabel33"), ComboBox1->currentText() + u' ' +
                                                     ComboBox2->currentText() +
                                                     QStringLiteral(" г."));
-    report::preview(layout, H_Tabel);
+    report::preview(layout, H_Tabel, report::Preview::ZoomMode::WholePage); // a whole page at once
 }
 
 void TForm19::Button2Click() {
@@ -282,6 +289,10 @@ void TForm19::Button2Click() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     ExcelSetVisible(true);
+}
+
+void TForm19::Button3Click() {
+    timesheet::t13::exportMonth(DataModule6->ADO_DB, year(), month(), Button3);
 }
 
 void TForm19::Button4Click() {

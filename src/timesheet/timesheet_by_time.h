@@ -32,6 +32,7 @@ public:
     QPushButton* Button1; // "Перестроить"
     QProgressBar* PB;
     QPushButton* Button2; // "Excel"
+    QPushButton* Button3; // "Т-13", the unified form of the month
     QPushButton* Button6; // "Печать"
     QComboBox* ComboBox1; // months
     QComboBox* ComboBox2; // years
@@ -58,6 +59,7 @@ public slots:
     void ComboBox1Change(); // change of period
     void Button1Click();    // "Перестроить"
     void Button2Click();    // "Excel"
+    void Button3Click();    // "Т-13"
     void Button5Click();    // "Обновить"
     void Button6Click();    // "Печать"
     void Button4Click();    // "Выход"

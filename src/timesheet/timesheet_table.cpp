@@ -128,46 +128,37 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
     command.execute();
 }
 
-void rebuildShiftRows(data::Command& command, int year, int month,
-                      const std::function<void()>& deleted) {
+OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
     const MonthPeriod period = monthPeriod(year, month);
-    command.setSql(QStringLiteral("delete from accounts_dep.h_tabel where month=") +
-                   integer(month) + QStringLiteral(" and year=") + integer(year) +
-                   QStringLiteral(" and i_type=0"));
-    command.execute();
-    if (deleted) deleted();
-    // A cell is null on days without records and counts a record without hours as 0, as
-    // writeCells does. A record without a worker or shift has no row.
+    // The records summed per worker, shift and day; the first day beyond the limit, if any;
+    // the month's rows deleted and written anew only when there is none. A cell is null on
+    // days without records and counts a record without hours as 0, as writeCells does; a
+    // record without a worker or shift has no row.
     QStringList columns, cells;
     for (int day = 1; day <= period.days(); ++day) {
         columns << QStringLiteral("d%1").arg(day);
-        cells << QStringLiteral("sum(coalesce(time,0)) filter (where data=%1)")
+        cells << QStringLiteral("max(hours) filter (where data=%1)")
                      .arg(dateLiteral(period.first.addDays(day - 1)));
     }
-    command.setSql(QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, ") +
-                   columns.join(QStringLiteral(", ")) +
-                   QStringLiteral(") select smena, w_id, ") + integer(month) +
-                   QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
-                   cells.join(QStringLiteral(", ")) +
-                   QStringLiteral(" from accounts_dep.smena where data>=") +
-                   dateLiteral(period.first) + QStringLiteral(" and data<") +
-                   dateLiteral(period.next) +
-                   QStringLiteral(" and w_id is not null and smena is not null group by smena, "
-                                  "w_id"));
-    command.execute();
-}
-
-OverfilledCell firstOverfilledShiftCell(data::Query& control, int year, int month) {
-    const MonthPeriod period = monthPeriod(year, month);
     control.close();
-    control.setSql(QStringLiteral("select w_id, smena, data, sum(coalesce(time,0)) as hours, "
-                                  "(select fio from accounts_dep.person p where p.id=w_id) as fio "
-                                  "from accounts_dep.smena where data>=") +
-                   dateLiteral(period.first) + QStringLiteral(" and data<") +
-                   dateLiteral(period.next) +
-                   QStringLiteral(" and w_id is not null and smena is not null group by data, "
-                                  "w_id, smena having sum(coalesce(time,0))>") +
-                   integer(MaxDayHours) + QStringLiteral(" order by data, w_id, smena limit 1"));
+    control.setSql(
+        QStringLiteral("with days as (select smena, w_id, data, sum(coalesce(time,0)) as hours "
+                       "from accounts_dep.smena where data>=") +
+        dateLiteral(period.first) + QStringLiteral(" and data<") + dateLiteral(period.next) +
+        QStringLiteral(" and w_id is not null and smena is not null group by smena, w_id, "
+                       "data), over as (select * from days where hours>") +
+        integer(MaxDayHours) +
+        QStringLiteral(" order by data, w_id, smena limit 1), gone as (delete from "
+                       "accounts_dep.h_tabel where month=") +
+        integer(month) + QStringLiteral(" and year=") + integer(year) +
+        QStringLiteral(" and i_type=0 and not exists (select 1 from over)), made as (insert "
+                       "into accounts_dep.h_tabel(smena, w_id, month, year, ") +
+        columns.join(QStringLiteral(", ")) + QStringLiteral(") select smena, w_id, ") +
+        integer(month) + QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
+        cells.join(QStringLiteral(", ")) +
+        QStringLiteral(" from days where not exists (select 1 from over) group by smena, "
+                       "w_id) select w_id, smena, data, hours, (select fio from "
+                       "accounts_dep.person p where p.id=w_id) as fio from over"));
     control.open();
     data::ClosedOnExit closing{control};
     if (control.isEmpty()) return {};

@@ -25,7 +25,6 @@ class Query;
 
 #include <QDate>
 #include <QString>
-#include <functional>
 #include <vector>
 
 namespace data {
@@ -72,12 +71,6 @@ struct SourceWrite {
 void writeCells(data::Command& command, const std::vector<Cell>& entered,
                 const std::vector<Cell>& left, const SourceWrite& write = {});
 
-// Deletes the month's shift-hours rows and writes them anew from its shift records: one row
-// per worker and shift with records, a cell per day with records. deleted: called between
-// the two statements. Run under the month's exclusive lock.
-void rebuildShiftRows(data::Command& command, int year, int month,
-                      const std::function<void()>& deleted = {});
-
 // A cell the month's shift records would fill beyond MaxDayHours.
 struct OverfilledCell {
     qint64 worker = 0;
@@ -87,8 +80,12 @@ struct OverfilledCell {
     qint64 hours = 0;
     bool found() const { return day.isValid(); }
 };
-// The first such cell (by day, worker, shift), none when every cell fits.
-OverfilledCell firstOverfilledShiftCell(data::Query& control, int year, int month);
+
+// Deletes the month's shift-hours rows and writes them anew from its shift records, in one
+// statement: one row per worker and shift with records, a cell per day with records. When
+// the records would fill a cell beyond MaxDayHours nothing is deleted or written, and the
+// first such cell (by day, worker, shift) is returned. Run under the month's exclusive lock.
+OverfilledCell rebuildShiftRows(data::Query& control, int year, int month);
 
 // The messages of the hours limit, the same for shift records and entries. field: the
 // window's caption of the hours box.

@@ -1,11 +1,15 @@
 #include "ui/dialogs.h"
 
+#include "data/connection.h"
+#include "data/row_check.h"
 #include "ui/form.h"
 #include "ui/guard.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QPointer>
+#include <limits>
 
 namespace ui {
 
@@ -18,6 +22,40 @@ std::function<void(const QStringList&)>& unfinished() {
     return handler;
 }
 QList<QPointer<QDialog>> modalStack;
+
+// The boxes that tell of a lost connection.
+int lossBoxesUp = 0;
+qint64 lossShownAt = std::numeric_limits<qint64>::min() / 2;
+bool lossUnresolved = false;
+std::function<qint64()>& messageClock() {
+    static std::function<qint64()> clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    return clock;
+}
+constexpr qint64 LossQuiet = 30000;
+
+bool tellsOfLoss(const QString& text) {
+    return text == data::Connection::lostMessage() ||
+           text == data::Connection::lostCommitMessage() ||
+           text == data::lostCommitText(data::LostCommit::Saved) ||
+           text == data::lostCommitText(data::LostCommit::NotSaved) ||
+           text == data::lostCommitText(data::LostCommit::Unknown);
+}
+
+// Counts a loss box from its showing to its closing.
+struct LossBox {
+    explicit LossBox(bool loss) : loss_(loss) {
+        if (!loss_) return;
+        ++lossBoxesUp;
+        lossUnresolved = true;
+        lossShownAt = messageClock()();
+    }
+    ~LossBox() {
+        if (!loss_) return;
+        --lossBoxesUp;
+        lossShownAt = messageClock()();
+    }
+    bool loss_;
+};
 
 QWidget* parentWindow() {
     if (!modalStack.isEmpty() && modalStack.last()) return modalStack.last();
@@ -90,7 +128,20 @@ std::function<void()> Script::takeMessageAction() {
     return messageActions_.isEmpty() ? std::function<void()>() : messageActions_.takeFirst();
 }
 
+bool connectionLossShown() {
+    return lossBoxesUp > 0 || lossUnresolved || messageClock()() - lossShownAt < LossQuiet;
+}
+
+void connectionBack() {
+    lossUnresolved = false;
+}
+
+void setMessageClock(std::function<qint64()> clock) {
+    messageClock() = std::move(clock);
+}
+
 void message(const QString& text, const QString& caption, QMessageBox::Icon icon) {
+    const LossBox counted(tellsOfLoss(text));
     if (active) {
         active->record(Script::Kind::Message, text, caption, icon);
         if (auto action = active->takeMessageAction()) action();

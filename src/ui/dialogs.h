@@ -19,6 +19,14 @@ void message(const QString& text, const QString& caption,
 void error(const QString& text);
 // A Yes/No question with the question icon; true for Yes.
 bool askYesNo(const QString& text, const QString& caption);
+// One box for one fault: true while a box that says the connection is lost is up, for 30 s
+// after one was shown, and from then on until connectionBack() says statements run again.
+// Background work (the version check's timer) shows no box of its own meanwhile.
+bool connectionLossShown();
+void connectionBack();
+// The clock the 30 s are measured by, in milliseconds; tests set their own.
+void setMessageClock(std::function<qint64()> clock);
+
 // Shows a window modally and returns when it is hidden again. The window that was on top
 // before becomes active again afterwards.
 void showModal(QDialog* dialog);

@@ -8,12 +8,17 @@ class QPushButton;
 
 namespace ui {
 
+// An editor's Tag: it adds a row, or changes the row its opener chose.
+constexpr int NewRow = 1;
+constexpr int ChangeRow = 2;
+
 class Form : public QDialog {
     Q_OBJECT
 public:
     explicit Form(QWidget* parent = nullptr);
 
-    // Mode of the window, set by whoever opens it.
+    // Mode of the window, set by whoever opens it: a list's browse (0) or pick mode, an
+    // editor's NewRow or ChangeRow.
     int Tag = 0;
 
     // Runs when the window is shown and whenever a window shown from it closes.

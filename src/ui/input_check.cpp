@@ -1,5 +1,6 @@
 #include "ui/input_check.h"
 
+#include "data/texts.h"
 #include "ui/dialogs.h"
 
 #include <QRegularExpression>
@@ -59,6 +60,27 @@ std::optional<double> typedNumber(const QString& typed, const QString& field,
         error(tooLong ? QStringLiteral("В поле «%1» слишком длинное число!").arg(field)
                       : notANumber);
     return v;
+}
+
+namespace {
+QDate fixedToday;
+}
+
+QDate today() {
+    return fixedToday.isValid() ? fixedToday : QDate::currentDate();
+}
+
+void setToday(const QDate& day) {
+    fixedToday = day;
+}
+
+bool confirmFarDate(const QDate& day) {
+    const QDate now = today();
+    if (day >= now.addYears(-1) && day <= now.addYears(1)) return true;
+    return askYesNo(QStringLiteral("Дата %1 отстоит от сегодняшней (%2) больше чем на год. "
+                                   "Записать с этой датой?")
+                        .arg(data::text::date(day), data::text::date(now)),
+                    QStringLiteral("Подтверждение"));
 }
 
 } // namespace ui

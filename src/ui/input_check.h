@@ -3,6 +3,7 @@
 // that the server never answers in English and nothing is cut or changed on the way.
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -24,5 +25,14 @@ std::optional<double> decimalNumber(const QString& typed, bool* tooLong = nullpt
 // is no number, or one naming the field for a number longer than a double keeps.
 std::optional<double> typedNumber(const QString& typed, const QString& field,
                                   const QString& notANumber);
+
+// The day the question below counts from: today, unless a test has fixed another day
+// (an invalid date gives today back).
+QDate today();
+void setToday(const QDate& day);
+
+// True when day lies within a year of today() either way; a day further away (a mistyped
+// year, most often) is saved only when the user answers Yes to the question.
+bool confirmFarDate(const QDate& day);
 
 } // namespace ui

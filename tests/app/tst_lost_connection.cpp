@@ -33,6 +33,7 @@ private slots:
     void initTestCase();
     void restartedServerCostsNothing();
     void serverAwayShowsOneMessage();
+    void timerAddsNoBoxToAnAction();
 };
 
 void LostConnectionTest::initTestCase() {
@@ -78,6 +79,45 @@ void LostConnectionTest::serverAwayShowsOneMessage() {
     Form1->Button8->click();
     QCOMPARE(script.texts(), QStringList());
     QCOMPARE(DataModule6->Smena1.recordCount(), 1);
+}
+
+void LostConnectionTest::timerAddsNoBoxToAnAction() {
+    qint64 now = QDateTime::currentMSecsSinceEpoch() + 3600000; // well after any earlier box
+    ui::setMessageClock([&] { return now; });
+    killSession();
+    serverAt("127.0.0.3");
+    {
+        ui::Script script;
+        // the user's action tells of the loss; the timer fires while its box is up ...
+        script.whileMessage([] { tick(); });
+        Form1->Button8->click();
+        QCOMPARE(script.texts(), QStringList{data::Connection::lostMessage()});
+        // ... a few seconds after it, and long after it while the server is still away
+        now += 5000;
+        tick();
+        now += 60000;
+        tick();
+        QCOMPARE(script.texts().size(), 1);
+    }
+    serverAt("127.0.0.1");
+    {
+        ui::Script script;
+        tick(); // gets through again
+        QCOMPARE(script.texts(), QStringList());
+        // a new loss later is told again by the timer
+        killSession();
+        serverAt("127.0.0.3");
+        now += 60000;
+        tick();
+        QCOMPARE(script.texts(), QStringList{data::Connection::lostMessage()});
+    }
+    serverAt("127.0.0.1");
+    ui::Script script;
+    now += 60000;
+    tick();
+    Form1->Button8->click();
+    QCOMPARE(script.texts(), QStringList());
+    ui::setMessageClock([] { return QDateTime::currentMSecsSinceEpoch(); });
 }
 
 QTEST_MAIN(LostConnectionTest)

@@ -120,6 +120,7 @@ private slots:
     void queries_data();
     void queries();
     void sums();
+    void dayOffLooksDisabled();
     void colourRule();
     void dayChangeSetsDayOff_data();
     void dayChangeSetsDayOff();
@@ -215,6 +216,29 @@ void JournalTest::sums() {
              (QStringList{"Готовая продукция", "Готовая продукция", "Заготовки"}));
     QCOMPARE(column(q, "vvod"), (QStringList{"21.02.2024", "22.02.2024", "21.02.2024"}));
     QCOMPARE(Form1->DBGrid2->cellText(2, "color"), QString("1015"));
+    // money in roubles and kopecks
+    Form1->RadioButton1Click();
+    QCOMPARE(fixture::column(Form1->DBGrid2, "summa"), (QStringList{"100.00", "1.00", "0.00"}));
+}
+
+// Where the role disables "Выходной" it looks disabled too, checked (red) or not.
+void JournalTest::dayOffLooksDisabled() {
+    QCheckBox* box = Form1->CBox1;
+    const QColor disabled = Form1->palette().color(QPalette::Disabled, QPalette::WindowText);
+    for (bool on : {true, false}) {
+        box->setChecked(on);
+        box->setEnabled(false);
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::WindowText), disabled);
+        const QImage look = box->grab().toImage();
+        bool red = false;
+        for (int y = 0; y < look.height(); ++y)
+            for (int x = 0; x < look.width(); ++x)
+                red = red || QColor(look.pixel(x, y)) == QColor(255, 0, 0);
+        QVERIFY(!red);
+        box->setEnabled(true);
+        QCOMPARE(box->palette().color(QPalette::Active, QPalette::WindowText) == QColor(255, 0, 0),
+                 on);
+    }
 }
 
 void JournalTest::colourRule() {

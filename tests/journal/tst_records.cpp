@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "data/row_check.h"
 #include "journal/journal_window.h"
 #include "journal/piece_rate.h"
 #include "journal/record_editor.h"
@@ -14,6 +15,7 @@
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "ui/input_check.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -125,7 +127,11 @@ private slots:
     void goneMeanwhile();
     void changeOfDeletedRecord();
     void deletionOfMovedRecord();
+    void changeOverAnotherChange_data();
+    void changeOverAnotherChange();
     void concurrentPostingMakesOneRow();
+    void farDateAsked_data();
+    void farDateAsked();
 };
 
 void RecordsTest::initTestCase() {
@@ -670,6 +676,7 @@ void RecordsTest::deletionOfMovedRecord() {
     QCOMPARE(add(Entry{}), QStringList());
     const qint64 id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
     QCOMPARE(DataModule6->Smena1.asText("fio"), QString("Иванов И.И."));
+    const data::SeenRow seen = journal::seenRecord(DataModule6->Smena1);
     {
         // another copy gives the record to Петров; this copy's list still shows Иванов
         data::Connection c;
@@ -678,16 +685,28 @@ void RecordsTest::deletionOfMovedRecord() {
         data::Query control(c);
         data::Command command(c);
         journal::RecordInput moved{2, 101, 1, 1, March5, 10, 10, 0, 8, 0};
-        QCOMPARE(journal::changeRecord(control, command, id, moved), journal::WriteResult::Written);
+        QCOMPARE(journal::changeRecord(control, command, id, moved, seen),
+                 journal::WriteResult::Written);
     }
     QCOMPARE(cells(2, 1, "d5"), QString("8"));
     ui::Script s;
     s.answer(true);
     Form1->Button3Click();
+    // the user chose Иванов's record; Петров's is not deleted in its place
+    QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?",
+                                     journal::refusalText(journal::WriteResult::RecordChanged)}));
+    QCOMPARE(fixture::scalar("select w_id from accounts_dep.smena"), QString("2"));
+    QCOMPARE(cells(1, 1, "d5"), QString("0"));
+    QCOMPARE(cells(2, 1, "d5"), QString("8"));
+    QCOMPARE(DataModule6->Smena1.asText("fio"), QString("Петров П.П.")); // re-read
+
+    // seen as it now is, it is deleted
+    s.clear();
+    s.answer(true);
+    Form1->Button3Click();
     QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?"});
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
-    QCOMPARE(cells(1, 1, "d5"), QString("0"));
-    QCOMPARE(cells(2, 1, "d5"), QString("0")); // the cell of the record as it was deleted
+    QCOMPARE(cells(2, 1, "d5"), QString("0"));
 
     // a record another copy has deleted already: said so, the list re-read
     QCOMPARE(add(Entry{}), QStringList());
@@ -696,6 +715,45 @@ void RecordsTest::deletionOfMovedRecord() {
     Form1->Button3Click();
     QCOMPARE(s.texts().last(), QString("Позиция уже удалена другим пользователем."));
     QCOMPARE(DataModule6->Smena1.recordCount(), 0);
+}
+
+void RecordsTest::changeOverAnotherChange_data() {
+    // another copy saves the same record while this copy has it open in the editor
+    QTest::addColumn<QString>("other");
+    QTest::newRow("another quantity") << "update accounts_dep.smena set kol_vo=12";
+    QTest::newRow("accepted meanwhile") << "update accounts_dep.smena set ok='ok'";
+    QTest::newRow("moved to another day") << "update accounts_dep.smena set data='2024-03-06'";
+}
+
+void RecordsTest::changeOverAnotherChange() {
+    QFETCH(QString, other);
+    QCOMPARE(add(Entry{}), QStringList());
+    bool open = false;
+    const QStringList shown = change(
+        0,
+        [&] {
+            fixture::exec(other); // by another copy, on its own connection
+            Form11->Edit6->setText("6");
+        },
+        &open);
+    QCOMPARE(shown, QStringList{journal::refusalText(journal::WriteResult::RecordChanged)});
+    QVERIFY(open); // with the user's input
+    QCOMPARE(Form11->Edit6->text(), QString("6"));
+    QCOMPARE(fixture::scalar("select time from accounts_dep.smena"), QString("8"));
+    // the journal shows the other change
+    const bool moved = other.contains("data=");
+    QCOMPARE(DataModule6->Smena1.recordCount(), moved ? 0 : 1);
+    if (!moved && other.contains("kol_vo"))
+        QCOMPARE(DataModule6->Smena1.asText("kol_vo"), QString("12"));
+
+    // saved again on purpose, it goes over the other change
+    ui::Script s;
+    Form11->Button1->click();
+    QCOMPARE(s.texts(), QStringList());
+    QVERIFY(!Form11->isVisible());
+    QCOMPARE(fixture::scalar("select time || ' ' || kol_vo || ' ' || data from accounts_dep.smena"),
+             QString("6 10 2024-03-05"));
+    QCOMPARE(cells(1, 1, "d5"), QString("6"));
 }
 
 void RecordsTest::concurrentPostingMakesOneRow() {
@@ -730,6 +788,52 @@ void RecordsTest::concurrentPostingMakesOneRow() {
     QCOMPARE(saved, journal::WriteResult::Written);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
              QString("1:8"));
+}
+
+void RecordsTest::farDateAsked_data() {
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    const QDate today = ui::today();
+    QTest::newRow("a year back") << today.addYears(-1) << false << false;
+    QTest::newRow("a year and a day back, No") << today.addYears(-1).addDays(-1) << true << false;
+    QTest::newRow("mistyped year, No") << QDate(2062, 6, 15) << true << false;
+    QTest::newRow("mistyped year, Yes") << QDate(2062, 6, 15) << true << true;
+}
+
+// A record more than a year from today is saved only after a Yes; No leaves the editor
+// open with what was typed.
+void RecordsTest::farDateAsked() {
+    QFETCH(QDate, day);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    const QString before = fixture::scalar("select count(*) from accounts_dep.smena");
+    Entry e;
+    e.day = day;
+    e.qty = "7";
+    showDay(day, 1);
+    bool open = false;
+    ui::Script s;
+    s.answer(yes);
+    s.onModal(Form11, [&] {
+        fill(e);
+        open = Form11->isVisible();
+    });
+    Form1->Button1Click();
+    QCOMPARE(s.messages().size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(s.messages().first().kind, ui::Script::Kind::Question);
+        QVERIFY(s.texts().first().contains(day.toString("dd.MM.yyyy")));
+    }
+    const bool saved = !asked || yes;
+    QCOMPARE(open, !saved);
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena").toInt(),
+             before.toInt() + (saved ? 1 : 0));
+    if (!saved) {
+        QCOMPARE(Form11->Edit3->text(), QString("7"));
+        QCOMPARE(Form11->DTimeP->date(), day);
+    }
+    fixture::exec("delete from accounts_dep.smena where data='" + day.toString(Qt::ISODate) + "'");
 }
 
 QTEST_MAIN(RecordsTest)

@@ -3,6 +3,7 @@
 #include "journal/journal_window.h"
 #include "refdata/norms_window.h"
 #include "refdata/operations_list.h"
+#include "refdata/reference_writes.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -78,6 +79,8 @@ private slots:
     void notANumberRefused_data();
     void notANumberRefused();
     void closeButtonStores();
+    void rowOfAnotherCopy_data();
+    void rowOfAnotherCopy();
     void deleteKeepsOneRow_data();
     void deleteKeepsOneRow();
 };
@@ -232,6 +235,11 @@ void NormsTest::notANumberRefused_data() {
         << "В столбце «Норматив» должно быть целое число, а введено «10.5».";
     QTest::newRow("prize") << int(Prize) << "5%"
                            << "В столбце «Премия, %» должно быть целое число, а введено «5%».";
+    const QString price = "Цена: нужно число от 0 до 1 000 000 р. за штуку.";
+    QTest::newRow("price past what the column holds sensibly")
+        << int(Price) << "99999999999999999999" << price;
+    QTest::newRow("price above a million") << int(Price) << "1000000.01" << price;
+    QTest::newRow("negative price") << int(Price) << "-5" << price;
     QTest::newRow("norm past the column's range")
         << int(Norma) << "99999999999"
         << "В столбце «Норматив» число должно быть от -2147483648 до 2147483647, а введено "
@@ -266,6 +274,45 @@ void NormsTest::closeButtonStores() {
         [&] { QCOMPARE(DataModule6->Oper.asText("cena"), QStringLiteral("21")); });
     QCOMPARE(norms(2), QStringLiteral("10/21/0"));
     fixture::exec("update accounts_dep.norm set price=20 where o_id=2");
+}
+
+void NormsTest::rowOfAnotherCopy_data() {
+    // another copy deletes or changes a norm row while this copy shows it in the grid
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("deleted") << "delete from accounts_dep.norm where o_id=1 and norma=10"
+                             << int(Price)
+                             << refdata::refusalText(refdata::RowWrite::Gone,
+                                                     refdata::RowKind::Norm)
+                             << "20/10/5";
+    QTest::newRow("changed") << "update accounts_dep.norm set price=11 where o_id=1 and norma=10"
+                             << int(Prize)
+                             << refdata::refusalText(refdata::RowWrite::Changed,
+                                                     refdata::RowKind::Norm)
+                             << "10/11/0 20/10/5";
+}
+
+void NormsTest::rowOfAnotherCopy() {
+    QFETCH(QString, other);
+    QFETCH(int, column);
+    QFETCH(QString, after);
+    ui::Script s;
+    withNorms(s, 1, [&] {
+        fixture::exec(other); // on another connection
+        typeCell(0, column, QStringLiteral("15"));
+        Form22->DBGrid1ColExit();
+        // nothing written over it; the grid shows the rows as they now are
+        QCOMPARE(norms(1), after);
+        QCOMPARE(Form22->norm->recordCount(), int(after.count(u' ') + 1));
+        QVERIFY(!Form22->norm->modified());
+        Form22->Button1Click();
+    });
+    QTEST(s.texts().join(u'|'), "message");
+    QCOMPARE(norms(1), after);
+    fixture::exec("delete from accounts_dep.norm where o_id=1; insert into accounts_dep.norm "
+                  "(o_id, norma, prize, price) values (1, 20, 5, 10), (1, 10, 0, 12.5)");
 }
 
 void NormsTest::deleteKeepsOneRow_data() {

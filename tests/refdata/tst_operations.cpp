@@ -386,7 +386,9 @@ void OperationsTest::exportWithoutFolder() {
     inBrowse(s, Form4, [&] { Form4->Button5Click(); });
     reports::setExportFolder(QString());
     reports::setFileOpener({});
-    QCOMPARE(s.texts(), (QStringList{"Невозможно открыть Microsoft Excel.",
+    QCOMPARE(s.texts(), (QStringList{"Невозможно открыть Microsoft Excel.\n«" +
+                                         QDir::toNativeSeparators(plain.fileName()) +
+                                         "» — это файл, а не папка.",
                                      "Ошибка открытия файла Microsoft Excel."}));
     QVERIFY(!opened);
     QVERIFY(!Form4->XLS_Rep->active());

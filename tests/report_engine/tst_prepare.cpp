@@ -93,45 +93,45 @@ void PrepareTest::layoutsFillTheirColumns_data() {
         << reports::productsReportLayout() << std::make_shared<MemoryRows>(rows::products())
         << QStringList{
                R"x(p1 y=10.0 report head "T" "Коробки" "Количество")x",
-               R"x(p1 y=17.0 child)x",
-               R"x(p1 y=17.5 head nom "СТ-100")x",
-               R"x(p1 y=23.0 detail "Готовая продукция" "Сварка" " " "18" "12")x",
-               R"x(p1 y=28.0 detail "Заготовки" "Покраска" " (грунт)" "4.5" "3")x",
-               R"x(p1 y=33.0 foot nom "22.5" "15")x",
-               R"x(p1 y=38.5 head nom "ШК-200")x",
-               R"x(p1 y=44.0 detail "Готовая продукция" "Покраска" " (RAL: 9003)" "14.25" "7")x",
-               R"x(p1 y=49.0 foot nom "14.25" "7")x",
-               R"x(p1 y=54.5 report foot "Итого:" "37" "22")x",
+               R"x(p1 y=22.5 child)x",
+               R"x(p1 y=23.0 head nom "СТ-100")x",
+               R"x(p1 y=28.5 detail "Готовая продукция" "Сварка" " " "18" "12")x",
+               R"x(p1 y=33.5 detail "Заготовки" "Покраска" " (грунт)" "4.5" "3")x",
+               R"x(p1 y=38.5 foot nom "22.5" "15")x",
+               R"x(p1 y=44.0 head nom "ШК-200")x",
+               R"x(p1 y=49.5 detail "Готовая продукция" "Покраска" " (RAL: 9003)" "14.25" "7")x",
+               R"x(p1 y=54.5 foot nom "14.25" "7")x",
+               R"x(p1 y=60.0 report foot "Итого:" "37" "22")x",
                R"x(p1 y=282.0 page foot "1")x",
            };
     QTest::newRow("workers in detail")
         << reports::workersDetailLayout() << std::make_shared<MemoryRows>(rows::workersDetail())
         << QStringList{
                R"x(p1 y=10.0 report head "T" "Брак" "Количество" "Сумма")x",
-               R"x(p1 y=17.0 child)x",
-               R"x(p1 y=17.5 head fio "Иванов И.И.")x",
-               R"x(p1 y=23.0 detail "СТ-100-01" "Сварка" "0" "Готовая продукция" "1" "11" "125.00")x",
-               R"x(p1 y=28.0 detail "СТ-100-01" "Покраска" "9003" "Готовая продукция" "0" "5" "62.50")x",
-               R"x(p1 y=33.0 foot fio "1" "16" "187.50")x",
-               R"x(p1 y=38.5 head fio "Петров П.П.")x",
-               R"x(p1 y=44.0 detail "ШК-200-02" "Покраска" "1" "Заготовки" "2" "4" "40.00")x",
-               R"x(p1 y=49.0 foot fio "2" "4" "40.00")x",
-               R"x(p1 y=54.5 report foot "Итого:" "3" "20" "227.50")x",
+               R"x(p1 y=22.5 child)x",
+               R"x(p1 y=23.0 head fio "Иванов И.И.")x",
+               R"x(p1 y=28.5 detail "СТ-100-01" "Сварка" "0" "Готовая продукция" "1" "11" "125.00")x",
+               R"x(p1 y=33.5 detail "СТ-100-01" "Покраска" "9003" "Готовая продукция" "0" "5" "62.50")x",
+               R"x(p1 y=38.5 foot fio "1" "16" "187.50")x",
+               R"x(p1 y=44.0 head fio "Петров П.П.")x",
+               R"x(p1 y=49.5 detail "ШК-200-02" "Покраска" "1" "Заготовки" "2" "4" "40.00")x",
+               R"x(p1 y=54.5 foot fio "2" "4" "40.00")x",
+               R"x(p1 y=60.0 report foot "Итого:" "3" "20" "227.50")x",
                R"x(p1 y=282.0 page foot "1")x",
            };
     QTest::newRow("products in detail")
         << reports::productsDetailLayout() << std::make_shared<MemoryRows>(rows::productsDetail())
         << QStringList{
                R"x(p1 y=10.0 report head "T" "Брак" "Коробки" "Кол-во" "Сумма")x",
-               R"x(p1 y=17.0 child)x",
-               R"x(p1 y=17.5 head nom "СТ-100")x",
-               R"x(p1 y=23.0 detail "СТ-100-01" "Сварка" "0" "Готовая продукция" "1" "16.5" "11" "125.000")x",
-               R"x(p1 y=28.0 detail "СТ-100-01" "Покраска" "9003" "Готовая продукция" "0" "7.5" "5" "62.500")x",
-               R"x(p1 y=33.0 foot nom "1" "24.00" "16" "187.50")x",
-               R"x(p1 y=38.5 head nom "ШК-200")x",
-               R"x(p1 y=44.0 detail "ШК-200-02" "Покраска" "1" "Заготовки" "2" "8" "4" "40.001")x",
-               R"x(p1 y=49.0 foot nom "2" "8.00" "4" "40.00")x",
-               R"x(p1 y=54.5 report foot "Итого:" "3" "32" "20" "227.50")x",
+               R"x(p1 y=22.5 child)x",
+               R"x(p1 y=23.0 head nom "СТ-100")x",
+               R"x(p1 y=28.5 detail "СТ-100-01" "Сварка" "0" "Готовая продукция" "1" "16.5" "11" "125.000")x",
+               R"x(p1 y=33.5 detail "СТ-100-01" "Покраска" "9003" "Готовая продукция" "0" "7.5" "5" "62.500")x",
+               R"x(p1 y=38.5 foot nom "1" "24.00" "16" "187.50")x",
+               R"x(p1 y=44.0 head nom "ШК-200")x",
+               R"x(p1 y=49.5 detail "ШК-200-02" "Покраска" "1" "Заготовки" "2" "8" "4" "40.001")x",
+               R"x(p1 y=54.5 foot nom "2" "8.00" "4" "40.00")x",
+               R"x(p1 y=60.0 report foot "Итого:" "3" "32" "20" "227.50")x",
                R"x(p1 y=282.0 page foot "1")x",
            };
     auto days = std::make_shared<MemoryRows>(rows::timesheet(0));
@@ -175,8 +175,8 @@ void PrepareTest::emptyDatasetStillPrints_data() {
         << QStringList{"marka", "vid", "naimen", "nom", "kolvo", "brk", "summa", "color", "mass"}
         << QStringList{
                R"x(p1 y=10.0 report head "Брак" "Коробки" "Кол-во" "Сумма")x",
-               R"x(p1 y=17.0 child)x",
-               R"x(p1 y=17.5 report foot "Итого:" "0" "0" "0" "0.00")x",
+               R"x(p1 y=22.5 child)x",
+               R"x(p1 y=23.0 report foot "Итого:" "0" "0" "0" "0.00")x",
                R"x(p1 y=282.0 page foot "1")x",
            };
     QStringList days{"fio"};

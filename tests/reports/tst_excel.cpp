@@ -14,6 +14,7 @@ class ExcelTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void unusableFolder_data();
     void unusableFolder();
     void writeErrors_data();
     void writeErrors();
@@ -49,18 +50,31 @@ void ExcelTest::cleanup() {
     QDir(dir_.path() + QStringLiteral("/Табель")).removeRecursively();
 }
 
-void ExcelTest::unusableFolder() {
+void ExcelTest::unusableFolder_data() {
+    QTest::addColumn<QString>("below");  // the export folder, below the test's folder
+    QTest::addColumn<QString>("reason"); // "%1" the test's folder
     // a folder below a plain file can never be made
-    const QString file = dir_.filePath(QStringLiteral("plain"));
-    QFile f(file);
+    QTest::newRow("below a file") << "plain/Табель"
+                                  << "«%1/plain» — это файл, а не папка.";
+    QTest::newRow("name too long")
+        << QString(300, u'я') + "/Табель"
+        << "Слишком длинный путь к папке «%1/" + QString(300, u'я') + "/Табель».";
+}
+
+// The first box keeps its words and says which folder and what is wrong with it.
+void ExcelTest::unusableFolder() {
+    QFETCH(QString, below);
+    QFETCH(QString, reason);
+    QFile f(dir_.filePath(QStringLiteral("plain")));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    reports::setExportFolder(file + QStringLiteral("/Табель"));
+    reports::setExportFolder(dir_.filePath(below));
 
     ui::Script s;
     reports::Excel excel;
     QCOMPARE(excel.ExcelOpen(QString()), -1);
-    QCOMPARE(s.texts(), (QStringList{QStringLiteral("Невозможно открыть Microsoft Excel."),
+    QCOMPARE(s.texts(), (QStringList{QStringLiteral("Невозможно открыть Microsoft Excel.\n") +
+                                         reason.arg(QDir::toNativeSeparators(dir_.path())),
                                      QStringLiteral("Ошибка открытия файла Microsoft Excel.")}));
     for (const auto& m : s.messages()) {
         QCOMPARE(m.caption, QStringLiteral("Ошибка"));

@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(report::Layout)
 
@@ -140,6 +141,13 @@ private slots:
     void workbookWithoutFolder();
     void roles_data();
     void roles();
+    void reversedPeriod_data();
+    void reversedPeriod();
+    void bandsDoNotOverlap_data();
+    void bandsDoNotOverlap();
+    void marksOfOneProductMerged();
+    void workbookColumnsSized();
+    void workbookReadableByOthers();
 
 private:
     QTemporaryDir dir_;
@@ -490,7 +498,10 @@ void SummaryReportsTest::workbookWithoutFolder() {
     Form18->Button6->setText(QStringLiteral("Excel (0 из 0)"));
     ui::Script s;
     Form18->Button6->click();
-    QCOMPARE(s.texts(), (QStringList{"Невозможно открыть Microsoft Excel.",
+    // the first box names the folder and what is wrong with it
+    QCOMPARE(s.texts(), (QStringList{"Невозможно открыть Microsoft Excel.\n«" +
+                                         QDir::toNativeSeparators(plain.fileName()) +
+                                         "» — это файл, а не папка.",
                                      "Ошибка открытия файла Microsoft Excel."}));
     QVERIFY(opened_.isEmpty());
     QCOMPARE(Form18->Button6->text(), QStringLiteral("Excel (0 из 0)"));
@@ -543,6 +554,164 @@ void SummaryReportsTest::roles() {
     QCOMPARE(chosen, kind);
     QCOMPARE(foot, kind == 1 ? R"x(p1 report foot "Итого:" "1" "31.5" "21" "21.25")x"
                              : R"x(p1 report foot "Итого:" "1" "37.5" "24" "22.25")x");
+}
+
+void SummaryReportsTest::reversedPeriod_data() {
+    QTest::addColumn<QPushButton*>("button");
+    QTest::newRow("by workers") << Form18->Button4;
+    QTest::newRow("by products") << Form18->Button2;
+    QTest::newRow("workers in detail") << Form18->Button1;
+    QTest::newRow("products in detail") << Form18->Button3;
+    QTest::newRow("workbook") << Form18->Button6;
+}
+
+// "с" after "по": said so in Russian, and no empty report or workbook that would read as a
+// period without work.
+void SummaryReportsTest::reversedPeriod() {
+    QFETCH(QPushButton*, button);
+    setPeriod(Feb1, Jan1);
+    Form18->Button6->setText(QStringLiteral("Excel (0 из 0)"));
+    ui::Script s;
+    button->click();
+    QCOMPARE(s.texts(), QStringList{"Период задан наоборот: дата «с» (01.02.2024) позже даты «по» "
+                                    "(01.01.2024). Поменяйте даты местами."});
+    QCOMPARE(s.messages().first().caption, QString("Ошибка"));
+    QCOMPARE(s.shown().size(), 1); // no preview
+    QVERIFY(opened_.isEmpty());
+    QCOMPARE(Form18->Button6->text(), QStringLiteral("Excel (0 из 0)"));
+}
+
+void SummaryReportsTest::bandsDoNotOverlap_data() {
+    QTest::addColumn<report::Layout>("layout");
+    QTest::addColumn<QString>("prefix");
+    QTest::newRow("by workers") << reports::workersReportLayout() << "Отчет по рабочим";
+    QTest::newRow("by products") << reports::productsReportLayout() << "Отчет по продукции";
+    QTest::newRow("workers in detail")
+        << reports::workersDetailLayout() << "Детальный отчет по рабочим";
+    QTest::newRow("products in detail")
+        << reports::productsDetailLayout() << "Детальный отчет по продукции";
+}
+
+// No two texts of a band meet, the title with its period included, and each column caption
+// stands over its column.
+void SummaryReportsTest::bandsDoNotOverlap() {
+    QFETCH(report::Layout, layout);
+    QFETCH(QString, prefix);
+    // the widest dates there are
+    layout.setText("QRLabel1", reports::reportTitle("   " + prefix + " за период с ",
+                                                    {QDate(2088, 8, 28), QDate(2088, 8, 28)}));
+    const double pxPerMm = 10;
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(10000);
+    device.setDotsPerMeterY(10000);
+    // where a text is drawn: a label's own text by its alignment, a value its whole box
+    auto extent = [&](const report::Band& band, const report::Item& item) {
+        const double h = item.height > 0 ? item.height : band.height - item.y;
+        double left = item.x, width = item.width;
+        if (item.kind == report::Item::Kind::Label) {
+            const QFontMetricsF m(report::qtFont(item.font, pxPerMm, device.logicalDpiX()),
+                                  &device);
+            const double w = m.horizontalAdvance(item.text) / pxPerMm;
+            if (w > item.width + 1e-9) return QRectF(); // cut off: reported below
+            if (item.align == report::Align::Center) left += (item.width - w) / 2;
+            if (item.align == report::Align::Right) left += item.width - w;
+            width = w;
+        }
+        return QRectF(left, item.y, width, h);
+    };
+    std::vector<const report::Band*> bands;
+    std::function<void(const report::Band&)> collect = [&](const report::Band& b) {
+        bands.push_back(&b);
+        for (const report::Band& c : b.children)
+            collect(c);
+    };
+    for (const report::Group& g : layout.groups) {
+        collect(g.head);
+        if (g.foot) collect(*g.foot);
+    }
+    if (layout.detail) collect(*layout.detail);
+    if (layout.pageFoot) collect(*layout.pageFoot);
+    for (const report::Band* band : bands) {
+        const auto& items = band->items;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const QRectF a = extent(*band, items[i]);
+            QVERIFY2(a.isValid(), qPrintable(items[i].text + " is cut off"));
+            for (size_t j = i + 1; j < items.size(); ++j) {
+                const QRectF b = extent(*band, items[j]);
+                const QRectF both = a.intersected(b);
+                QVERIFY2(both.width() <= 1e-9 || both.height() <= 1e-9,
+                         qPrintable(QString("%1: %2 meets %3")
+                                        .arg(band->name, items[i].text + items[i].expr.text(),
+                                             items[j].text + items[j].expr.text())));
+            }
+        }
+    }
+    // captions over their columns
+    const QMap<QString, QString> fieldOf{{"Брак", "brk"},
+                                         {"Коробки", "mass"},
+                                         {"Количество", "kolvo"},
+                                         {"Кол-во", "kolvo"},
+                                         {"Сумма", "summa"}};
+    const report::Band& head = layout.groups.front().head;
+    for (const report::Item& caption : head.items) {
+        if (!fieldOf.contains(caption.text)) continue;
+        const auto column = std::find_if(
+            layout.detail->items.begin(), layout.detail->items.end(),
+            [&](const report::Item& i) { return i.expr.text() == fieldOf[caption.text]; });
+        QVERIFY(column != layout.detail->items.end());
+        QCOMPARE(caption.x, column->x);
+        QCOMPARE(caption.width, column->width);
+        QCOMPARE(caption.align, column->align);
+    }
+}
+
+// Two marks of one product name that weigh differently make one line of that name, stage,
+// operation and colour, in the printout and in the workbook.
+void SummaryReportsTest::marksOfOneProductMerged() {
+    fixture::exec("INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, s_description, "
+                  "id_msm_bs, massa, id_class_item) VALUES (103, 'СТ-300', '', 6, 3, 11);"
+                  "INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES "
+                  "(4, 1, 0, 103, 0);"
+                  "INSERT INTO accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, "
+                  "brak, color, prize, ok) VALUES ('2024-01-15', 1, 1, 103, 4, 1, 2, 0, 0, 0, "
+                  "'no')");
+    const QStringList lines = canonical(print(Form18->Button2).doc);
+    Form18->Button6Click();
+    const xlsx::Sheet sheet = xlsx::read(opened_.value(0));
+    fixture::exec("DELETE FROM accounts_dep.smena WHERE i_id=103; DELETE FROM accounts_dep.oper "
+                  "WHERE id=4; DELETE FROM cmn_gds_and_srv.gds_and_srv WHERE id=103");
+    // 11 pieces of 1.5 and 2 of 3
+    QCOMPARE(lines.filter(R"x("Сварка" " ")x"),
+             QStringList{R"x(p1 detail "Готовая продукция" "Сварка" " " "22.5" "13")x"});
+    QVERIFY(lines.contains(R"x(p1 report foot "Итого:" "42" "25")x"));
+    QList<QStringList> rows;
+    for (int r = 2; r <= sheet.rows(); ++r)
+        if (sheet.row(r).value(1) == "Сварка") rows << sheet.row(r);
+    QCOMPARE(rows, (QList<QStringList>{{"Стеллажи", "Сварка", "Готовая продукция", "22.5", "13"}}));
+}
+
+// Every column of the product workbook is as wide as its widest text.
+void SummaryReportsTest::workbookColumnsSized() {
+    Form18->Button6Click();
+    const xlsx::Sheet sheet = xlsx::read(opened_.value(0));
+    for (int c = 1; c <= 5; ++c) {
+        qsizetype widest = 0;
+        for (int r = 1; r <= sheet.rows(); ++r)
+            widest = std::max(widest, sheet.row(r).value(c - 1).size());
+        QVERIFY2(sheet.widths.value(c) >= widest, qPrintable(QString("column %1").arg(c)));
+    }
+}
+
+// A workbook is saved as other files are: readable by whoever the umask lets read it.
+void SummaryReportsTest::workbookReadableByOthers() {
+    const mode_t previous = ::umask(022);
+    Form18->Button6Click();
+    ::umask(previous);
+    const QFile::Permissions p = QFileInfo(opened_.value(0)).permissions();
+    QVERIFY(p.testFlag(QFile::ReadOwner) && p.testFlag(QFile::WriteOwner));
+    QVERIFY(p.testFlag(QFile::ReadGroup));
+    QVERIFY(p.testFlag(QFile::ReadOther));
+    QVERIFY(!p.testFlag(QFile::WriteOther));
 }
 
 QTEST_MAIN(SummaryReportsTest)

@@ -465,10 +465,14 @@ void ByTimeTest::printAndWorkbookSumEveryRow() {
 
     ui::Script s;
     QStringList printed;
-    s.onModal(report::previewWindow(),
-              [&] { printed = report::previewWindow()->document().dump(); });
+    report::Preview::ZoomMode zoom = report::Preview::ZoomMode::Fixed;
+    s.onModal(report::previewWindow(), [&] {
+        printed = report::previewWindow()->document().dump();
+        zoom = report::previewWindow()->zoomMode();
+    });
     Form19->Button6->click();
     QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(zoom, report::Preview::ZoomMode::WholePage); // the whole page at once
     QVERIFY2(printed.first().contains("\"Март 2024 г.\" \"1\" \"2\""), qPrintable(printed.first()));
     const QStringList lines = printed.filter(" detail ");
     QCOMPARE(lines.size(), 2);

@@ -2,9 +2,11 @@
 // picks, the timesheet cells the entries keep, the month's average price, and several
 // writers at once.
 #include "app/app.h"
+#include "app/login_window.h"
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "data/rights.h"
 #include "journal/journal_window.h"
 #include "refdata/class_picker.h"
 #include "refdata/workers_list.h"
@@ -15,10 +17,12 @@
 #include "timesheet/household_writes.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
+#include "ui/input_check.h"
 #include "ui/lookup_combo.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -138,10 +142,18 @@ private slots:
     void validation_data();
     void validation();
     void othersChangedMeanwhile();
+    void entryChangedByAnother_data();
+    void entryChangedByAnother();
     void averagePrice_data();
     void averagePrice();
     void postingFailureLeavesNothing();
     void concurrentPostingMakesOneRow();
+    void sumShownIsSaved_data();
+    void sumShownIsSaved();
+    void farDateAsked_data();
+    void farDateAsked();
+    void roles_data();
+    void roles();
 };
 
 void HouseholdTest::initTestCase() {
@@ -194,7 +206,9 @@ void HouseholdTest::roadFromJournal() {
         Form24->Edit6->clear();
         QTest::keyClicks(Form24->Edit6, "6h");
         QCOMPARE(Form24->Edit6->text(), QString("6"));
-        QCOMPARE(Form24->DBEdit2->text(), QString("1080")); // the sum follows the hours
+        // the sum follows the hours, at the price of a day off
+        QCOMPARE(Form24->DBEdit2->text(), QString("2160.00"));
+        QCOMPARE(Form24->lb_factors->text(), QString("× 2 (выходной)"));
         Form24->CBox1->click();
         Form24->Edit6->setFocus();
         QTest::keyClick(Form24->Edit6, Qt::Key_Return);
@@ -308,7 +322,7 @@ void HouseholdTest::changeKeepsDayAndPricesAnew() {
     showDay(March5, true);
     QCOMPARE(change(0,
                     [] {
-                        QCOMPARE(Form24->Tag, 1);
+                        QCOMPARE(Form24->Tag, ui::ChangeRow);
                         QCOMPARE(Form24->Edit1->text(), QString("Иванов И.И."));
                         QCOMPARE(Form24->Edit2->text(), QString("Стеллажи"));
                         QCOMPARE(Form24->Edit6->text(), QString("8"));
@@ -517,6 +531,69 @@ void HouseholdTest::othersChangedMeanwhile() {
                   "(4, 'Сидоров С.С.', 'Резчик')");
 }
 
+void HouseholdTest::entryChangedByAnother_data() {
+    // another copy changes the entry this copy shows, before this copy changes or deletes it
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("deleting");
+    QTest::addColumn<QString>("theirs"); // worker/hours after the refusal
+    QTest::newRow("hours changed, then changed here")
+        << "update accounts_dep.fatigue set cnt=6" << false << "1/6";
+    QTest::newRow("given to another worker, then deleted here")
+        << "update accounts_dep.fatigue set id_p=2" << true << "2/8";
+    QTest::newRow("priced anew, then deleted here")
+        << "update accounts_dep.fatigue set price=175" << true << "1/8";
+}
+
+void HouseholdTest::entryChangedByAnother() {
+    QFETCH(QString, other);
+    QFETCH(bool, deleting);
+    QCOMPARE(add(Input{}), QStringList());
+    const QString refused = timesheet::savedText(timesheet::Saved::EntryChanged);
+    const QString now = "string_agg(id_p || '/' || cnt, ',')";
+    if (deleting) {
+        Form25->DBGrid1->selectRow(0);
+        fixture::exec(other); // on the other copy's connection
+        ui::Script s;
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?", refused}));
+        QTEST(entries(now), "theirs");
+        // the list shows it as it now is; deleted from there, it goes
+        s.answer(true);
+        Form25->Button7Click();
+        QCOMPARE(entries(), QString("0"));
+        return;
+    }
+    Form25->DBGrid1->selectRow(0);
+    ui::Script s;
+    bool open = false, openAfter = true;
+    QString kept, theirs, listed;
+    QStringList first;
+    s.onModal(Form24, [&] {
+        fixture::exec(other); // on the other copy's connection
+        Form24->Edit6->setText("3");
+        Form24->Button1->click();
+        open = Form24->isVisible(); // with the user's input
+        kept = Form24->Edit6->text();
+        theirs = entries(now);
+        listed = Form25->fatigue->asText("cnt"); // the list re-read
+        first = s.texts();
+        // saved again on purpose, it goes over the other change
+        Form24->Button1->click();
+        openAfter = Form24->isVisible();
+    });
+    Form25->Button6Click();
+    QCOMPARE(first, QStringList{refused});
+    QVERIFY(open);
+    QCOMPARE(kept, QString("3"));
+    QTEST(theirs, "theirs");
+    QCOMPARE(listed, QString("6"));
+    QCOMPARE(s.texts(), QStringList{refused});
+    QVERIFY(!openAfter);
+    QCOMPARE(entries(now), QString("1/3"));
+    QCOMPARE(cells(1), QString("3"));
+}
+
 void HouseholdTest::averagePrice_data() {
     QTest::addColumn<QDate>("day");
     QTest::addColumn<int>("holiday");
@@ -646,6 +723,225 @@ void HouseholdTest::concurrentPostingMakesOneRow() {
     QCOMPARE(saved, timesheet::Saved::Done);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
              QString("1:8"));
+}
+
+void HouseholdTest::sumShownIsSaved_data() {
+    // the steps in the order the user takes them: "holiday" and "weekday" set the list's
+    // "Выходной" (before "open" as the list has it, after as if it changed meanwhile),
+    // "night" ticks "Ночные", "kind" chooses the average piece rate, "hours" types 5
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("change"); // changing a night entry of 3 hours instead of adding
+    QTest::addColumn<QString>("factors");
+    QTest::addColumn<QString>("sum");
+    const QString both = "× 2 (выходной) × 1,2 (ночные)";
+    // 5 h × 180 × 2 × 1.2
+    QTest::newRow("day off first")
+        << QStringList{"holiday", "open", "kind", "hours", "night"} << false << both << "2160.00";
+    QTest::newRow("night first") << QStringList{"holiday", "open", "night", "kind", "hours"}
+                                 << false << both << "2160.00";
+    QTest::newRow("hours first") << QStringList{"holiday", "open", "hours", "night", "kind"}
+                                 << false << both << "2160.00";
+    QTest::newRow("day off last") << QStringList{"open", "hours", "kind", "night", "holiday"}
+                                  << false << both << "2160.00";
+    QTest::newRow("night only") << QStringList{"weekday", "open", "night", "hours", "kind"} << false
+                                << "× 1,2 (ночные)"
+                                << "1080.00";
+    QTest::newRow("day off taken back")
+        << QStringList{"holiday", "open", "kind", "night", "hours", "weekday"} << false
+        << "× 1,2 (ночные)"
+        << "1080.00";
+    QTest::newRow("no factor") << QStringList{"weekday", "open", "kind", "hours"} << false << ""
+                               << "900.00";
+    QTest::newRow("changing: kind, then hours")
+        << QStringList{"holiday", "open", "kind", "hours"} << true << both << "2160.00";
+    QTest::newRow("changing: hours, then kind")
+        << QStringList{"holiday", "open", "hours", "kind"} << true << both << "2160.00";
+    QTest::newRow("changing on a weekday")
+        << QStringList{"weekday", "open", "hours", "kind"} << true << "× 1,2 (ночные)"
+        << "1080.00";
+}
+
+// "Сумма" is what "Записать" saves and the list shows, whatever the order of the steps.
+void HouseholdTest::sumShownIsSaved() {
+    QFETCH(QStringList, steps);
+    QFETCH(bool, change);
+    QFETCH(QString, factors);
+    QFETCH(QString, sum);
+    if (change) {
+        insertEntry(1, March5, 7777, 3, 150, 0, 1);
+        Form25->FormActivate();
+    }
+    const auto apply = [](const QString& step) {
+        if (step == "holiday" || step == "weekday") Form25->CBox1->setChecked(step == "holiday");
+        if (step == "night") Form24->CBox1->setChecked(true);
+        if (step == "kind")
+            Form24->cb_type_work->setCurrentIndex(Form24->cb_type_work->findText("Ср. сдел."));
+        if (step == "hours") {
+            Form24->Edit6->clear();
+            QTest::keyClicks(Form24->Edit6, "5");
+        }
+    };
+    const qsizetype opened = steps.indexOf("open");
+    for (const QString& step : steps.mid(0, opened))
+        apply(step);
+    QString shownFactors, shownSum, shownPrice;
+    ui::Script s;
+    s.onModal(Form24, [&] {
+        if (!change) fill(Input{1, "Иванов И.И.", 11, "Стеллажи", 7777, "0", false});
+        for (const QString& step : steps.mid(opened + 1))
+            apply(step);
+        shownPrice = Form24->DBEdit1->text();
+        shownFactors = Form24->lb_factors->text();
+        shownSum = Form24->DBEdit2->text();
+        Form24->Button1->click();
+    });
+    if (change) {
+        Form25->DBGrid1->selectRow(0);
+        Form25->Button6Click();
+    } else {
+        Form25->Button5Click();
+    }
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(shownPrice, QString("180")); // the kind's norm price itself
+    QCOMPARE(shownFactors, factors);
+    QCOMPARE(shownSum, sum);
+    QCOMPARE(entries("(cnt*price)::numeric(12,2)::text"), sum);
+    QCOMPARE(Form25->DBGrid1->cellText(0, "summ"), sum);
+}
+
+void HouseholdTest::farDateAsked_data() {
+    QTest::addColumn<int>("days"); // from a year after today (negative: a year before)
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("a year ahead") << 0 << false << false;
+    QTest::newRow("a year and a day ahead, No") << 1 << true << false;
+    QTest::newRow("a year and a day ahead, Yes") << 1 << true << true;
+    QTest::newRow("a year and a day ago, No") << -1 << true << false;
+    QTest::newRow("decades ahead, No") << 14000 << true << false;
+}
+
+// A day more than a year from today is saved only after a Yes; No keeps the window with its
+// input.
+void HouseholdTest::farDateAsked() {
+    QFETCH(int, days);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    const QDate today = ui::today();
+    const QDate day =
+        days >= 0 ? today.addYears(1).addDays(days) : today.addYears(-1).addDays(days);
+    showDay(day);
+    Input in;
+    in.hours = "6";
+    bool open = false;
+    ui::Script s;
+    s.answer(yes);
+    s.onModal(Form24, [&] {
+        fill(in);
+        Form24->Button1->click();
+        open = Form24->isVisible();
+    });
+    Form25->Button5Click();
+    if (asked) {
+        QCOMPARE(s.messages().size(), 1);
+        QCOMPARE(s.messages().first().kind, ui::Script::Kind::Question);
+        QVERIFY2(s.texts().first().contains(day.toString("dd.MM.yyyy")),
+                 qPrintable(s.texts().first()));
+        QVERIFY(s.texts().first().contains("больше чем на год"));
+    } else {
+        QCOMPARE(s.texts(), QStringList());
+    }
+    const bool saved = !asked || yes;
+    QCOMPARE(entries(), saved ? QString("1") : QString("0"));
+    QCOMPARE(open, !saved);
+    if (!saved) {
+        QCOMPARE(Form24->Edit6->text(), QString("6"));
+        QCOMPARE(Form24->IdP, qint64(1));
+        QCOMPARE(Form24->IdNom, qint64(11));
+    }
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
+}
+
+void HouseholdTest::roles_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("mayChange");
+    QTest::newRow("read-only") << "tavrel" << false;
+    QTest::newRow("report only") << "fenlo" << false;
+    QTest::newRow("data entry") << "plovnik" << true;
+    QTest::newRow("full access") << "7093" << true;
+}
+
+// Every role reads the day's list from the journal; only full access and data entry find
+// its four commands, and the writes themselves refuse the others whoever calls them.
+void HouseholdTest::roles() {
+    QFETCH(QString, text);
+    QFETCH(bool, mayChange);
+    insertEntry(1, March5, 7777, 4, 150);
+    insertEntry(2, March5, 7778, 2, 180);
+    const QString id = fixture::scalar("select min(id) from accounts_dep.fatigue");
+    const QString before =
+        entries("string_agg(concat_ws('/', id_p, cnt, price::float8), ' ' order by id)");
+    QString enabled;
+    int rows = 0;
+    QStringList opened;
+    QList<timesheet::Saved> results;
+    QStringList refused;
+    ui::Script s;
+    s.onModal(Form1, [&] {
+        s.onModal(Form25, [&] {
+            rows = Form25->fatigue->recordCount();
+            for (QPushButton* b :
+                 {Form25->Button5, Form25->Button6, Form25->Button7, Form25->Button1})
+                enabled += b->isEnabled() ? u'1' : u'0';
+            // the keys and the double-click reach no command either
+            QTest::keyClick(Form25->DBGrid1, Qt::Key_Delete);
+            QTest::keyClick(Form25->DBGrid1, Qt::Key_Insert);
+            emit Form25->DBGrid1->dblClick();
+        });
+        Form1->DateT->setDate(March5);
+        Form1->Button5Click();
+        for (const auto& shown : s.shown())
+            if (shown.kind == ui::Script::Kind::Modal) opened << shown.text;
+        // the write path, as any window would call it
+        const timesheet::HouseholdEntry e{1, 11, 7777, 3, 150, false, false};
+        data::Query& control = DataModule6->Control;
+        data::Command& command = DataModule6->SQL_exec;
+        const std::function<void()> writes[] = {
+            [&] { results << timesheet::addEntry(control, command, e, March5, 1); },
+            [&] { results << timesheet::changeEntry(control, command, id.toLongLong(), e); },
+            [&] { results << timesheet::deleteEntry(control, command, id.toLongLong()); },
+            [&] { timesheet::priceAverageEntries(control, command, 2024, 3); },
+        };
+        for (const auto& write : writes) {
+            try {
+                write();
+            } catch (const data::NotAllowed& n) {
+                refused << n.message();
+            }
+        }
+    });
+    s.answer(false); // any deletion question: No
+    Form23->Edit1->setText(text);
+    Form23->Button1Click();
+    Form23->show();
+    app::clearTermination();
+
+    QCOMPARE(rows, 2);
+    QCOMPARE(enabled, mayChange ? QString("1111") : QString("0000"));
+    QCOMPARE(opened.contains(Form24->windowTitle()), mayChange); // Insert opened the entry
+    if (mayChange) {
+        QCOMPARE(refused, QStringList());
+        QCOMPARE(results.size(), 3);
+        QVERIFY(entries("string_agg(concat_ws('/', id_p, cnt, price::float8), ' ' order by id)") !=
+                before);
+    } else {
+        QCOMPARE(refused.size(), 4);
+        QVERIFY(refused.first().contains("Недостаточно прав"));
+        QCOMPARE(entries("string_agg(concat_ws('/', id_p, cnt, price::float8), ' ' order by id)"),
+                 before);
+        QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("0"));
+    }
+    QVERIFY(!DataModule6->ADO_DB.inTransaction());
+    data::setRole(data::Role::Full);
 }
 
 QTEST_MAIN(HouseholdTest)

@@ -1,0 +1,95 @@
+// The unified timesheet form T-13 (ОКУД 0301008) of a month, written as a workbook:
+//
+//   the month's timesheet rows of every kind read by one statement on the query passed in →
+//   one worker per person (shift-hours rows found by personnel code, household and average
+//   piece-rate rows by the person's key; a person with both is listed once) → a mark and
+//   hours per day ("Я" day work, "Н" night rows, "С" overtime, "РВ" any work on a Saturday
+//   or Sunday, "В" a free Saturday or Sunday) → one sheet, A4 landscape, through
+//   libxlsxwriter, into a new file beside the target that takes the target's name only
+//   when it is complete.
+//
+// A failure (a statement the server refuses, a folder that cannot be written) leaves no
+// file behind, neither the target nor a part of it: database errors leave through
+// data::DbError, file errors through FormError, both with a Russian text. No widget is
+// used, so the timesheet window and the command line share it.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <stdexcept>
+
+namespace data {
+class Query;
+}
+
+namespace timesheet::t13 {
+
+class FormError : public std::runtime_error {
+public:
+    explicit FormError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// What a day's cells of a worker hold; kinds of hours in the order a joined cell shows them.
+enum Kind { Day = 0, Night = 1, Overtime = 2, Kinds = 3 };
+
+struct DayMarks {
+    QStringList marks; // "Я", "Н", "С" in this order, or "РВ"; "В" alone on a free weekend
+    QList<int> hours;  // one figure per mark that carries hours ("В" carries none)
+    bool worked() const { return !hours.isEmpty(); }
+    int total() const;
+    QString markText() const;  // "Я/С"
+    QString hoursText() const; // "8/2"
+};
+
+// The hours of one day by kind (0 or less counts as none) and the day's marks.
+DayMarks dayMarks(const QDate& day, const std::array<int, Kinds>& hours);
+
+struct Worker {
+    QString name; // cmn_contractor.person.s_caption
+    QString code; // its personnel code, as the resource-planning system holds it
+    std::array<std::array<int, Kinds>, 31> hours{};
+    // days worked and hours in days 1–15 (half 0) and from 16 on (half 1)
+    int days(int half) const;
+    int total(int half) const;
+};
+
+struct Month {
+    int year = 0;
+    int month = 0;
+    QList<Worker> workers; // those with any hours, by name
+    QDate first() const { return QDate(year, month, 1); }
+    QDate last() const { return first().addMonths(1).addDays(-1); }
+};
+
+// Reads the month in one statement; the query is left closed.
+Month readMonth(data::Query& query, int year, int month);
+
+struct Heading {
+    QString organisation; // empty: a blank line to be filled in by hand
+    QString department;
+    QDate compiled; // the date of compiling; null: today
+};
+
+// What is done with a file already at the target's name.
+enum class Existing {
+    Replace, // the finished form takes its place (a scheduled job writes the same name)
+    Keep     // the form is named "name (2).xlsx", "name (3).xlsx"… instead
+};
+
+// workers written so far, of all
+using Progress = std::function<void(int written, int workers)>;
+
+// Writes the month to the file path (its folder must exist); returns the path written.
+QString writeMonth(const Month& month, const Heading& heading, const QString& path,
+                   Existing existing = Existing::Replace, const Progress& progress = {});
+
+// readMonth and writeMonth.
+QString writeForm(data::Query& query, int year, int month, const Heading& heading,
+                  const QString& path, Existing existing = Existing::Replace,
+                  const Progress& progress = {});
+
+} // namespace timesheet::t13
