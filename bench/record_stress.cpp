@@ -5,11 +5,14 @@
 // to the hours of its records, no two equal records; and the operations that failed with a
 // database error (a deadlock, a lost update) are counted.
 //
-//   record_stress [processes] [operations]        default 8 × 500
+//   record_stress [processes] [operations] [listen|deaf]   default 8 × 500, listening
+//
+// Every copy listens for the others' announcements as the program does, unless "deaf".
 //
 // It makes a database of its own on the server the tests use and drops it at the end.
 #include "app/app.h"
 #include "bench_psql.h"
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
@@ -60,10 +63,19 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
 enum Count { Written, Duplicate, Gone, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March, shifts 1 and 2.
-int child(const QString& database, int index, int operations) {
+int child(const QString& database, int index, int operations, bool listen) {
     data::Connection c;
     c.setConnectionString(app::connectionString(database, "127.0.0.1"));
     c.open();
+    // listening as the program does: the other copies' announcements are taken in
+    // between operations
+    data::ChangeListener changes(c);
+    long heard = 0;
+    QObject::connect(&changes, &data::ChangeListener::changed, [&] { ++heard; });
+    if (listen) {
+        changes.listen();
+        if (!changes.listening()) std::fprintf(stderr, "process %d: not listening\n", index);
+    }
     data::Query control(c);
     data::Command command(c);
     data::Query list(c);
@@ -126,11 +138,13 @@ int child(const QString& database, int index, int operations) {
             std::fprintf(stderr, "process %d: %s\n", index, qPrintable(e.message()));
         }
         times.push_back(clock.nsecsElapsed() / 1000);
+        QCoreApplication::processEvents();
     }
+    QCoreApplication::processEvents();
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate], counts[Gone],
-                counts[Refused], counts[Failed], times[times.size() / 2],
-                times[times.size() * 95 / 100]);
+    std::printf("%ld %ld %ld %ld %ld %lld %lld %ld\n", counts[Written], counts[Duplicate],
+                counts[Gone], counts[Refused], counts[Failed], times[times.size() / 2],
+                times[times.size() * 95 / 100], heard);
     return 0;
 }
 
@@ -140,10 +154,12 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.value(1) == "--child")
-        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt());
+        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt(),
+                     args.value(5) != "deaf");
 
     const int processes = args.size() > 1 ? args.value(1).toInt() : 8;
     const int operations = args.size() > 2 ? args.value(2).toInt() : 500;
+    const QString listening = args.value(3) == "deaf" ? "deaf" : "listen";
     const QString database = QStringLiteral("stress_%1").arg(application.applicationPid());
     psql("postgres", {},
          QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
@@ -160,16 +176,17 @@ int main(int argc, char** argv) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(application.applicationFilePath(),
-                 {"--child", database, QString::number(i), QString::number(operations)});
+                 {"--child", database, QString::number(i), QString::number(operations), listening});
         copies.push_back(std::move(p));
     }
     long totals[Counts] = {};
+    long heard = 0;
     std::vector<double> medians, tails;
     for (auto& p : copies) {
         p->waitForFinished(-1);
         const QStringList figures =
             QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-        if (p->exitCode() != 0 || figures.size() != Counts + 2) {
+        if (p->exitCode() != 0 || figures.size() != Counts + 3) {
             std::fprintf(stderr, "a process ended without its figures\n");
             totals[Failed] += operations;
             continue;
@@ -178,6 +195,7 @@ int main(int argc, char** argv) {
             totals[k] += figures[k].toLong();
         medians.push_back(figures[Counts].toDouble() / 1000);
         tails.push_back(figures[Counts + 1].toDouble() / 1000);
+        heard += figures[Counts + 2].toLong();
     }
     if (medians.empty()) medians = tails = {0};
     std::sort(medians.begin(), medians.end());
@@ -197,6 +215,7 @@ int main(int argc, char** argv) {
         << ", on records already deleted " << totals[Gone] << ", otherwise refused "
         << totals[Refused] << "\n"
         << "  records left " << found.value(3) << "\n"
+        << "  announcements heard by the copies (" << listening << "): " << heard << "\n"
         << "duplicate timesheet rows: " << found.value(0) << "\n"
         << "wrong cells: " << found.value(1) << "\n"
         << "equal records: " << found.value(2) << "\n"

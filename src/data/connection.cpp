@@ -2,6 +2,7 @@
 
 #include "data/db_error.h"
 
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
@@ -39,7 +40,9 @@ QString Connection::lostMessage() {
                           "когда сервер базы данных снова будет доступен.");
 }
 
-Connection::Connection() : name_(QStringLiteral("tabel-%1").arg(++counter)) {}
+Connection::Connection()
+    : name_(QStringLiteral("tabel-%1").arg(++counter)),
+      copy_(QString::number(QRandomGenerator::global()->generate64(), 36)) {}
 
 Connection::~Connection() {
     close();

@@ -40,6 +40,8 @@ public:
     bool connected() const;
 
     QSqlDatabase database() const;
+    // Names this connection in the changes it announces, so that its copy knows its own.
+    const QString& copyId() const { return copy_; }
 
     // Transactions nest: only the outermost one talks to the server.
     void beginTransaction();
@@ -64,6 +66,7 @@ private:
     void reopen();
 
     QString name_;
+    QString copy_;
     QString connectionString_;
     int depth_ = 0;
     bool failed_ = false;

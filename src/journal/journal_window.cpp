@@ -1,7 +1,9 @@
 #include "journal/journal_window.h"
 
 #include "data/data_module.h"
+#include "journal/record_writes.h"
 #include "ui/busy_cursor.h"
+#include "ui/change_follower.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -20,6 +22,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TForm1* Form1 = nullptr;
 
@@ -40,12 +43,16 @@ TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
 
     ver = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.ver"));
     updtOK = std::make_unique<data::Command>(DataModule6->ADO_DB);
-    updtOK->setSql(QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
+    updtOK->setSql(journal::markStatement(DataModule6->ADO_DB));
     DataSource1.dataSet = &DataModule6->Smena1;
     DataSource2.dataSet = &DataModule6->Smena2;
     DataSource3.dataSet = &DataModule6->Smena3;
     DataSource4.dataSet = &DataModule6->Smena4;
     selectShift(1);
+    OtherCopies = new ui::ChangeFollower(
+        this, DataModule6->Changes,
+        [this](const data::Change& c) { return c.touches(QStringLiteral("smena"), shownDay_); },
+        [this](const QList<data::Change>& changes) { rereadShifts(changes); });
 }
 
 TForm1::~TForm1() = default;
@@ -249,6 +256,20 @@ void TForm1::openJournal(const QDate& day) {
         q.setParam("data", at);
         q.open();
     }
+    shownDay_ = day;
+    if (OtherCopies) OtherCopies->done();
+}
+
+void TForm1::rereadShifts(const QList<data::Change>& changes) {
+    for (int shift = 1; shift <= 4; ++shift) {
+        const bool touched =
+            std::any_of(changes.begin(), changes.end(), [&](const data::Change& c) {
+                return c.touches(QStringLiteral("smena"), shownDay_, shift);
+            });
+        if (touched)
+            ui::reopenKeeping(DataModule6->smenaQuery(shift), QStringLiteral("id"),
+                              shift == CurShift ? DBGrid2 : nullptr);
+    }
 }
 
 void TForm1::FormActivate() {
@@ -330,6 +351,7 @@ void TForm1::Button8Click() {
         DataModule6->smenaQuery(shift).close();
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).open();
+    if (OtherCopies) OtherCopies->done();
 }
 
 void TForm1::Button4Click() {
@@ -337,6 +359,7 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Timer1Timer() {
+    DataModule6->Changes.keepListening();
     // A tick that comes while the box of an earlier one is still open does nothing, so a
     // lasting fault shows one box, not one more every 30 seconds.
     if (checking_ || !VersionCheck) return;

@@ -15,9 +15,13 @@ class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
-namespace ui {
-class DBGrid;
+namespace data {
+struct Change;
 }
+namespace ui {
+class ChangeFollower;
+class DBGrid;
+} // namespace ui
 
 class TForm1 : public ui::Form {
     Q_OBJECT
@@ -71,6 +75,8 @@ public:
     int BuildTime = 0;
     // The check of the program's build against the database, set by the application.
     std::function<void()> VersionCheck;
+    // Re-reads the shown day's shifts that other copies change.
+    ui::ChangeFollower* OtherCopies = nullptr;
 
     // The journal query of CurShift, also stored in CurQuery.
     data::Query& currentQuery();
@@ -112,8 +118,10 @@ private:
     void build();
     void selectShift(int shift);
     void openJournal(const QDate& day);
+    void rereadShifts(const QList<data::Change>& changes);
 
     bool checking_ = false; // a version check is running, its error box may be open
+    QDate shownDay_;        // the day the journal queries were opened on
 };
 
 extern TForm1* Form1;

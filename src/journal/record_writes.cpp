@@ -1,5 +1,6 @@
 #include "journal/record_writes.h"
 
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
@@ -155,6 +156,15 @@ WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id
                {"delete from accounts_dep.smena where id=" + integer(id), id, true});
     t.commit();
     return WriteResult::Written;
+}
+
+QString markStatement(const data::Connection& connection) {
+    return QStringLiteral("with marked as (update accounts_dep.smena set ok=:ok where id=:id "
+                          "returning data, smena) select ") +
+           data::announcement(connection, QStringLiteral("smena"),
+                              QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
+                              QStringLiteral("cast(smena as text)")) +
+           QStringLiteral(" from marked");
 }
 
 } // namespace journal

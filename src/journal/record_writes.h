@@ -24,6 +24,7 @@
 
 namespace data {
 class Command;
+class Connection;
 class Query;
 } // namespace data
 
@@ -62,5 +63,9 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
                          const RecordInput& record);
 // Deletes record id; the cell recomputed is that of the record as the database held it.
 WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id);
+
+// Sets the acceptance mark of record :id to :ok and announces it to the other copies, in
+// one statement run on connection.
+QString markStatement(const data::Connection& connection);
 
 } // namespace journal

@@ -11,8 +11,9 @@ class QCheckBox;
 class QDateEdit;
 class QPushButton;
 namespace ui {
+class ChangeFollower;
 class DBGrid;
-}
+} // namespace ui
 
 class TForm25 : public ui::Form {
     Q_OBJECT
@@ -34,6 +35,8 @@ public:
 
     // The shift new entries are written with.
     int EntrySmena = 1;
+    // Re-reads the day when other copies change its entries.
+    ui::ChangeFollower* OtherCopies = nullptr;
 
     // Shows the list on day; "Выходной" keeps its state (the journal's command).
     void ShowOnDay(const QDate& day);

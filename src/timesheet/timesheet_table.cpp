@@ -1,5 +1,6 @@
 #include "timesheet/timesheet_table.h"
 
+#include "data/changes.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 
@@ -21,12 +22,15 @@ QString dateLiteral(const QDate& d) {
 // Where a cell's hours come from: the source table, the condition naming the cell's source
 // rows, its hours column, and what a write of such a row returns for the cells.
 struct Source {
+    const char* name; // as the other copies hear of it
     const char* table;
     const char* hours;
     const char* returning;
 };
-const Source ShiftRecords{"accounts_dep.smena", "time", " returning w_id, smena, data, time"};
-const Source Entries{"accounts_dep.fatigue", "cnt", " returning id_p, id_o, i_night, d_date, cnt"};
+const Source ShiftRecords{"smena", "accounts_dep.smena", "time",
+                          " returning w_id, smena, data, time"};
+const Source Entries{"fatigue", "accounts_dep.fatigue", "cnt",
+                     " returning id_p, id_o, i_night, d_date, cnt"};
 
 const Source& sourceOf(const RowKey& key) {
     return key.type == ShiftHours ? ShiftRecords : Entries;
@@ -124,16 +128,28 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
                      columns + ") select " + keyValues(key) + values +
                      " where not exists (select 1 from " + name + ") returning id)";
     }
-    command.setSql("with " + parts.join(", ") + " select 1");
+    // the other copies hear of the days it changed when it commits
+    std::set<std::pair<QDate, int>> days;
+    for (const auto& [key, r] : rows)
+        for (const auto& [day, cell] : r.days)
+            days.insert({cell.day, key.type == ShiftHours ? key.shift : 0});
+    QStringList announced;
+    for (const auto& [day, shift] : days)
+        announced << data::announcement(
+            command.connection(), QLatin1String(sourceOf(rows.begin()->first).name), day, shift);
+    command.setSql("with " + parts.join(", ") + " select " +
+                   (announced.isEmpty() ? QStringLiteral("1") : announced.join(", ")));
     command.execute();
 }
 
 void rebuildShiftRows(data::Command& command, int year, int month,
                       const std::function<void()>& deleted) {
     const MonthPeriod period = monthPeriod(year, month);
-    command.setSql(QStringLiteral("delete from accounts_dep.h_tabel where month=") +
-                   integer(month) + QStringLiteral(" and year=") + integer(year) +
-                   QStringLiteral(" and i_type=0"));
+    command.setSql(
+        QStringLiteral("with cleared as (delete from accounts_dep.h_tabel where month=") +
+        integer(month) + QStringLiteral(" and year=") + integer(year) +
+        QStringLiteral(" and i_type=0) select ") +
+        data::monthAnnouncement(command.connection(), QStringLiteral("h_tabel"), year, month));
     command.execute();
     if (deleted) deleted();
     // A cell is null on days without records and counts a record without hours as 0, as
