@@ -83,7 +83,8 @@ void reopenKeeping(data::Query& query, const QString& key, QAbstractScrollArea* 
     // the rows in view stay where they were; a record that rows came or went above moves
     // the view with it, so it stays at its place on the screen
     int shift = found ? query.recNo() - rec : 0;
-    const auto* items = qobject_cast<QAbstractItemView*>(view);
+    auto* items = qobject_cast<QAbstractItemView*>(view);
+    if (items) items->doItemsLayout(); // the scroll range of the rows read now
     if (items && items->verticalScrollMode() == QAbstractItemView::ScrollPerPixel)
         if (const auto* table = qobject_cast<const QTableView*>(view))
             shift *= table->verticalHeader()->defaultSectionSize();

@@ -173,6 +173,7 @@ void OtherCopiesTest::editorOpenHoldsStill() {
         }
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 18, Shown);
     Form1->resize(900, 300);
+    QCoreApplication::processEvents(); // laid out at that size
     QScrollBar* bar = Form1->DBGrid2->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     Form1->DBGrid2->selectRow(17);
