@@ -94,6 +94,8 @@ void ChangeListener::listen(const QString& connectionString) {
     wanted_ = true;
     heard_ = false;
     open();
+    // from now on a connection made again may have missed announcements
+    heard_ = true;
 }
 
 void ChangeListener::stop() {
@@ -143,7 +145,6 @@ void ChangeListener::open() {
     QObject::connect(driver, &QSqlDriver::notification, this, &ChangeListener::notified,
                      Qt::UniqueConnection);
     if (heard_) emit changed(Change::anything());
-    heard_ = true;
 }
 
 void ChangeListener::notified(const QString& name, QSqlDriver::NotificationSource,
