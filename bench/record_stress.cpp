@@ -12,11 +12,14 @@
 // written to the records and the timesheet, so the check can count writes into March that
 // were made after the close.
 //
-//   record_stress [processes] [operations]        default 8 × 500
+//   record_stress [processes] [operations] [listen|deaf]   default 8 × 500, listening
+//
+// Every copy listens for the others' announcements as the program does, unless "deaf".
 //
 // It makes a database of its own on the server the tests use and drops it at the end.
 #include "app/app.h"
 #include "bench_psql.h"
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
@@ -97,10 +100,19 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
 enum Count { Written, Duplicate, Gone, Changed, Closed, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March and April, shifts 1 and 2.
-int child(const QString& database, int index, int operations) {
+int child(const QString& database, int index, int operations, bool listen) {
     data::Connection c;
     c.setConnectionString(app::connectionString(database, "127.0.0.1"));
     c.open();
+    // listening as the program does: the other copies' announcements are taken in
+    // between operations
+    data::ChangeListener changes(c);
+    long heard = 0;
+    QObject::connect(&changes, &data::ChangeListener::changed, [&] { ++heard; });
+    if (listen) {
+        changes.listen();
+        if (!changes.listening()) std::fprintf(stderr, "process %d: not listening\n", index);
+    }
     data::Query control(c);
     data::Command command(c);
     data::Query list(c);
@@ -174,11 +186,13 @@ int child(const QString& database, int index, int operations) {
         }
         times.push_back(clock.nsecsElapsed() / 1000);
         if (reread >= 0) ids[reread].second = journal::currentRecord(control, ids[reread].first);
+        QCoreApplication::processEvents();
     }
+    QCoreApplication::processEvents();
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
+    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld %ld\n", counts[Written], counts[Duplicate],
                 counts[Gone], counts[Changed], counts[Closed], counts[Refused], counts[Failed],
-                times[times.size() / 2], times[times.size() * 95 / 100]);
+                times[times.size() / 2], times[times.size() * 95 / 100], heard);
     return 0;
 }
 
@@ -188,10 +202,12 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.value(1) == "--child")
-        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt());
+        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt(),
+                     args.value(5) != "deaf");
 
     const int processes = args.size() > 1 ? args.value(1).toInt() : 8;
     const int operations = args.size() > 2 ? args.value(2).toInt() : 500;
+    const QString listening = args.value(3) == "deaf" ? "deaf" : "listen";
     const QString database = QStringLiteral("stress_%1").arg(application.applicationPid());
     psql("postgres", {},
          QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
@@ -208,7 +224,7 @@ int main(int argc, char** argv) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(application.applicationFilePath(),
-                 {"--child", database, QString::number(i), QString::number(operations)});
+                 {"--child", database, QString::number(i), QString::number(operations), listening});
         copies.push_back(std::move(p));
     }
     // March closed by another copy when a quarter of the operations have written a row
@@ -239,12 +255,13 @@ int main(int argc, char** argv) {
         closeWait = wait.nsecsElapsed() / 1e6;
     }
     long totals[Counts] = {};
+    long heard = 0;
     std::vector<double> medians, tails;
     for (auto& p : copies) {
         p->waitForFinished(-1);
         const QStringList figures =
             QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-        if (p->exitCode() != 0 || figures.size() != Counts + 2) {
+        if (p->exitCode() != 0 || figures.size() != Counts + 3) {
             std::fprintf(stderr, "a process ended without its figures\n");
             totals[Failed] += operations;
             continue;
@@ -253,6 +270,7 @@ int main(int argc, char** argv) {
             totals[k] += figures[k].toLong();
         medians.push_back(figures[Counts].toDouble() / 1000);
         tails.push_back(figures[Counts + 1].toDouble() / 1000);
+        heard += figures[Counts + 2].toLong();
     }
     if (medians.empty()) medians = tails = {0};
     std::sort(medians.begin(), medians.end());
@@ -277,6 +295,7 @@ int main(int argc, char** argv) {
         << " ms; rows of March written before it " << found.value(5) << "\n"
         << "  records left " << found.value(3) << "\n"
         << "writes into March after its close: " << found.value(4) << "\n"
+        << "  announcements heard by the copies (" << listening << "): " << heard << "\n"
         << "duplicate timesheet rows: " << found.value(0) << "\n"
         << "wrong cells: " << found.value(1) << "\n"
         << "equal records: " << found.value(2) << "\n"

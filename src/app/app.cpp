@@ -105,6 +105,7 @@ void createForms(const QStringList& params) {
         DataModule6->ADO_DB.close();
         DataModule6->ADO_DB.setConnectionString(connectionStringFor(params));
         DataModule6->ADO_DB.open();
+        DataModule6->Changes.listen();
         // shown at once: its activation runs the version check
         make<TForm23>()->show();
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include "data/db_error.h"
 
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
@@ -45,7 +46,9 @@ QString Connection::lostCommitMessage() {
                           "доступен.");
 }
 
-Connection::Connection() : name_(QStringLiteral("tabel-%1").arg(++counter)) {}
+Connection::Connection()
+    : name_(QStringLiteral("tabel-%1").arg(++counter)),
+      copy_(QString::number(QRandomGenerator::global()->generate64(), 36)) {}
 
 Connection::~Connection() {
     close();

@@ -46,6 +46,8 @@ public:
     bool reconnect();
 
     QSqlDatabase database() const;
+    // Names this connection in the changes it announces, so that its copy knows its own.
+    const QString& copyId() const { return copy_; }
 
     // Transactions nest: only the outermost one talks to the server.
     void beginTransaction();
@@ -70,6 +72,7 @@ private:
     void reopen();
 
     QString name_;
+    QString copy_;
     QString connectionString_;
     int depth_ = 0;
     bool failed_ = false;

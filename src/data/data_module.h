@@ -1,6 +1,7 @@
 // TDataModule6: the connection ADO_DB and the queries and commands several windows share.
 #pragma once
 
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/query.h"
 
@@ -14,6 +15,8 @@ public:
     ~TDataModule6() override;
 
     data::Connection ADO_DB;
+    // What other copies change, heard on a connection of its own (started by the program).
+    data::ChangeListener Changes{ADO_DB};
 
     // Lists
     data::Query Workers{ADO_DB};

@@ -4,7 +4,9 @@
 #include "data/db_error.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/timesheet_month.h"
+#include "journal/record_writes.h"
 #include "ui/busy_cursor.h"
+#include "ui/change_follower.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -24,6 +26,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TForm1* Form1 = nullptr;
 
@@ -50,6 +53,10 @@ TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
     DataSource3.dataSet = &DataModule6->Smena3;
     DataSource4.dataSet = &DataModule6->Smena4;
     selectShift(1);
+    OtherCopies = new ui::ChangeFollower(
+        this, DataModule6->Changes,
+        [this](const data::Change& c) { return c.touches(QStringLiteral("smena"), shownDay_); },
+        [this](const QList<data::Change>& changes) { rereadShifts(changes); });
 }
 
 TForm1::~TForm1() = default;
@@ -264,7 +271,9 @@ void TForm1::openJournal(const QDate& day) {
         q.setParam("data", at);
         q.open();
     }
+    shownDay_ = day;
     showMonthState();
+    if (OtherCopies) OtherCopies->done();
 }
 
 void TForm1::setWriteRights(bool add, bool change, bool remove) {
@@ -289,6 +298,18 @@ void TForm1::showMonthState() {
                                     .arg(timesheet::monthTitle(day.year(), day.month())));
     else
         StatusBar1->clearMessage();
+}
+
+void TForm1::rereadShifts(const QList<data::Change>& changes) {
+    for (int shift = 1; shift <= 4; ++shift) {
+        const bool touched =
+            std::any_of(changes.begin(), changes.end(), [&](const data::Change& c) {
+                return c.touches(QStringLiteral("smena"), shownDay_, shift);
+            });
+        if (touched)
+            ui::reopenKeeping(DataModule6->smenaQuery(shift), QStringLiteral("id"),
+                              shift == CurShift ? DBGrid2 : nullptr);
+    }
 }
 
 void TForm1::FormActivate() {
@@ -373,6 +394,7 @@ void TForm1::Button8Click() {
         DataModule6->smenaQuery(shift).close();
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).open();
+    if (OtherCopies) OtherCopies->done();
 }
 
 void TForm1::Button4Click() {
@@ -380,6 +402,7 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Timer1Timer() {
+    DataModule6->Changes.keepListening();
     // A tick that comes while the box of an earlier one is still open does nothing, so a
     // lasting fault shows one box, not one more every 30 seconds.
     if (checking_ || !VersionCheck) return;

@@ -16,9 +16,13 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTimer;
-namespace ui {
-class DBGrid;
+namespace data {
+struct Change;
 }
+namespace ui {
+class ChangeFollower;
+class DBGrid;
+} // namespace ui
 
 class TForm1 : public ui::Form {
     Q_OBJECT
@@ -75,6 +79,8 @@ public:
     int BuildTime = 0;
     // The check of the program's build against the database, set by the application.
     std::function<void()> VersionCheck;
+    // Re-reads the shown day's shifts that other copies change.
+    ui::ChangeFollower* OtherCopies = nullptr;
 
     // The journal query of CurShift, also stored in CurQuery.
     data::Query& currentQuery();
@@ -125,12 +131,14 @@ private:
     void build();
     void selectShift(int shift);
     void openJournal(const QDate& day);
+    void rereadShifts(const QList<data::Change>& changes);
 
     void changeMonth(bool closing);
     void applyWriteRights();
 
     bool checking_ = false; // a version check is running, its error box may be open
     bool mayAdd_ = true, mayChange_ = true, mayRemove_ = true;
+    QDate shownDay_;        // the day the journal queries were opened on
 };
 
 extern TForm1* Form1;

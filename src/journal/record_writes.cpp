@@ -1,5 +1,6 @@
 #include "journal/record_writes.h"
 
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
@@ -261,8 +262,13 @@ WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, 
     const timesheet::ClosedMonth month = timesheet::lockMonths(control, months);
     if (closed) *closed = month;
     if (month.found()) return WriteResult::MonthClosed;
-    command.setSql("update accounts_dep.smena set ok=" + data::sql::quoted(mark) +
-                   " where id=" + integer(id));
+    // the other copies hear of the record's day and shift when it commits
+    command.setSql("with marked as (update accounts_dep.smena set ok=" + data::sql::quoted(mark) +
+                   " where id=" + integer(id) + " returning data, smena) select " +
+                   data::announcement(control.connection(), QStringLiteral("smena"),
+                                      QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
+                                      QStringLiteral("cast(smena as text)")) +
+                   " from marked");
     command.execute();
     t.commit();
     return WriteResult::Written;

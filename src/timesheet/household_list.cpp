@@ -8,6 +8,7 @@
 #include "timesheet/timesheet_locks.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
+#include "ui/change_follower.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -106,6 +107,12 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     connect(DTPcker1, &QDateEdit::dateChanged, this, ui::guard([this] { DTPcker1Change(); }));
     connect(CBox1, &QCheckBox::toggled, this, ui::guard([this] { CBox1Click(); }));
     CBox1Click();
+    OtherCopies = new ui::ChangeFollower(
+        this, DataModule6->Changes,
+        [this](const data::Change& c) { return c.touches(QStringLiteral("fatigue"), shown_); },
+        [this](const QList<data::Change>&) {
+            ui::reopenKeeping(*fatigue, QStringLiteral("id"), DBGrid1);
+        });
 }
 
 TForm25::~TForm25() = default;
@@ -158,6 +165,7 @@ void TForm25::Reopen() {
     // after a deletion at the end the list stays at its end
     if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
     showMonthState();
+    if (OtherCopies) OtherCopies->done();
 }
 
 void TForm25::showMonthState() {

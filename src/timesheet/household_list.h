@@ -12,8 +12,9 @@ class QDateEdit;
 class QPushButton;
 class QStatusBar;
 namespace ui {
+class ChangeFollower;
 class DBGrid;
-}
+} // namespace ui
 
 class TForm25 : public ui::Form {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
 
     // The shift new entries are written with.
     int EntrySmena = 1;
+    // Re-reads the day when other copies change its entries.
+    ui::ChangeFollower* OtherCopies = nullptr;
 
     // Shows the list on day; "Выходной" keeps its state (the journal's command).
     void ShowOnDay(const QDate& day);

@@ -1,5 +1,6 @@
 #include "timesheet/household_writes.h"
 
+#include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
@@ -286,7 +287,9 @@ int priceAverageEntries(data::Query& control, data::Command& command, int year, 
         integer(nextMonth) + "." + integer(nextYear) + "' and s.data>='01." + integer(month) + "." +
         integer(year) +
         "' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
-        "order by fio),0) where i_mnth = " +
+        "order by fio),0) from (select " +
+        data::monthAnnouncement(command.connection(), QStringLiteral("fatigue"), year, month) +
+        ") announced where i_mnth = " +
         integer(month) + " and i_year = " + integer(year) + " and id_o =7778");
     const int priced = command.execute();
     t.commit();

@@ -5,6 +5,7 @@
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/timesheet_table.h"
+#include "ui/change_follower.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -134,6 +135,16 @@ TForm27::TForm27(QWidget* parent)
         "sum(f.cnt*f.price) from accounts_dep.fatigue f where f.d_date<:d_date3 and "
         "f.d_date>=:d_date4 and f.cnt>0 and f.price>0),0))::numeric(20,2) as price"));
     build();
+    // the month shown, re-read when other copies change it
+    new ui::ChangeFollower(
+        this, DataModule6->Changes,
+        [this](const data::Change& c) {
+            return CurTabel->active() && c.touchesMonth(CurTabel->param("i_year").toInt(),
+                                                        CurTabel->param("i_month").toInt());
+        },
+        [this](const QList<data::Change>&) {
+            ui::reopenKeeping(*CurTabel, QString(), DBGrid, [this] { ComboBox1Change(); });
+        });
 }
 
 TForm27::~TForm27() = default;

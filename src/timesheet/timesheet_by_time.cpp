@@ -10,6 +10,7 @@
 #include "timesheet/t13_export.h"
 #include "timesheet/timesheet_table.h"
 #include "ui/busy_cursor.h"
+#include "ui/change_follower.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -41,6 +42,18 @@ TForm19::TForm19(QWidget* parent) : ui::Form(parent), H_Tabel(DataModule6->ADO_D
     Form19 = this;
     H_Tabel.setSql(timesheet::workerDaySumsStatement());
     build();
+    // the month shown, re-read when other copies change it
+    new ui::ChangeFollower(
+        this, DataModule6->Changes,
+        [](const data::Change& c) {
+            const data::Query& q = DataModule6->timesheetQuery(1);
+            return q.active() && c.touchesMonth(q.param("yea").toInt(), q.param("mnth").toInt());
+        },
+        [this](const QList<data::Change>&) {
+            for (int shift = 1; shift <= 3; ++shift)
+                ui::reopenKeeping(DataModule6->timesheetQuery(shift), QStringLiteral("w_id"),
+                                  grid(shift));
+        });
 }
 
 TForm19::~TForm19() = default;

@@ -1,5 +1,6 @@
 #include "timesheet/timesheet_table.h"
 
+#include "data/changes.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 
@@ -21,12 +22,15 @@ QString dateLiteral(const QDate& d) {
 // Where a cell's hours come from: the source table, the condition naming the cell's source
 // rows, its hours column, and what a write of such a row returns for the cells.
 struct Source {
+    const char* name; // as the other copies hear of it
     const char* table;
     const char* hours;
     const char* returning;
 };
-const Source ShiftRecords{"accounts_dep.smena", "time", " returning w_id, smena, data, time"};
-const Source Entries{"accounts_dep.fatigue", "cnt", " returning id_p, id_o, i_night, d_date, cnt"};
+const Source ShiftRecords{"smena", "accounts_dep.smena", "time",
+                          " returning w_id, smena, data, time"};
+const Source Entries{"fatigue", "accounts_dep.fatigue", "cnt",
+                     " returning id_p, id_o, i_night, d_date, cnt"};
 
 const Source& sourceOf(const RowKey& key) {
     return key.type == ShiftHours ? ShiftRecords : Entries;
@@ -124,14 +128,25 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
                      columns + ") select " + keyValues(key) + values +
                      " where not exists (select 1 from " + name + ") returning id)";
     }
-    command.setSql("with " + parts.join(", ") + " select 1");
+    // the other copies hear of the days it changed when it commits
+    std::set<std::pair<QDate, int>> days;
+    for (const auto& [key, r] : rows)
+        for (const auto& [day, cell] : r.days)
+            days.insert({cell.day, key.type == ShiftHours ? key.shift : 0});
+    QStringList announced;
+    for (const auto& [day, shift] : days)
+        announced << data::announcement(
+            command.connection(), QLatin1String(sourceOf(rows.begin()->first).name), day, shift);
+    command.setSql("with " + parts.join(", ") + " select " +
+                   (announced.isEmpty() ? QStringLiteral("1") : announced.join(", ")));
     command.execute();
 }
 
 OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
     const MonthPeriod period = monthPeriod(year, month);
     // The records summed per worker, shift and day; the first day beyond the limit, if any;
-    // the month's rows deleted and written anew only when there is none. A cell is null on
+    // the month's rows deleted and written anew only when there is none, and then the
+    // other copies hear of the month. A cell is null on
     // days without records and counts a record without hours as 0, as writeCells does; a
     // record without a worker or shift has no row.
     QStringList columns, cells;
@@ -157,11 +172,14 @@ OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
         integer(month) + QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
         cells.join(QStringLiteral(", ")) +
         QStringLiteral(" from days where not exists (select 1 from over) group by smena, "
-                       "w_id) select w_id, smena, data, hours, (select fio from "
-                       "accounts_dep.person p where p.id=w_id) as fio from over"));
+                       "w_id), told as (select ") +
+        data::monthAnnouncement(control.connection(), QStringLiteral("h_tabel"), year, month) +
+        QStringLiteral(" where not exists (select 1 from over)) select w_id, smena, data, hours, "
+                       "(select fio from accounts_dep.person p where p.id=w_id) as fio from "
+                       "(select count(*) from told) announced left join over on true"));
     control.open();
     data::ClosedOnExit closing{control};
-    if (control.isEmpty()) return {};
+    if (control.isNull("w_id")) return {};
     return {control.asInt("w_id"), control.asText("fio").trimmed(), int(control.asInt("smena")),
             control.asDate("data"), control.asInt("hours")};
 }

@@ -22,6 +22,14 @@ std::function<void(const QStringList&)>& unfinished() {
     return handler;
 }
 QList<QPointer<QDialog>> modalStack;
+int boxesOpen = 0; // message boxes and questions on screen
+
+int execBox(QMessageBox& box) {
+    ++boxesOpen;
+    const int result = box.exec();
+    --boxesOpen;
+    return result;
+}
 
 // The boxes that tell of a lost connection.
 int lossBoxesUp = 0;
@@ -148,7 +156,7 @@ void message(const QString& text, const QString& caption, QMessageBox::Icon icon
         return;
     }
     QMessageBox box(icon, caption, text, QMessageBox::Ok, parentWindow());
-    box.exec();
+    execBox(box);
 }
 
 void error(const QString& text) {
@@ -163,7 +171,7 @@ bool askYesNo(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parentWindow());
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return execBox(box) == QMessageBox::Yes;
 }
 
 void showModal(QDialog* dialog) {
@@ -181,6 +189,14 @@ void showModal(QDialog* dialog) {
     // the opener is the active window again
     if (auto* form = qobject_cast<Form*>(opener.data()); form && form->isVisible())
         run([form] { form->FormActivate(); });
+}
+
+bool coveredByModal(const QWidget* window) {
+    if (boxesOpen > 0) return true;
+    for (qsizetype i = 0; i < modalStack.size(); ++i)
+        if (modalStack[i].data() == window) return i + 1 < modalStack.size();
+    // a window not shown modally is covered by any that is
+    return !modalStack.isEmpty();
 }
 
 } // namespace ui

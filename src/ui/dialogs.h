@@ -30,6 +30,8 @@ void setMessageClock(std::function<qint64()> clock);
 // Shows a window modally and returns when it is hidden again. The window that was on top
 // before becomes active again afterwards.
 void showModal(QDialog* dialog);
+// Whether a window or message box shown modally over window is open.
+bool coveredByModal(const QWidget* window);
 
 // While a Script lives, boxes are recorded instead of shown, questions are answered from
 // its queue, and a window shown modally runs the registered action instead of waiting.
