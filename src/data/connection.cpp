@@ -68,6 +68,7 @@ void Connection::open() {
     lost_ = false;
     ++session_;
     prepared_.clear();
+    facts_.clear();
     // straight to the driver: a failure here is the opening's, never reopened again
     QSqlQuery settings(db);
     if (!settings.exec(QStringLiteral("SET DateStyle TO 'ISO, DMY'")))
@@ -141,6 +142,33 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
         if (!run(q, sql, binds)) throw DbError(errorText(q.lastError()));
     }
     if (depth_ > 0) ++sent_;
+    return q;
+}
+
+QSqlQuery Connection::execWrite(const QStringList& statements) {
+    if (lost_) {
+        if (depth_ > 0) throw DbError(lostMessage());
+        reopen();
+    }
+    const bool own = depth_ == 0;
+    QString text = statements.join(QStringLiteral(";\n"));
+    if (own) text = QStringLiteral("begin;\n") + text + QStringLiteral(";\ncommit");
+    QSqlQuery q(database());
+    if (!run(q, text, {})) {
+        const QString error = errorText(q.lastError());
+        // the driver has rolled the transaction back
+        if (alive()) {
+            statementFailed();
+            throw DbError(error);
+        }
+        lost_ = true;
+        if (own) throw CommitLost(lostCommitMessage());
+        throw DbError(lostMessage());
+    }
+    if (depth_ > 0) ++sent_;
+    // past the results of "begin" and of the statements before the last one
+    for (qsizetype i = own ? 0 : 1; i < statements.size(); ++i)
+        q.nextResult();
     return q;
 }
 

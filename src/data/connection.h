@@ -19,6 +19,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 #include <QVariantList>
 
 namespace data {
@@ -62,6 +64,17 @@ public:
     // Runs a statement with positional binds ("?") and returns it before its first row;
     // raises DbError with the server's message, or lostMessage() as described above.
     QSqlQuery exec(const QString& sql, const QVariantList& binds = {});
+    // Runs statements as one transaction in one round trip: "begin; s1; …; sn; commit", or
+    // only the statements inside a transaction already open, which commits them. Returns
+    // the last statement's result. A failing statement undoes them all and raises DbError.
+    // Never sent again on a new session: a connection lost while they ran raises CommitLost
+    // (they may have committed), or lostMessage() inside an open transaction.
+    QSqlQuery execWrite(const QStringList& statements);
+    // What a session has told about the database once (e.g. whether a table exists),
+    // forgotten when the connection is opened again.
+    QVariant sessionFact(const QString& name) const { return facts_.value(name); }
+    void setSessionFact(const QString& name, const QVariant& value) { facts_[name] = value; }
+
     // Runs a statement whose parameters are written "$1", "$2"…, as exec() does, through a
     // plan the server keeps for the session: the first run of a text prepares it.
     QSqlQuery execPrepared(const QString& sql, const QVariantList& binds);
@@ -80,6 +93,7 @@ private:
     int sent_ = 0;      // statements sent in the open transaction
     int session_ = 0;   // counts the openings: a new session knows no prepared statement
     QHash<QString, QString> prepared_; // statement text -> its name in this session
+    QHash<QString, QVariant> facts_;
 };
 
 // Begun on construction; rolled back when it leaves scope without commit(), which is what

@@ -78,6 +78,16 @@ void Query::open() {
     const QString sql = Params::positional(statement(), names, prepared_);
     const QVariantList binds = bindsFor(names, params_);
     QSqlQuery q = prepared_ ? connection_.execPrepared(sql, binds) : connection_.exec(sql, binds);
+    take(q);
+}
+
+void Query::openWrite(const QStringList& statements) {
+    close();
+    QSqlQuery q = connection_.execWrite(statements);
+    take(q);
+}
+
+void Query::take(QSqlQuery& q) {
     Rows rows;
     readRows(q, rows);
     fields_ = std::move(rows.fields);

@@ -14,6 +14,8 @@
 #include <QVector>
 #include <functional>
 
+class QSqlQuery;
+
 namespace data {
 
 class Connection;
@@ -53,6 +55,9 @@ public:
 
     // Opening runs the statement and keeps every row; closing forgets them.
     virtual void open();
+    // Runs statements as one transaction in one round trip (Connection::execWrite) and keeps
+    // the rows of the last one.
+    void openWrite(const QStringList& statements);
     void close();
     void refresh(); // close and open again, keeping the record number where it still exists
     bool active() const { return state_ != State::Inactive; }
@@ -129,6 +134,7 @@ protected:
 
 private:
     using Row = QVector<QVariant>;
+    void take(QSqlQuery& result);
     void requireActive() const;
     const Row* currentValues() const;
     void rebuildVisible();

@@ -3,6 +3,9 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
+#include "data/sql_text.h"
+
+#include <cmath>
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -16,7 +19,48 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
     return a == b;
 }
+// A value as a literal of the statement, exactly as read: numbers in full, dates and times
+// typed, decimals (kept as their text) and texts quoted.
+QString literal(const QVariant& v) {
+    if (v.isNull()) return QStringLiteral("null");
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return v.toString();
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return std::isfinite(v.toDouble())
+                   ? QString::number(v.toDouble(), 'g', 17)
+                   : sql::quoted(QString::number(v.toDouble())) + QStringLiteral("::float8");
+    case QMetaType::QDate:
+        return QStringLiteral("date '") + v.toDate().toString(Qt::ISODate) + u'\'';
+    case QMetaType::QTime:
+        return QStringLiteral("time '") + v.toTime().toString(QStringLiteral("HH:mm:ss.zzz")) +
+               u'\'';
+    case QMetaType::QDateTime:
+        return QStringLiteral("timestamp '") +
+               v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + u'\'';
+    default:
+        return sql::quoted(v.toString());
+    }
+}
 } // namespace
+
+QString sameAsSeen(const SeenRow& seen) {
+    if (seen.isEmpty()) return QStringLiteral("true");
+    QStringList values;
+    for (const QVariant& v : seen.values)
+        values << literal(v);
+    return u'(' + seen.fields.join(QStringLiteral(", ")) + QStringLiteral(") is not distinct from (") +
+           values.join(QStringLiteral(", ")) + u')';
+}
 
 SeenRow SeenRow::of(const Query& query, const QStringList& fields) {
     SeenRow seen;

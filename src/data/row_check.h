@@ -38,6 +38,11 @@ enum class RowNow {
 // come through the same access layer as the list's, so a value equals itself exactly.
 RowNow compareRow(Query& control, const QString& select, const SeenRow& seen);
 
+// A condition true on a row that holds every field as seen, for a statement that writes only
+// such a row: "(f1, f2, …) is not distinct from (v1, v2, …)" with the values written as the
+// list read them. "true" for an empty SeenRow.
+QString sameAsSeen(const SeenRow& seen);
+
 // Whether a write whose commit lost its answer is in the database.
 enum class LostCommit { Saved, NotSaved, Unknown };
 

@@ -76,7 +76,8 @@ void TForm1::DBGrid2DblClick() {
                              : QStringLiteral("no");
     timesheet::ClosedMonth closed;
     const journal::WriteResult result =
-        journal::markRecord(DataModule6->Control, *updtOK, q.asInt("id"), next, &closed);
+        journal::markRecord(DataModule6->Control, *updtOK, q.asInt("id"), next, &closed,
+                            q.asDate("data"));
     if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
     const int rec = q.recNo();
     q.close();

@@ -7,6 +7,7 @@
 #include "data/sql_text.h"
 #include "timesheet/timesheet_table.h"
 
+#include <functional>
 #include <set>
 #include <utility>
 
@@ -21,46 +22,69 @@ Cell cellOf(const RecordInput& r) {
     return Cell::shift(r.worker, r.shift, r.day);
 }
 
-// Step 1: the record's row, locked until the transaction ends. cells: the cell it feeds
-// as the database holds it (none for a record without worker, shift or day).
-struct HeldRecord {
-    bool found = false;
+// A record's cell as seen (none for a record without worker, shift or day) and its month.
+struct SeenCell {
     std::vector<Cell> cells;
-    QDate day; // invalid for a record without one
+    std::set<std::pair<int, int>> months;
 };
 
-HeldRecord lockRecord(data::Query& control, qint64 id) {
-    control.close();
-    control.setSql("select w_id, smena, data from accounts_dep.smena where id=" + integer(id) +
-                   " for update");
-    control.open();
-    HeldRecord held;
-    held.found = !control.isEmpty();
-    if (held.found && !control.isNull("data")) held.day = control.asDate("data");
-    if (held.found && !control.isNull("w_id") && !control.isNull("smena") &&
-        !control.isNull("data"))
-        held.cells.push_back(Cell::shift(control.asInt("w_id"), int(control.asInt("smena")),
-                                         control.asDate("data")));
-    control.close();
+SeenCell cellSeen(const data::SeenRow& seen) {
+    SeenCell held;
+    const QVariant worker = seen.values.value(seen.fields.indexOf(u"w_id"));
+    const QVariant shift = seen.values.value(seen.fields.indexOf(u"smena"));
+    const QVariant day = seen.values.value(seen.fields.indexOf(u"data"));
+    if (day.isNull() || !day.isValid()) return held;
+    const QDate d = day.toDate();
+    held.months.emplace(d.year(), d.month());
+    if (!worker.isNull() && worker.isValid() && !shift.isNull() && shift.isValid())
+        held.cells.push_back(Cell::shift(worker.toLongLong(), shift.toInt(), d));
     return held;
 }
 
-// Step 1, right after the lock: the row as the user saw it. Another copy's change in
-// between is not overwritten or deleted unseen.
-bool asSeen(data::Query& control, qint64 id, const data::SeenRow& seen) {
-    if (seen.isEmpty()) return true;
-    return data::compareRow(control,
-                            "select " + seen.fields.join(u',') +
-                                " from accounts_dep.smena where id=" + integer(id),
-                            seen) == data::RowNow::Same;
+// The checks of a write of an existing record, in the order tried: the row is there, as
+// seen (the fields given), and its month and the one it moves to are open.
+timesheet::Checks rowChecks(qint64 id, const data::SeenRow& seen, const QString& closedMonth) {
+    const QString row = "from accounts_dep.smena where id=" + integer(id);
+    return {{"(select count(*) " + row + ") as found",
+             "(select count(*) " + row + " and " + data::sameAsSeen(seen) + ") as same",
+             closedMonth + " as closed"},
+            {{"found=0", int(WriteResult::RecordGone)},
+             {"same=0", int(WriteResult::RecordChanged)},
+             {"closed is not null", int(WriteResult::MonthClosed)}}};
 }
 
-// The commit, and when its answer is lost, whether landed finds the write in the database.
-WriteResult committed(data::Transaction& t, data::Query& control,
-                      const std::function<bool()>& landed) {
+// The checks of the values written, read after the locks were granted, so they see what the
+// copies that held them before have committed. except: the record being changed.
+void addInputChecks(timesheet::Checks& checks, const RecordInput& r, qint64 except) {
+    const QString other = except > 0 ? " and id<>" + integer(except) : QString();
+    checks.columns
+        << "(select count(*) from accounts_dep.person where id=" + integer(r.worker) + ") as worker"
+        << "(select count(*) from accounts_dep.oper where id=" + integer(r.operation) + ") as oper"
+        << "(select count(id) from accounts_dep.SMENA where w_id=" + integer(r.worker) +
+               " and o_id=" + integer(r.operation) + " and i_id=" + integer(r.product) +
+               " and data=" + data::sql::toDate(r.day) + " and smena=" + integer(r.shift) + other +
+               " and color=" + integer(r.colour) + ") as cnt"
+        << timesheet::sourceHours(cellOf(r), except) + " as hours";
+    checks.refusals.insert(checks.refusals.end(),
+                           {{"worker=0", int(WriteResult::WorkerGone)},
+                            {"oper=0", int(WriteResult::OperationGone)},
+                            {"cnt>0", int(WriteResult::Duplicate)},
+                            {"hours+" + integer(r.hours) + ">" + integer(timesheet::MaxDayHours),
+                             int(WriteResult::DayTooLong)}});
+}
+
+// Sends a checked write in one round trip (timesheet::openPosting) and says what became of
+// it; landed tells, after a lost answer, whether it is in the database.
+WriteResult posted(data::Query& control, const QString& first, const std::vector<Cell>& cells,
+                   const std::set<std::pair<int, int>>& months,
+                   const std::function<QString(const QString&)>& build,
+                   timesheet::ClosedMonth* closed, const std::function<bool()>& landed) {
+    std::vector<timesheet::RowKey> keys;
+    for (const Cell& c : cells)
+        keys.push_back(c.row);
+    data::ClosedOnExit closing{control};
     try {
-        t.commit();
-        return WriteResult::Written;
+        timesheet::openPosting(control, first, keys, months, build);
     } catch (const data::CommitLost&) {
         switch (data::settleLostCommit(control.connection(), landed)) {
         case data::LostCommit::Saved:
@@ -72,43 +96,27 @@ WriteResult committed(data::Transaction& t, data::Query& control,
         }
         return WriteResult::LostUnknown;
     }
+    const auto result = WriteResult(control.asInt("refusal"));
+    if (closed) *closed = timesheet::closedMonthOf(control.asInt("closed"));
+    return result;
 }
 
-// Step 2; a closed month among the cells' refuses the write.
-bool lockCells(data::Query& control, const std::vector<Cell>& cells,
-               timesheet::ClosedMonth* closed) {
-    std::vector<timesheet::RowKey> keys;
-    for (const Cell& c : cells)
-        keys.push_back(c.row);
-    const timesheet::ClosedMonth month = timesheet::lockForPosting(control, keys);
-    if (closed) *closed = month;
-    return !month.found();
+// The row lock a write of record id begins with.
+QString lockRow(qint64 id) {
+    return "select 1 from accounts_dep.smena where id=" + integer(id) + " for update";
 }
 
-// Step 3, in one statement read after the locks were granted, so it sees what the copies
-// that held them before have committed. except: the record being changed.
-WriteResult check(data::Query& control, const RecordInput& r, qint64 except) {
-    const QString day = data::sql::toDate(r.day);
-    const QString other = except > 0 ? " and id<>" + integer(except) : QString();
-    control.close();
-    control.setSql(
-        "select (select count(*) from accounts_dep.person where id=" + integer(r.worker) +
-        ") as worker, (select count(*) from accounts_dep.oper where id=" + integer(r.operation) +
-        ") as oper, (select count(id) from accounts_dep.SMENA where w_id=" + integer(r.worker) +
-        " and o_id=" + integer(r.operation) + " and i_id=" + integer(r.product) + " and data=" +
-        day + " and smena=" + integer(r.shift) + other + " and color=" + integer(r.colour) +
-        ") as cnt, " + timesheet::sourceHours(cellOf(r), except) + " as hours");
-    control.open();
-    const qint64 worker = control.asInt("worker");
-    const qint64 oper = control.asInt("oper");
-    const qint64 equal = control.asInt("cnt");
-    const qint64 hours = control.asInt("hours");
-    control.close();
-    if (worker == 0) return WriteResult::WorkerGone;
-    if (oper == 0) return WriteResult::OperationGone;
-    if (equal > 0) return WriteResult::Duplicate;
-    if (hours + r.hours > timesheet::MaxDayHours) return WriteResult::DayTooLong;
-    return WriteResult::Written;
+// A write of record id that compares with seen: with none, with the row as it is now, again
+// while another copy keeps changing it.
+WriteResult withSeen(data::Query& control, qint64 id, const data::SeenRow& seen,
+                     const std::function<WriteResult(const data::SeenRow&)>& write) {
+    if (!seen.isEmpty()) return write(seen);
+    for (int attempt = 0;; ++attempt) {
+        const data::SeenRow now = currentRecord(control, id);
+        if (now.isEmpty()) return WriteResult::RecordGone;
+        const WriteResult result = write(now);
+        if (result != WriteResult::RecordChanged || attempt >= 3) return result;
+    }
 }
 
 QString price(const RecordInput& r) {
@@ -192,37 +200,32 @@ bool recordThere(data::Query& control, const RecordInput& r, const QString& wher
 WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& r,
                       timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
-    data::Transaction t(control.connection());
-    if (!lockCells(control, {cell}, closed)) return WriteResult::MonthClosed;
-    if (const WriteResult refused = check(control, r, 0); refused != WriteResult::Written)
-        return refused;
     const QString insert =
         "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
         "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-        "id_cons_use) values(" +
+        "id_cons_use) select " +
         integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
         price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
-        ", to_date('" + data::sql::date(r.day) + "', 'DD.MM.YYYY HH24:MI:SS'), " +
+        ", " + data::sql::toDate(r.day) + ", " +
         integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
-        today() + "', 'no', 0, 0, 0, 0, 0, 0)";
-    timesheet::writeCells(command, {cell}, {}, {insert});
-    // an equal record is refused above, so one that holds these values is this one
-    return committed(t, control, [&] { return recordThere(control, r, "ok='no'"); });
+        today() + "', 'no', 0, 0, 0, 0, 0, 0 where " + timesheet::ChecksPass;
+    const data::Connection& from = command.connection();
+    return posted(
+        control, {}, {cell}, {},
+        [&](const QString& closedMonth) {
+            timesheet::Checks checks{{closedMonth + " as closed"},
+                                     {{"closed is not null", int(WriteResult::MonthClosed)}}};
+            addInputChecks(checks, r, 0);
+            return timesheet::cellsStatement({cell}, {}, {insert, 0, false, &from}, &checks);
+        },
+        // an equal record is refused, so one that holds these values is this one
+        closed, [&] { return recordThere(control, r, "ok='no'"); });
 }
 
 WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
                          const RecordInput& r, const data::SeenRow& seen,
                          timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
-    data::Transaction t(control.connection());
-    const HeldRecord old = lockRecord(control, id);
-    if (!old.found) return WriteResult::RecordGone;
-    if (!asSeen(control, id, seen)) return WriteResult::RecordChanged;
-    std::vector<Cell> cells = old.cells;
-    cells.push_back(cell);
-    if (!lockCells(control, cells, closed)) return WriteResult::MonthClosed;
-    if (const WriteResult refused = check(control, r, id); refused != WriteResult::Written)
-        return refused;
     const QString update =
         "update accounts_dep.SMENA set w_id=" + integer(r.worker) +
         ", i_id=" + integer(r.product) + ", o_id=" + integer(r.operation) + ", cena=" + price(r) +
@@ -231,47 +234,92 @@ WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id
         ", color=" + integer(r.colour) + ", time=" + integer(r.hours) + ", vvod='" + today() +
         "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 "
         "where id=" +
-        integer(id);
-    timesheet::writeCells(command, {cell}, old.cells, {update, id});
-    return committed(t, control, [&] { return recordThere(control, r, "id=" + integer(id)); });
+        integer(id) + " and " + timesheet::ChecksPass;
+    const data::Connection& from = command.connection();
+    return withSeen(control, id, seen, [&](const data::SeenRow& as) {
+        // the cell the record leaves is the one seen: a row that is no longer so is refused
+        const SeenCell old = cellSeen(as);
+        std::vector<Cell> cells = old.cells;
+        cells.push_back(cell);
+        return posted(
+            control, lockRow(id), cells, old.months,
+            [&](const QString& closedMonth) {
+                timesheet::Checks checks = rowChecks(id, as, closedMonth);
+                addInputChecks(checks, r, id);
+                return timesheet::cellsStatement({cell}, old.cells, {update, id, false, &from},
+                                                 &checks);
+            },
+            closed, [&] { return recordThere(control, r, "id=" + integer(id)); });
+    });
 }
 
 WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
                          const data::SeenRow& seen, timesheet::ClosedMonth* closed) {
-    data::Transaction t(control.connection());
-    const HeldRecord old = lockRecord(control, id);
-    if (!old.found) return WriteResult::RecordGone;
-    if (!asSeen(control, id, seen)) return WriteResult::RecordChanged;
-    if (!lockCells(control, old.cells, closed)) return WriteResult::MonthClosed;
-    timesheet::writeCells(command, {}, old.cells,
-               {"delete from accounts_dep.smena where id=" + integer(id), id, true});
-    return committed(t, control, [&] {
-        return data::lookupIn(control, "select id from accounts_dep.smena where id=" + integer(id),
-                              "id")
-            .isNull();
+    const data::Connection& from = command.connection();
+    return withSeen(control, id, seen, [&](const data::SeenRow& as) {
+        const SeenCell old = cellSeen(as);
+        return posted(
+            control, lockRow(id), old.cells, {},
+            [&](const QString& closedMonth) {
+                const timesheet::Checks checks = rowChecks(id, as, closedMonth);
+                return timesheet::cellsStatement(
+                    {}, old.cells,
+                    {"delete from accounts_dep.smena where id=" + integer(id) + " and " +
+                         timesheet::ChecksPass,
+                     id, true, &from},
+                    &checks);
+            },
+            closed, [&] {
+                return data::lookupIn(control,
+                                      "select id from accounts_dep.smena where id=" + integer(id),
+                                      "id")
+                    .isNull();
+            });
     });
 }
 
 WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
-                       timesheet::ClosedMonth* closed) {
-    data::Transaction t(control.connection());
-    const HeldRecord old = lockRecord(control, id);
-    if (!old.found) return WriteResult::RecordGone;
-    std::set<std::pair<int, int>> months;
-    if (old.day.isValid()) months.emplace(old.day.year(), old.day.month());
-    const timesheet::ClosedMonth month = timesheet::lockMonths(control, months);
-    if (closed) *closed = month;
-    if (month.found()) return WriteResult::MonthClosed;
-    // the other copies hear of the record's day and shift when it commits
-    command.setSql("with marked as (update accounts_dep.smena set ok=" + data::sql::quoted(mark) +
-                   " where id=" + integer(id) + " returning data, smena) select " +
-                   data::announcement(control.connection(), QStringLiteral("smena"),
-                                      QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
-                                      QStringLiteral("cast(smena as text)")) +
-                   " from marked");
-    command.execute();
-    t.commit();
-    return WriteResult::Written;
+                       timesheet::ClosedMonth* closed, const QDate& day) {
+    const QString set = "ok=" + data::sql::quoted(mark);
+    const data::Connection& from = command.connection();
+    auto write = [&](const data::SeenRow& as) {
+        // only the day is compared: it names the month locked
+        const SeenCell old = cellSeen(as);
+        return posted(
+            control, lockRow(id), {}, old.months,
+            [&](const QString& closedMonth) {
+                const timesheet::Checks checks = rowChecks(id, as, closedMonth);
+                // the other copies hear of the record's day and shift when it commits
+                return "with " + timesheet::checkedParts(checks) +
+                       ", marked as (update accounts_dep.smena set " + set + " where id=" +
+                       integer(id) + " and " + timesheet::ChecksPass +
+                       " returning data, smena) select checked.*, (select count(*) from (select " +
+                       data::announcement(from, QStringLiteral("smena"),
+                                          QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
+                                          QStringLiteral("cast(smena as text)")) +
+                       " from marked) a) as told from checked";
+            },
+            closed, [&] {
+                return data::lookupIn(control,
+                                      "select count(*) as cnt from accounts_dep.smena where id=" +
+                                          integer(id) + " and " + set,
+                                      "cnt")
+                           .toLongLong() > 0;
+            });
+    };
+    if (day.isValid()) {
+        const data::SeenRow shown{{QStringLiteral("data")}, {QVariant(day)}};
+        if (const WriteResult r = write(shown); r != WriteResult::RecordChanged) return r;
+    }
+    // the day not known, or another copy moved the record: the month as it is now
+    for (int attempt = 0;; ++attempt) {
+        data::SeenRow now = currentRecord(control, id);
+        if (now.isEmpty()) return WriteResult::RecordGone;
+        const int at = now.fields.indexOf(u"data");
+        const WriteResult result =
+            write({{QStringLiteral("data")}, {now.values.value(at)}});
+        if (result != WriteResult::RecordChanged || attempt >= 3) return result;
+    }
 }
 
 } // namespace journal

@@ -99,8 +99,9 @@ inline WriteResult deleteRecord(data::Query& control, data::Command& command, qi
     return deleteRecord(control, command, id, {}, closed);
 }
 // Sets the acceptance mark of record id ("ok" accepted, "no" not), under the lock of the
-// record's month as the database holds it.
+// record's month as the database holds it. day: the record's day as the list shows it, which
+// saves reading it first (invalid: read).
 WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
-                       timesheet::ClosedMonth* closed = nullptr);
+                       timesheet::ClosedMonth* closed = nullptr, const QDate& day = QDate());
 
 } // namespace journal

@@ -1,5 +1,7 @@
 #include "timesheet/timesheet_locks.h"
 
+#include "data/connection.h"
+#include "data/db_error.h"
 #include "data/query.h"
 
 #include <algorithm>
@@ -15,12 +17,8 @@ struct Lock {
     bool shared;
 };
 
-// Takes the locks in the order given, in one statement: the server evaluates a select
-// list from left to right. Each key is a 64-bit hash of a text naming the table, so the
-// locks cannot meet the advisory locks other programs of the shared database take. Returns
-// whether the database has the table of closed months, asked in the same statement.
-bool take(data::Query& control, const std::vector<Lock>& locks) {
-    if (locks.empty()) return false;
+// The lock statement's select list.
+QStringList lockCalls(const std::vector<Lock>& locks) {
     QStringList calls;
     for (const Lock& l : locks)
         calls << QStringLiteral("%1(hashtextextended('%2', 0)) is null as l%3")
@@ -28,6 +26,16 @@ bool take(data::Query& control, const std::vector<Lock>& locks) {
                                    : QStringLiteral("pg_advisory_xact_lock"),
                           l.key)
                      .arg(calls.size());
+    return calls;
+}
+
+// Takes the locks in the order given, in one statement: the server evaluates a select
+// list from left to right. Each key is a 64-bit hash of a text naming the table, so the
+// locks cannot meet the advisory locks other programs of the shared database take. Returns
+// whether the database has the table of closed months, asked in the same statement.
+bool take(data::Query& control, const std::vector<Lock>& locks) {
+    if (locks.empty()) return false;
+    QStringList calls = lockCalls(locks);
     calls << closedMonthTableTest() + QStringLiteral(" as closable");
     control.close();
     control.setSql(QStringLiteral("select ") + calls.join(QStringLiteral(", ")));
@@ -77,7 +85,62 @@ std::vector<Lock> rowLocks(std::vector<RowKey> keys) {
     return locks;
 }
 
+// Whether the session's database has the table of closed months, as last found; assumed
+// so until a statement says otherwise.
+const QString ClosableFact = QStringLiteral("closed_month exists");
+
 } // namespace
+
+void openPosting(data::Query& control, const QString& first, const std::vector<RowKey>& keys,
+                 const std::set<std::pair<int, int>>& months,
+                 const std::function<QString(const QString& closedMonth)>& build) {
+    std::set<std::pair<int, int>> all = monthsOf(keys);
+    all.insert(months.begin(), months.end());
+    std::vector<Lock> locks = monthLocks(all);
+    const std::vector<Lock> rows = rowLocks(keys);
+    locks.insert(locks.end(), rows.begin(), rows.end());
+    data::Connection& connection = control.connection();
+    for (int attempt = 0;; ++attempt) {
+        const QVariant fact = connection.sessionFact(ClosableFact);
+        const bool closable = !fact.isValid() || fact.toBool();
+        QStringList calls = lockCalls(locks);
+        // a table made while this session thought there was none stops the write
+        if (!closable)
+            calls << QStringLiteral("case when to_regclass('accounts_dep.closed_month') is not "
+                                    "null then cast(to_regclass('accounts_dep.closed_month')::text "
+                                    "as int) end as made");
+        QString closed = QStringLiteral("null::int");
+        if (closable && !all.empty()) {
+            QStringList keys;
+            for (const auto& [year, month] : all)
+                keys << QStringLiteral("(%1, %2)").arg(year).arg(month);
+            closed = QStringLiteral("(select year * 100 + month from accounts_dep.closed_month "
+                                    "where (year, month) in (") +
+                     keys.join(QStringLiteral(", ")) +
+                     QStringLiteral(") order by year, month limit 1)");
+        }
+        QStringList statements;
+        if (!first.isEmpty()) statements << first;
+        if (!calls.isEmpty()) statements << QStringLiteral("select ") + calls.join(u',');
+        statements << build(closed);
+        try {
+            control.openWrite(statements);
+            connection.setSessionFact(ClosableFact, closable);
+            return;
+        } catch (const data::CommitLost&) {
+            throw;
+        } catch (const data::DbError& e) {
+            // the table is not (or is now) there: once more with what the server said
+            if (attempt > 0 || !e.message().contains(QLatin1String("closed_month"))) throw;
+            connection.setSessionFact(ClosableFact, !closable);
+        }
+    }
+}
+
+ClosedMonth closedMonthOf(qint64 yearMonth) {
+    if (yearMonth <= 0) return {};
+    return {int(yearMonth / 100), int(yearMonth % 100)};
+}
 
 ClosedMonth lockForPosting(data::Query& control, const std::vector<RowKey>& keys) {
     const std::set<std::pair<int, int>> months = monthsOf(keys);

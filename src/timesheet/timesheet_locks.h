@@ -16,7 +16,9 @@
 #include "timesheet/closed_months.h"
 
 #include <QtGlobal>
+#include <QString>
 #include <compare>
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -55,6 +57,18 @@ struct RowKey {
 // Step 2 alone, for a write that changes no timesheet row of the months (acceptance, prices).
 [[nodiscard]] ClosedMonth lockMonths(data::Query& control,
                                      const std::set<std::pair<int, int>>& months);
+// A write sent in one round trip (data::Connection::execWrite), in the order above: `first`
+// (the source row's lock, step 1; empty for none), the locks of the months of keys and of
+// months (step 2) and of keys (step 3) in one statement, then the statement that build
+// makes from the SQL expression of the first closed month among them (year * 100 + month,
+// null when none is closed), which therefore begins after the locks are granted. control
+// holds that last statement's rows.
+void openPosting(data::Query& control, const QString& first, const std::vector<RowKey>& keys,
+                 const std::set<std::pair<int, int>>& months,
+                 const std::function<QString(const QString& closedMonth)>& build);
+// The month such an expression gave.
+ClosedMonth closedMonthOf(qint64 yearMonth);
+
 // A month's rebuild, closing or opening: exclusive, so no posting of that month runs
 // meanwhile. Returns the month when it is closed.
 [[nodiscard]] ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month);

@@ -1,6 +1,7 @@
 #include "timesheet/timesheet_table.h"
 
 #include "data/changes.h"
+#include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 
@@ -89,8 +90,17 @@ QString sourceHours(const Cell& c, qint64 except) {
     return hours + u')';
 }
 
-void writeCells(data::Command& command, const std::vector<Cell>& entered,
-                const std::vector<Cell>& left, const SourceWrite& write) {
+QString checkedParts(const Checks& checks) {
+    QString refusal = QStringLiteral("case");
+    for (const auto& [condition, code] : checks.refusals)
+        refusal += " when " + condition + " then " + integer(code);
+    return "checked as (select *, " + refusal + " else 0 end as refusal from (select " +
+           checks.columns.join(QStringLiteral(", ")) +
+           ") c), passed as (select 1 from checked where refusal=0)";
+}
+
+QString cellsStatement(const std::vector<Cell>& entered, const std::vector<Cell>& left,
+                       const SourceWrite& write, const Checks* checks) {
     std::map<RowKey, RowCells> rows;
     for (const Cell& c : left)
         rows[c.row].days[c.day.day()] = c;
@@ -99,11 +109,13 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
         r.days[c.day.day()] = c;
         r.entered.insert(c.day.day());
     }
-    if (rows.empty() && write.statement.isEmpty()) return;
+    // with checks, every data-modifying part runs only when they pass
+    const QString passing = checks ? QStringLiteral(" and ") + ChecksPass : QString();
 
     // One update per row and, for the rows entered, an insert that runs only when the
     // update found no row: a statement of data-modifying parts that all run.
     QStringList parts;
+    if (checks) parts << checkedParts(*checks);
     if (!write.statement.isEmpty()) {
         QString statement = write.statement;
         if (!write.deletes && !rows.empty())
@@ -117,7 +129,7 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
         for (const auto& [day, cell] : r.days)
             sets << "d" + integer(day) + "=" + hoursAfter(cell, write);
         parts << name + " as (update accounts_dep.h_tabel set " + sets.join(", ") + rowOf(key) +
-                     " returning id)";
+                     passing + " returning id)";
         if (r.entered.empty()) continue;
         QString columns, values;
         for (int day : r.entered) {
@@ -126,8 +138,10 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
         }
         parts << "i" + name + " as (insert into accounts_dep.h_tabel(" + keyColumns(key) +
                      columns + ") select " + keyValues(key) + values +
-                     " where not exists (select 1 from " + name + ") returning id)";
+                     " where not exists (select 1 from " + name + ")" + passing +
+                     " returning id)";
     }
+    if (parts.isEmpty()) return {};
     // the other copies hear of the days it changed when it commits
     std::set<std::pair<QDate, int>> days;
     for (const auto& [key, r] : rows)
@@ -136,9 +150,22 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
     QStringList announced;
     for (const auto& [day, shift] : days)
         announced << data::announcement(
-            command.connection(), QLatin1String(sourceOf(rows.begin()->first).name), day, shift);
-    command.setSql("with " + parts.join(", ") + " select " +
-                   (announced.isEmpty() ? QStringLiteral("1") : announced.join(", ")));
+            *write.from, QLatin1String(sourceOf(rows.begin()->first).name), day, shift);
+    if (!checks)
+        return "with " + parts.join(", ") + " select " +
+               (announced.isEmpty() ? QStringLiteral("1") : announced.join(", "));
+    return "with " + parts.join(", ") + " select checked.*, (select count(*) from (select " +
+           (announced.isEmpty() ? QStringLiteral("1") : announced.join(", ")) +
+           " from passed) a) as told from checked";
+}
+
+void writeCells(data::Command& command, const std::vector<Cell>& entered,
+                const std::vector<Cell>& left, const SourceWrite& write) {
+    SourceWrite from = write;
+    from.from = &command.connection();
+    const QString statement = cellsStatement(entered, left, from, nullptr);
+    if (statement.isEmpty()) return;
+    command.setSql(statement);
     command.execute();
 }
 

@@ -25,10 +25,13 @@ class Query;
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace data {
 class Command;
+class Connection;
 } // namespace data
 
 namespace timesheet {
@@ -60,7 +63,24 @@ struct SourceWrite {
     QString statement;
     qint64 replaced = 0;  // the source row it changes or deletes; 0 for an insert
     bool deletes = false; // a delete returns nothing
+    const data::Connection* from = nullptr; // the writing copy, as the others hear of it
 };
+
+// A write's checks made in the statement that writes: columns ("<expression> as <name>")
+// computed as the statement begins, i.e. after the locks its batch took before it, and the
+// refusals, conditions over those names tried in order, each with its code. The write and its
+// cells are done only when none holds; the statement then returns one row: the columns,
+// "refusal" (0: written) and "told".
+struct Checks {
+    QStringList columns;
+    std::vector<std::pair<QString, int>> refusals;
+};
+// The parts "checked" and "passed" of a with-clause that makes the checks, for a checked
+// statement written by hand.
+QString checkedParts(const Checks& checks);
+// The condition the source write of a checked statement adds to its own (an update's or
+// delete's where, an insert's select) so that it runs only when the checks pass.
+inline const QString ChecksPass = QStringLiteral("exists (select 1 from passed)");
 
 // Sets every cell to the hours its sources hold, in one statement. A cell in `entered`
 // gets its row made when the month has none yet; a cell in `left` is set only where its
@@ -70,6 +90,10 @@ struct SourceWrite {
 // are of the write's source. Run under the locks of the cells' rows.
 void writeCells(data::Command& command, const std::vector<Cell>& entered,
                 const std::vector<Cell>& left, const SourceWrite& write = {});
+// The same statement with the write's checks first (see Checks), to be sent after the locks
+// in one round trip (data::Connection::execWrite); write.from names the writing connection.
+QString cellsStatement(const std::vector<Cell>& entered, const std::vector<Cell>& left,
+                       const SourceWrite& write, const Checks* checks);
 
 // A cell the month's shift records would fill beyond MaxDayHours.
 struct OverfilledCell {

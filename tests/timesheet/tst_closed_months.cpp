@@ -370,6 +370,11 @@ void ClosedMonthsTest::noTableBehavesAsBefore() {
     QVERIFY(timesheet::monthChangeText(timesheet::MonthChange::NoTable, 2024, 3, true)
                 .contains("sql/upgrade/closed_month.sql"));
     QVERIFY(!c.connection.inTransaction());
+    // the table made and March closed while this copy works: its next write is refused
+    fixture::exec("create table accounts_dep.closed_month (year integer, month integer, "
+                  "closed_by varchar(50), closed_at timestamp, primary key (year, month)); "
+                  "insert into accounts_dep.closed_month values (2024, 3, 'x', now())");
+    QCOMPARE(write(Writer::AddRecord, c), timesheet::closedMonthText({2024, 3}));
 }
 
 void ClosedMonthsTest::windowsShowClosedMonth() {
