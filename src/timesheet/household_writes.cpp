@@ -18,93 +18,106 @@ using data::sql::integer;
 
 namespace {
 
-// A refusal found inside the transaction; thrown to leave it rolled back.
-struct Refused {
-    Saved why;
-    ClosedMonth month = {};
-};
-
-// The locks of the keys; a closed month among them refuses the write.
-void lockKeys(data::Query& control, const std::vector<RowKey>& keys) {
-    if (const ClosedMonth closed = lockForPosting(control, keys); closed.found())
-        throw Refused{Saved::MonthClosed, closed};
-}
-
 // The hours box as the entry window calls it.
 const QString HoursField = QStringLiteral("Количество");
 
 // accounts_dep.fatigue.price is numeric(15,4).
 constexpr double PriceLimit = 1e11;
 
-// The entry row, locked; its cell as the table holds it.
-Cell lockEntry(data::Query& control, qint64 id) {
-    control.close();
-    control.setSql("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=" +
-                   integer(id) + " for update");
-    control.open();
-    data::ClosedOnExit closing{control};
-    if (control.isEmpty()) throw Refused{Saved::EntryGone};
-    return Cell::entry(control.asInt("id_p"), int(control.asInt("id_o")),
-                       int(control.asInt("i_night")), control.asDate("d_date"));
-}
-
 Cell cellOf(const HouseholdEntry& e, const QDate& day) {
     return Cell::entry(e.worker, e.kind, e.night ? 1 : 0, day);
-}
-
-// The checks other copies can upset, in one statement read after the locks were granted:
-// the worker (kept from deletion until the transaction ends), the class (the
-// resource-planning system's, only read) and the hours the cell would hold. except: the
-// entry being changed.
-// For a new entry (except 0) the statement also takes its key from the table's sequence,
-// returned, so that a commit whose answer is lost can be looked up by it.
-qint64 check(data::Query& control, const HouseholdEntry& e, const Cell& cell, qint64 except) {
-    control.close();
-    control.setSql("select (select count(*) from (select id from accounts_dep.person where id=" +
-                   integer(e.worker) +
-                   " for key share) w) as worker, (select count(*) from cmn_classifier.item "
-                   "where id=" +
-                   integer(e.productClass) + " and id_level=2) as cls, " +
-                   sourceHours(cell, except) + " as hours" +
-                   (except == 0 ? QStringLiteral(", nextval(pg_get_serial_sequence("
-                                                 "'accounts_dep.fatigue', 'id')) as new_id")
-                                : QString()));
-    control.open();
-    data::ClosedOnExit closing{control};
-    if (control.asInt("worker") == 0) throw Refused{Saved::WorkerGone};
-    if (control.asInt("cls") == 0) throw Refused{Saved::ClassGone};
-    if (control.asInt("hours") + e.hours > MaxDayHours) throw Refused{Saved::DayOverfilled};
-    return except == 0 ? control.asInt("new_id") : except;
 }
 
 QString price(const HouseholdEntry& e) {
     return data::sql::general(data::sql::round4(e.price));
 }
 
-// Right after the entry's lock: the row as the user saw it.
-void requireAsSeen(data::Query& control, qint64 id, const data::SeenRow& seen) {
-    if (seen.isEmpty()) return;
-    if (data::compareRow(control,
-                         "select " + seen.fields.join(u',') +
-                             " from accounts_dep.fatigue where id=" + integer(id),
-                         seen) != data::RowNow::Same)
-        throw Refused{Saved::EntryChanged};
+// The entry's cell as seen: its worker, kind, night flag and day.
+Cell cellSeen(const data::SeenRow& seen) {
+    auto value = [&](const char* field) { return seen.values.value(seen.fields.indexOf(QLatin1String(field))); };
+    return Cell::entry(value("id_p").toLongLong(), value("id_o").toInt(), value("i_night").toInt(),
+                       value("d_date").toDate());
 }
 
-template <class F> Saved refusable(ClosedMonth* closed, F&& write) {
+// The checks of a write of an existing entry, in the order tried: the row is there, as seen,
+// and its month is open.
+Checks rowChecks(qint64 id, const data::SeenRow& seen, const QString& closedMonth) {
+    const QString row = "from accounts_dep.fatigue where id=" + integer(id);
+    return {{"(select count(*) " + row + ") as found",
+             "(select count(*) " + row + " and " + data::sameAsSeen(seen) + ") as same",
+             closedMonth + " as closed"},
+            {{"found=0", int(Saved::EntryGone)},
+             {"same=0", int(Saved::EntryChanged)},
+             {"closed is not null", int(Saved::MonthClosed)}}};
+}
+
+// The checks other copies can upset, read after the locks were granted: the worker (kept
+// from deletion until the transaction ends), the class (the resource-planning system's,
+// only read) and the hours the cell would hold. except: the entry being changed.
+void addInputChecks(Checks& checks, const HouseholdEntry& e, const Cell& cell, qint64 except) {
+    checks.columns << "(select count(*) from (select id from accounts_dep.person where id=" +
+                          integer(e.worker) + " for key share) w) as worker"
+                   << "(select count(*) from cmn_classifier.item where id=" +
+                          integer(e.productClass) + " and id_level=2) as cls"
+                   << sourceHours(cell, except) + " as hours";
+    checks.refusals.insert(checks.refusals.end(),
+                           {{"worker=0", int(Saved::WorkerGone)},
+                            {"cls=0", int(Saved::ClassGone)},
+                            {"hours+" + integer(e.hours) + ">" + integer(MaxDayHours),
+                             int(Saved::DayOverfilled)}});
+}
+
+// Sends a checked write in one round trip (openPosting) and says what became of it.
+Saved posted(data::Query& control, const QString& first, const std::vector<Cell>& cells,
+             const std::function<QString(const QString&)>& build, ClosedMonth* closed,
+             const std::function<void()>& after = {}) {
+    std::vector<RowKey> keys;
+    for (const Cell& c : cells)
+        keys.push_back(c.row);
+    data::ClosedOnExit closing{control};
     try {
-        write();
-        return Saved::Done;
-    } catch (const Refused& r) {
-        if (closed) *closed = r.month;
-        return r.why;
+        openPosting(control, first, keys, {}, build);
     } catch (const data::CommitLost&) {
         return Saved::LostUnknown; // until settled() has looked
     }
+    if (after) after();
+    if (closed) *closed = closedMonthOf(control.asInt("closed"));
+    return Saved(control.asInt("refusal"));
 }
 
-// After refusable(): a commit that lost its answer is settled by landed, which tells
-// whether the write is in the database once connected again.
+QString lockRow(qint64 id) {
+    return "select 1 from accounts_dep.fatigue where id=" + integer(id) + " for update";
+}
+
+// A write of entry id that compares with seen: with none, with the row as it is now, again
+// while another copy keeps changing it.
+Saved withSeen(data::Query& control, qint64 id, const data::SeenRow& seen,
+               const std::function<Saved(const data::SeenRow&)>& write) {
+    if (!seen.isEmpty()) return write(seen);
+    for (int attempt = 0;; ++attempt) {
+        const data::SeenRow now = currentEntry(control, id);
+        if (now.isEmpty()) return Saved::EntryGone;
+        const Saved result = write(now);
+        if (result != Saved::EntryChanged || attempt >= 3) return result;
+    }
+}
+
+// The key of the next new entry, taken from the table's sequence before its save so that a
+// commit whose answer is lost can be looked up by it. Every save takes the one after.
+const QString NextEntryId = QStringLiteral("next fatigue id");
+const QString TakeEntryId =
+    QStringLiteral("nextval(pg_get_serial_sequence('accounts_dep.fatigue', 'id'))");
+
+qint64 newEntryId(data::Query& control) {
+    const QVariant kept = control.connection().sessionFact(NextEntryId);
+    control.connection().setSessionFact(NextEntryId, QVariant());
+    if (kept.isValid() && !kept.isNull()) return kept.toLongLong();
+    return data::lookupIn(control, "select " + TakeEntryId + " as id", QStringLiteral("id"))
+        .toLongLong();
+}
+
+// A commit that lost its answer is settled by landed, which tells whether the write is in
+// the database once connected again.
 Saved settled(Saved saved, data::Query& control, const std::function<bool()>& landed) {
     if (saved != Saved::LostUnknown) return saved;
     switch (data::settleLostCommit(control.connection(), landed)) {
@@ -208,23 +221,30 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
                const QDate& day, int shift, ClosedMonth* closed) {
     data::requirePayRights();
     requireFits(e);
-    qint64 id = 0; // of the new entry, by which a lost commit is settled
-    const Saved saved = refusable(closed, [&] {
-        data::Transaction t(control.connection());
-        const Cell cell = cellOf(e, day);
-        lockKeys(control, {cell.row});
-        id = check(control, e, cell, 0);
-        writeCells(
-            command, {cell}, {},
-            {"INSERT INTO accounts_dep.fatigue(id, id_nom, id_o, id_p, d_date, i_mnth, i_year, "
-             "i_smena, cnt, price, i_holiday, i_night)VALUES(" +
-             integer(id) + ", " + integer(e.productClass) + ", " + integer(e.kind) + " ," +
-             integer(e.worker) + ", '" + data::sql::date(day) + "', " + integer(day.month()) +
-             ", " + integer(day.year()) + ", " + integer(shift) + ", " + integer(e.hours) + ", " +
-             price(e) + ", " + integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
-             ")"});
-        t.commit();
-    });
+    const qint64 id = newEntryId(control);
+    const Cell cell = cellOf(e, day);
+    const data::Connection& from = command.connection();
+    const Saved saved = posted(
+        control, {}, {cell},
+        [&](const QString& closedMonth) {
+            Checks checks{{closedMonth + " as closed", TakeEntryId + " as next_id"},
+                          {{"closed is not null", int(Saved::MonthClosed)}}};
+            addInputChecks(checks, e, cell, 0);
+            return cellsStatement(
+                {cell}, {},
+                {"INSERT INTO accounts_dep.fatigue(id, id_nom, id_o, id_p, d_date, i_mnth, "
+                 "i_year, i_smena, cnt, price, i_holiday, i_night) select " +
+                     integer(id) + ", " + integer(e.productClass) + ", " + integer(e.kind) +
+                     " ," + integer(e.worker) + ", " + data::sql::toDate(day) + ", " +
+                     integer(day.month()) + ", " + integer(day.year()) + ", " + integer(shift) +
+                     ", " + integer(e.hours) + ", " + price(e) + ", " +
+                     integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + " where " +
+                     ChecksPass,
+                 0, false, &from},
+                &checks);
+        },
+        closed,
+        [&] { control.connection().setSessionFact(NextEntryId, control.asInt("next_id")); });
     return settled(saved, control, [&] { return entryThere(control, id, &e); });
 }
 
@@ -232,23 +252,27 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id, const
                   const data::SeenRow& seen, ClosedMonth* closed) {
     data::requirePayRights();
     requireFits(e);
-    const Saved saved = refusable(closed, [&] {
-        data::Transaction t(control.connection());
-        const Cell held = lockEntry(control, id);
-        requireAsSeen(control, id, seen);
+    const data::Connection& from = command.connection();
+    const Saved saved = withSeen(control, id, seen, [&](const data::SeenRow& as) {
+        // the cell the entry leaves is the one seen: a row that is no longer so is refused
+        const Cell held = cellSeen(as);
         const Cell cell = cellOf(e, held.day);
-        lockKeys(control, {held.row, cell.row});
-        check(control, e, cell, id);
         std::vector<Cell> left;
         if (held.row != cell.row) left.push_back(held);
-        writeCells(command, {cell}, left,
-                   {"UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
-                        ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
-                        ", cnt=" + integer(e.hours) + ", price=" + price(e) +
-                        ", i_holiday=" + integer(e.holiday ? 1 : 0) +
-                        ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id),
-                    id});
-        t.commit();
+        return posted(control, lockRow(id), {held, cell}, [&](const QString& closedMonth) {
+            Checks checks = rowChecks(id, as, closedMonth);
+            addInputChecks(checks, e, cell, id);
+            return cellsStatement(
+                {cell}, left,
+                {"UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
+                     ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
+                     ", cnt=" + integer(e.hours) + ", price=" + price(e) +
+                     ", i_holiday=" + integer(e.holiday ? 1 : 0) +
+                     ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id) +
+                     " and " + ChecksPass,
+                 id, false, &from},
+                &checks);
+        }, closed);
     });
     return settled(saved, control, [&] { return entryThere(control, id, &e); });
 }
@@ -256,14 +280,17 @@ Saved changeEntry(data::Query& control, data::Command& command, qint64 id, const
 Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
                   const data::SeenRow& seen, ClosedMonth* closed) {
     data::requirePayRights();
-    const Saved saved = refusable(closed, [&] {
-        data::Transaction t(control.connection());
-        const Cell held = lockEntry(control, id);
-        requireAsSeen(control, id, seen);
-        lockKeys(control, {held.row});
-        writeCells(command, {}, {held},
-                   {"delete from accounts_dep.fatigue where id=" + integer(id), id, true});
-        t.commit();
+    const data::Connection& from = command.connection();
+    const Saved saved = withSeen(control, id, seen, [&](const data::SeenRow& as) {
+        const Cell held = cellSeen(as);
+        return posted(control, lockRow(id), {held}, [&](const QString& closedMonth) {
+            const Checks checks = rowChecks(id, as, closedMonth);
+            return cellsStatement({}, {held},
+                                  {"delete from accounts_dep.fatigue where id=" + integer(id) +
+                                       " and " + ChecksPass,
+                                   id, true, &from},
+                                  &checks);
+        }, closed);
     });
     return settled(saved, control, [&] { return !entryThere(control, id, nullptr); });
 }
