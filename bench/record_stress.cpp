@@ -12,9 +12,11 @@
 // written to the records and the timesheet, so the check can count writes into March that
 // were made after the close.
 //
-//   record_stress [processes] [operations]        default 8 × 500
+//   record_stress [processes] [operations] [server]     default 8 × 500 on 127.0.0.1
 //
-// It makes a database of its own on the server the tests use and drops it at the end.
+// It makes a database of its own on the server the tests use (127.0.0.1:5432, through psql)
+// and drops it at the end. The copies and the closing connection connect to server, port
+// 5432: a connection pooler in front of that server, for instance.
 #include "app/app.h"
 #include "bench_psql.h"
 #include "data/connection.h"
@@ -92,14 +94,14 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
          and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at < c.at);
 )";
 
-// Outcomes of one process, in the order written to its output, followed by the median and
-// the 95th percentile of its operations' times in microseconds.
+// Outcomes of one process, in the order written to its output, followed by the median, the
+// 95th percentile and the longest of its operations' times in microseconds.
 enum Count { Written, Duplicate, Gone, Changed, Closed, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March and April, shifts 1 and 2.
-int child(const QString& database, int index, int operations) {
+int child(const QString& database, const QString& server, int index, int operations) {
     data::Connection c;
-    c.setConnectionString(app::connectionString(database, "127.0.0.1"));
+    c.setConnectionString(app::connectionString(database, server));
     c.open();
     data::Query control(c);
     data::Command command(c);
@@ -176,9 +178,9 @@ int child(const QString& database, int index, int operations) {
         if (reread >= 0) ids[reread].second = journal::currentRecord(control, ids[reread].first);
     }
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld\n", counts[Written], counts[Duplicate],
+    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld %lld\n", counts[Written], counts[Duplicate],
                 counts[Gone], counts[Changed], counts[Closed], counts[Refused], counts[Failed],
-                times[times.size() / 2], times[times.size() * 95 / 100]);
+                times[times.size() / 2], times[times.size() * 95 / 100], times.back());
     return 0;
 }
 
@@ -188,10 +190,11 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.value(1) == "--child")
-        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt());
+        return child(args.value(2), args.value(3), args.value(4).toInt(), args.value(5).toInt());
 
     const int processes = args.size() > 1 ? args.value(1).toInt() : 8;
     const int operations = args.size() > 2 ? args.value(2).toInt() : 500;
+    const QString server = args.size() > 3 ? args.value(3) : QStringLiteral("127.0.0.1");
     const QString database = QStringLiteral("stress_%1").arg(application.applicationPid());
     psql("postgres", {},
          QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
@@ -208,14 +211,14 @@ int main(int argc, char** argv) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(application.applicationFilePath(),
-                 {"--child", database, QString::number(i), QString::number(operations)});
+                 {"--child", database, server, QString::number(i), QString::number(operations)});
         copies.push_back(std::move(p));
     }
     // March closed by another copy when a quarter of the operations have written a row
     double closeWait = 0, closedAt = 0;
     {
         data::Connection admin;
-        admin.setConnectionString(app::connectionString(database, "127.0.0.1"));
+        admin.setConnectionString(app::connectionString(database, server));
         admin.open();
         data::Query control(admin);
         data::Command command(admin);
@@ -240,11 +243,12 @@ int main(int argc, char** argv) {
     }
     long totals[Counts] = {};
     std::vector<double> medians, tails;
+    double longest = 0;
     for (auto& p : copies) {
         p->waitForFinished(-1);
         const QStringList figures =
             QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-        if (p->exitCode() != 0 || figures.size() != Counts + 2) {
+        if (p->exitCode() != 0 || figures.size() != Counts + 3) {
             std::fprintf(stderr, "a process ended without its figures\n");
             totals[Failed] += operations;
             continue;
@@ -253,6 +257,7 @@ int main(int argc, char** argv) {
             totals[k] += figures[k].toLong();
         medians.push_back(figures[Counts].toDouble() / 1000);
         tails.push_back(figures[Counts + 1].toDouble() / 1000);
+        longest = std::max(longest, figures[Counts + 2].toDouble() / 1000);
     }
     if (medians.empty()) medians = tails = {0};
     std::sort(medians.begin(), medians.end());
@@ -267,7 +272,7 @@ int main(int argc, char** argv) {
     out << processes << " processes × " << operations << " operations in " << seconds << " s ("
         << (processes * operations / seconds) << " operations/s)\n"
         << "  one operation: median " << medians.at(medians.size() / 2) << " ms, 95th percentile "
-        << tails.at(tails.size() / 2) << " ms (middle process)\n"
+        << tails.at(tails.size() / 2) << " ms (middle process), slowest " << longest << " ms\n"
         << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
         << ", on records already deleted " << totals[Gone]
         << ", on records another copy changed since its list was read " << totals[Changed]

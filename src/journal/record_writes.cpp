@@ -201,7 +201,7 @@ WriteResult addRecord(data::Query& control, data::Command& command, const Record
         "id_cons_use) values(" +
         integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
         price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
-        ", to_date('" + data::sql::date(r.day) + "', 'DD.MM.YYYY HH24:MI:SS'), " +
+        ", " + data::sql::toDate(r.day) + ", " +
         integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
         today() + "', 'no', 0, 0, 0, 0, 0, 0)";
     timesheet::writeCells(command, {cell}, {}, {insert});
