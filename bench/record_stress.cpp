@@ -12,11 +12,14 @@
 // written to the records and the timesheet, so the check can count writes into March that
 // were made after the close.
 //
-//   record_stress [processes] [operations] [listen|deaf]   default 8 × 500, listening
+//   record_stress [processes] [operations] [server] [listen|deaf]
+//                                 default 8 × 500 on 127.0.0.1, listening
 //
 // Every copy listens for the others' announcements as the program does, unless "deaf".
 //
-// It makes a database of its own on the server the tests use and drops it at the end.
+// It makes a database of its own on the server the tests use (127.0.0.1:5432, through psql)
+// and drops it at the end. The copies and the closing connection connect to server, port
+// 5432: a connection pooler in front of that server, for instance.
 #include "app/app.h"
 #include "bench_psql.h"
 #include "data/changes.h"
@@ -95,14 +98,15 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
          and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at < c.at);
 )";
 
-// Outcomes of one process, in the order written to its output, followed by the median and
-// the 95th percentile of its operations' times in microseconds.
+// Outcomes of one process, in the order written to its output, followed by the median, the
+// 95th percentile and the longest of its operations' times in microseconds.
 enum Count { Written, Duplicate, Gone, Changed, Closed, Refused, Failed, Counts };
 
 // One copy: its operations on workers 1..3, days 5 and 6 of March and April, shifts 1 and 2.
-int child(const QString& database, int index, int operations, bool listen) {
+int child(const QString& database, const QString& server, int index, int operations,
+          bool listen) {
     data::Connection c;
-    c.setConnectionString(app::connectionString(database, "127.0.0.1"));
+    c.setConnectionString(app::connectionString(database, server));
     c.open();
     // listening as the program does: the other copies' announcements are taken in
     // between operations
@@ -190,9 +194,9 @@ int child(const QString& database, int index, int operations, bool listen) {
     }
     QCoreApplication::processEvents();
     std::sort(times.begin(), times.end());
-    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld %ld\n", counts[Written], counts[Duplicate],
+    std::printf("%ld %ld %ld %ld %ld %ld %ld %lld %lld %lld %ld\n", counts[Written], counts[Duplicate],
                 counts[Gone], counts[Changed], counts[Closed], counts[Refused], counts[Failed],
-                times[times.size() / 2], times[times.size() * 95 / 100], heard);
+                times[times.size() / 2], times[times.size() * 95 / 100], times.back(), heard);
     return 0;
 }
 
@@ -202,12 +206,13 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = application.arguments();
     if (args.value(1) == "--child")
-        return child(args.value(2), args.value(3).toInt(), args.value(4).toInt(),
-                     args.value(5) != "deaf");
+        return child(args.value(2), args.value(3), args.value(4).toInt(), args.value(5).toInt(),
+                     args.value(6) != "deaf");
 
     const int processes = args.size() > 1 ? args.value(1).toInt() : 8;
     const int operations = args.size() > 2 ? args.value(2).toInt() : 500;
-    const QString listening = args.value(3) == "deaf" ? "deaf" : "listen";
+    const QString server = args.size() > 3 ? args.value(3) : QStringLiteral("127.0.0.1");
+    const QString listening = args.value(4) == "deaf" ? "deaf" : "listen";
     const QString database = QStringLiteral("stress_%1").arg(application.applicationPid());
     psql("postgres", {},
          QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
@@ -224,14 +229,15 @@ int main(int argc, char** argv) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(application.applicationFilePath(),
-                 {"--child", database, QString::number(i), QString::number(operations), listening});
+                 {"--child", database, server, QString::number(i), QString::number(operations),
+                  listening});
         copies.push_back(std::move(p));
     }
     // March closed by another copy when a quarter of the operations have written a row
     double closeWait = 0, closedAt = 0;
     {
         data::Connection admin;
-        admin.setConnectionString(app::connectionString(database, "127.0.0.1"));
+        admin.setConnectionString(app::connectionString(database, server));
         admin.open();
         data::Query control(admin);
         data::Command command(admin);
@@ -257,11 +263,12 @@ int main(int argc, char** argv) {
     long totals[Counts] = {};
     long heard = 0;
     std::vector<double> medians, tails;
+    double longest = 0;
     for (auto& p : copies) {
         p->waitForFinished(-1);
         const QStringList figures =
             QString::fromUtf8(p->readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-        if (p->exitCode() != 0 || figures.size() != Counts + 3) {
+        if (p->exitCode() != 0 || figures.size() != Counts + 4) {
             std::fprintf(stderr, "a process ended without its figures\n");
             totals[Failed] += operations;
             continue;
@@ -270,7 +277,8 @@ int main(int argc, char** argv) {
             totals[k] += figures[k].toLong();
         medians.push_back(figures[Counts].toDouble() / 1000);
         tails.push_back(figures[Counts + 1].toDouble() / 1000);
-        heard += figures[Counts + 2].toLong();
+        heard += figures[Counts + 3].toLong();
+        longest = std::max(longest, figures[Counts + 2].toDouble() / 1000);
     }
     if (medians.empty()) medians = tails = {0};
     std::sort(medians.begin(), medians.end());
@@ -285,7 +293,7 @@ int main(int argc, char** argv) {
     out << processes << " processes × " << operations << " operations in " << seconds << " s ("
         << (processes * operations / seconds) << " operations/s)\n"
         << "  one operation: median " << medians.at(medians.size() / 2) << " ms, 95th percentile "
-        << tails.at(tails.size() / 2) << " ms (middle process)\n"
+        << tails.at(tails.size() / 2) << " ms (middle process), slowest " << longest << " ms\n"
         << "  written " << totals[Written] << ", refused as equal " << totals[Duplicate]
         << ", on records already deleted " << totals[Gone]
         << ", on records another copy changed since its list was read " << totals[Changed]

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libqt6sql6-odbc libqt6sql6-psql unixodbc unixodbc-dev
           odbc-postgresql libxlsxwriter-dev qt6-translations-l10n fonts-liberation2 postgresql
-          postgresql-client poppler-utils unzip libbenchmark-dev xdg-utils)
+          postgresql-client poppler-utils unzip libbenchmark-dev xdg-utils pgbouncer)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -66,13 +66,7 @@ void Connection::open() {
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
     lost_ = false;
-    ++session_;
-    prepared_.clear();
     facts_.clear();
-    // straight to the driver: a failure here is the opening's, never reopened again
-    QSqlQuery settings(db);
-    if (!settings.exec(QStringLiteral("SET DateStyle TO 'ISO, DMY'")))
-        throw DbError(errorText(settings.lastError()));
 }
 
 void Connection::reopen() {
@@ -170,30 +164,6 @@ QSqlQuery Connection::execWrite(const QStringList& statements) {
     for (qsizetype i = own ? 0 : 1; i < statements.size(); ++i)
         q.nextResult();
     return q;
-}
-
-QSqlQuery Connection::execPrepared(const QString& sql, const QVariantList& binds) {
-    QString marks;
-    for (qsizetype i = 0; i < binds.size(); ++i)
-        marks += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
-    // a session opened again in the middle has lost the statement: prepare it once more
-    for (int attempt = 0;; ++attempt) {
-        const int session = session_;
-        QString name = prepared_.value(sql);
-        if (name.isEmpty()) {
-            const QString fresh = QStringLiteral("tabel_%1").arg(prepared_.size() + 1);
-            exec(QStringLiteral("PREPARE %1 AS %2").arg(fresh, sql)); // on the session now open
-            prepared_.insert(sql, fresh);
-            name = fresh;
-        }
-        try {
-            return exec(binds.isEmpty() ? QStringLiteral("EXECUTE %1").arg(name)
-                                        : QStringLiteral("EXECUTE %1(%2)").arg(name, marks),
-                        binds);
-        } catch (const DbError&) {
-            if (session_ == session || attempt > 0) throw;
-        }
-    }
 }
 
 void Connection::beginTransaction() {

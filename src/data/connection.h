@@ -10,12 +10,12 @@
 // server stays away every statement fails with that message, never with the driver's.
 //
 // Parameters are written into the statement by the driver, so a statement is one round
-// trip. A statement run again and again can ask the server to keep its plan
-// (execPrepared): the session's prepared statements are known by their text, and a new
-// session prepares them again when they are first run on it.
+// trip. No statement counts on what an earlier one left in the session (a setting, a
+// prepared statement, a temporary table, a session lock): a connection pooler may give each
+// transaction another server session. Dates go into statements as values or ISO texts, which
+// the server reads the same whatever its DateStyle.
 #pragma once
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -36,7 +36,6 @@ public:
     const QString& connectionString() const { return connectionString_; }
 
     // Opens the connection; raises DbError with the driver's message when it fails.
-    // Every session reads bare 'DD.MM.YYYY' literals day first.
     void open();
     // What the user is told when the server cannot be reached in the middle of the work.
     static QString lostMessage();
@@ -75,9 +74,6 @@ public:
     QVariant sessionFact(const QString& name) const { return facts_.value(name); }
     void setSessionFact(const QString& name, const QVariant& value) { facts_[name] = value; }
 
-    // Runs a statement whose parameters are written "$1", "$2"…, as exec() does, through a
-    // plan the server keeps for the session: the first run of a text prepares it.
-    QSqlQuery execPrepared(const QString& sql, const QVariantList& binds);
 
 private:
     bool alive();
@@ -91,8 +87,6 @@ private:
     bool failed_ = false;
     bool lost_ = false; // the server dropped the session; open again before the next use
     int sent_ = 0;      // statements sent in the open transaction
-    int session_ = 0;   // counts the openings: a new session knows no prepared statement
-    QHash<QString, QString> prepared_; // statement text -> its name in this session
     QHash<QString, QVariant> facts_;
 };
 

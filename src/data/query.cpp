@@ -25,7 +25,7 @@ QVariantList bindsFor(const QStringList& names, const Params& params) {
 
 } // namespace
 
-QString Params::positional(const QString& sql, QStringList& names, bool numbered) {
+QString Params::positional(const QString& sql, QStringList& names) {
     QString out;
     out.reserve(sql.size());
     const qsizetype n = sql.size();
@@ -57,10 +57,7 @@ QString Params::positional(const QString& sql, QStringList& names, bool numbered
             while (j < n && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
                 ++j;
             names << sql.mid(i + 1, j - i - 1);
-            if (numbered)
-                out += u'$' + QString::number(names.size());
-            else
-                out += u'?';
+            out += u'?';
             i = j;
             continue;
         }
@@ -75,9 +72,9 @@ Query::Query(Connection& connection, QObject* parent) : QObject(parent), connect
 void Query::open() {
     if (active()) return;
     QStringList names;
-    const QString sql = Params::positional(statement(), names, prepared_);
+    const QString sql = Params::positional(statement(), names);
     const QVariantList binds = bindsFor(names, params_);
-    QSqlQuery q = prepared_ ? connection_.execPrepared(sql, binds) : connection_.exec(sql, binds);
+    QSqlQuery q = connection_.exec(sql, binds);
     take(q);
 }
 

@@ -27,9 +27,9 @@ public:
     QVariant value(const QString& name) const { return values_.value(name.toLower()); }
     bool contains(const QString& name) const { return values_.contains(name.toLower()); }
 
-    // Turns ":name" into "?" outside quotes, casts ("::") and comments, or into "$1", "$2"…
-    // when numbered; returns the names in the order they stand.
-    static QString positional(const QString& sql, QStringList& names, bool numbered = false);
+    // Turns ":name" into "?" outside quotes, casts ("::") and comments; returns the names in
+    // the order they stand.
+    static QString positional(const QString& sql, QStringList& names);
 
 private:
     QMap<QString, QVariant> values_;
@@ -49,9 +49,6 @@ public:
     const QString& sql() const { return sql_; }
     void setParam(const QString& name, const QVariant& value) { params_.set(name, value); }
     QVariant param(const QString& name) const { return params_.value(name); }
-    // A statement opened again and again (a day's journal): the server keeps its plan for
-    // the session instead of planning it at every opening.
-    void setPrepared(bool on) { prepared_ = on; }
 
     // Opening runs the statement and keeps every row; closing forgets them.
     virtual void open();
@@ -143,7 +140,6 @@ private:
 
     QString sql_;
     Params params_;
-    bool prepared_ = false;
     State state_ = State::Inactive;
     QStringList fields_;
     QVector<bool> decimal_;

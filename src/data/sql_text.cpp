@@ -10,11 +10,12 @@ QString integer(qint64 v) {
 }
 
 QString date(const QDate& d) {
-    return d.toString(QStringLiteral("dd.MM.yyyy"));
+    return d.toString(Qt::ISODate);
 }
 
 QString toDate(const QDate& d) {
-    return QStringLiteral("to_date('") + date(d) + QStringLiteral("', 'DD.MM.YYYY')");
+    return QStringLiteral("to_date('") + d.toString(QStringLiteral("dd.MM.yyyy")) +
+           QStringLiteral("', 'DD.MM.YYYY')");
 }
 
 QString escaped(const QString& text) {
@@ -41,8 +42,8 @@ QString personCode(const QString& alias) {
     const QString code = alias + QStringLiteral(".s_code");
     // the branches of a case are tried in order, so a cast only sees a text it can read
     return QStringLiteral("(case when ") + code +
-           QStringLiteral(" !~ '^\\s*[+-]{0,1}[0-9]{1,10}\\s*$' then null when ") +
-           code + QStringLiteral("::bigint not between -2147483648 and 2147483647 then null else ") +
+           QStringLiteral(" !~ '^\\s*[+-]{0,1}[0-9]{1,10}\\s*$' then null when ") + code +
+           QStringLiteral("::bigint not between -2147483648 and 2147483647 then null else ") +
            code + QStringLiteral("::integer end)");
 }
 

@@ -10,7 +10,8 @@ namespace data::sql {
 
 // 42 -> "42"
 QString integer(qint64 v);
-// 2024-02-19 -> "19.02.2024"
+// 2024-02-19 -> "2024-02-19": read as that day between apostrophes whatever the session's
+// DateStyle
 QString date(const QDate& d);
 // "to_date('19.02.2024', 'DD.MM.YYYY')"
 QString toDate(const QDate& d);

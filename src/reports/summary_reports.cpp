@@ -101,8 +101,8 @@ void openForPeriod(data::Query& query, const Period& period, ProductKind kind) {
 }
 
 QString reportTitle(const QString& prefix, const Period& period) {
-    return prefix + data::sql::date(period.from) + QStringLiteral(" по ") +
-           data::sql::date(period.to);
+    return prefix + data::text::date(period.from) + QStringLiteral(" по ") +
+           data::text::date(period.to);
 }
 
 void printReport(PrintedReport& report, const Period& period, ProductKind kind) {

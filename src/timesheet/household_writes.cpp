@@ -310,10 +310,10 @@ int priceAverageEntries(data::Query& control, data::Command& command, int year, 
         "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) "
         "end as price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
         "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item "
-        "=i.id  and s.data<'01." +
-        integer(nextMonth) + "." + integer(nextYear) + "' and s.data>='01." + integer(month) + "." +
-        integer(year) +
-        "' and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
+        "=i.id  and s.data<" +
+        data::sql::toDate(QDate(nextYear, nextMonth, 1)) + " and s.data>=" +
+        data::sql::toDate(QDate(year, month, 1)) +
+        " and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
         "order by fio),0) from (select " +
         data::monthAnnouncement(command.connection(), QStringLiteral("fatigue"), year, month) +
         ") announced where i_mnth = " +

@@ -423,7 +423,7 @@ void AccessTest::personCode() {
 void AccessTest::sqlText() {
     using namespace data::sql;
     QCOMPARE(integer(-42), QString("-42"));
-    QCOMPARE(date(QDate(2024, 3, 5)), QString("05.03.2024"));
+    QCOMPARE(date(QDate(2024, 3, 5)), QString("2024-03-05"));
     QCOMPARE(toDate(QDate(2024, 3, 5)), QString("to_date('05.03.2024', 'DD.MM.YYYY')"));
     QCOMPARE(quoted("О'Нил"), QString("'О''Нил'"));
     QCOMPARE(escaped("a''b'"), QString("a''''b''"));
@@ -432,10 +432,13 @@ void AccessTest::sqlText() {
     QCOMPARE(general(0.1 + 0.2), QString("0.3"));
     QCOMPARE(general(-0.0), QString("0"));
     QCOMPARE(general(123456789012.345), QString("123456789012.345"));
-    // the server reads a quoted text back unchanged, and a bare DD.MM date day first
+    // the server reads a quoted text back unchanged, and both date texts as the day they name
     QCOMPARE(dm->lookup("select " + quoted("О'Нил; drop table x; --") + " as t", "t").toString(),
              QString("О'Нил; drop table x; --"));
-    QCOMPARE(dm->lookup("select '05.03.2024'::date as d", "d").toDate(), QDate(2024, 3, 5));
+    QCOMPARE(dm->lookup("select '" + date(QDate(2024, 3, 5)) + "'::date as d", "d").toDate(),
+             QDate(2024, 3, 5));
+    QCOMPARE(dm->lookup("select " + toDate(QDate(2024, 3, 5)) + " as d", "d").toDate(),
+             QDate(2024, 3, 5));
 }
 
 void AccessTest::round4_data() {
