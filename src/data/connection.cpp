@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
+#include <utility>
 
 namespace data {
 
@@ -63,10 +64,13 @@ void Connection::open() {
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
     lost_ = false;
+    serverTransaction_ = false;
+    ++openings_;
     ++session_;
     prepared_.clear();
     // straight to the driver: a failure here is the opening's, never reopened again
     QSqlQuery settings(db);
+    ++trips_;
     if (!settings.exec(QStringLiteral("SET DateStyle TO 'ISO, DMY'")))
         throw DbError(errorText(settings.lastError()));
 }
@@ -92,6 +96,7 @@ bool Connection::reconnect() {
 
 bool Connection::alive() {
     QSqlQuery probe(database());
+    ++trips_;
     return probe.exec(QStringLiteral("select 1"));
 }
 
@@ -117,8 +122,15 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
         reopen();
     }
     QSqlQuery q(database());
+    ++trips_;
+    if (depth_ > 0) serverTransaction_ = true;
     if (!run(q, sql, binds)) {
         const QString error = errorText(q.lastError());
+        if (depth_ > 0) {
+            // the driver rolls the transaction back at once
+            ++trips_;
+            serverTransaction_ = false;
+        }
         // a failed statement leaves the session usable unless the server has gone
         if (alive()) {
             statementFailed();
@@ -135,7 +147,15 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
             depth_ = depth;
         }
         q = QSqlQuery(database());
-        if (!run(q, sql, binds)) throw DbError(errorText(q.lastError()));
+        ++trips_;
+        if (depth_ > 0) serverTransaction_ = true;
+        if (!run(q, sql, binds)) {
+            if (depth_ > 0) {
+                ++trips_;
+                serverTransaction_ = false;
+            }
+            throw DbError(errorText(q.lastError()));
+        }
     }
     if (depth_ > 0) ++sent_;
     return q;
@@ -172,6 +192,7 @@ void Connection::beginTransaction() {
         if (!db.transaction()) throw DbError(errorText(db.lastError()));
         failed_ = false;
         sent_ = 0;
+        serverTransaction_ = false;
     }
     ++depth_;
 }
@@ -180,11 +201,14 @@ void Connection::commit() {
     if (depth_ <= 0) return;
     if (--depth_ > 0) return;
     QSqlDatabase db = database();
+    const bool sends = std::exchange(serverTransaction_, false);
     if (failed_) {
+        if (sends) ++trips_;
         db.rollback();
         throw DbError(QStringLiteral("Транзакция отменена"));
     }
     if (lost_) throw DbError(lostMessage());
+    if (sends) ++trips_;
     if (!db.commit()) {
         const QString text = errorText(db.lastError());
         db.rollback();
@@ -201,7 +225,10 @@ void Connection::rollback() {
         failed_ = true;
         return;
     }
-    if (connected() && !lost_) QSqlDatabase::database(name_, false).rollback();
+    if (connected() && !lost_) {
+        if (std::exchange(serverTransaction_, false)) ++trips_;
+        QSqlDatabase::database(name_, false).rollback();
+    }
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {

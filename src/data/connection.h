@@ -13,6 +13,17 @@
 // trip. A statement run again and again can ask the server to keep its plan
 // (execPrepared): the session's prepared statements are known by their text, and a new
 // session prepares them again when they are first run on it.
+//
+// Round trips: every exchange the program waits for is counted (roundTrips()), as the
+// driver puts it on the wire. A statement, or several sent as one text, is one. Beginning a
+// transaction sends nothing: the driver puts BEGIN in front of the transaction's first
+// statement. A commit or rollback is one when a statement ran in the transaction, none
+// otherwise. A statement that fails inside a transaction makes the driver roll back at once
+// (one more), and the check whether the server is still there (select 1) is one. Opening a
+// connection is counted apart (openings()): the TCP and authentication exchange and the
+// driver's own two statements (its session settings, and the lookup of the large-object
+// type) cost about five round trips with password authentication, whatever the program
+// does; the statements the program itself sends after opening count as round trips.
 #pragma once
 
 #include <QHash>
@@ -64,6 +75,11 @@ public:
     // plan the server keeps for the session: the first run of a text prepares it.
     QSqlQuery execPrepared(const QString& sql, const QVariantList& binds);
 
+    // Exchanges with the server since this object was made (see the top of this file).
+    qint64 roundTrips() const { return trips_; }
+    // Connections opened, the first included.
+    int openings() const { return openings_; }
+
 private:
     bool alive();
     // Opens a lost connection again, and the transaction that had sent nothing yet.
@@ -77,6 +93,9 @@ private:
     int sent_ = 0;      // statements sent in the open transaction
     int session_ = 0;   // counts the openings: a new session knows no prepared statement
     QHash<QString, QString> prepared_; // statement text -> its name in this session
+    qint64 trips_ = 0;
+    int openings_ = 0;
+    bool serverTransaction_ = false; // the driver has sent BEGIN: commit or rollback is sent
 };
 
 // Begun on construction; rolled back when it leaves scope without commit(), which is what
