@@ -35,13 +35,13 @@ public:
     QDateEdit* DateT;
     QCheckBox* CBox1; // "Выходной"
     ui::DBGrid* DBGrid2;
-    QPushButton* Button1;   // "Добавить"
-    QPushButton* Button2;   // "Изменить"
-    QPushButton* Button3;   // "Удалить"
-    QPushButton* Button8;   // "Обновить"
-    QPushButton* Button5;   // "Ср.сд./хоз. работы"
-    QPushButton* Button4;   // "Выход"
-    QTimer* Timer1;         // runs VersionCheck every 30 s
+    QPushButton* Button1; // "Добавить"
+    QPushButton* Button2; // "Изменить"
+    QPushButton* Button3; // "Удалить"
+    QPushButton* Button8; // "Обновить"
+    QPushButton* Button5; // "Ср.сд./хоз. работы"
+    QPushButton* Button4; // "Выход"
+    QTimer* Timer1;       // runs VersionCheck every 30 s
     QStatusBar* StatusBar1; // names the day's month when it is closed
 
     // Main menu

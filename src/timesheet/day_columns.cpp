@@ -48,7 +48,8 @@ void DayColumns::showMonth(const MonthPeriod& period, int widened, int baseWidth
         }
     }
     if (missing_ == MissingDays::Hidden) {
-        if (widened >= 0) grid_->column(widened).width = baseWidth + DayColumnWidth * (31 - days_);
+        if (widened >= 0)
+            grid_->column(widened).width = baseWidth + DayColumnWidth * (31 - days_);
         grid_->applyColumns();
     }
     grid_->horizontalHeader()->viewport()->update();

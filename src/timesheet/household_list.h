@@ -22,13 +22,13 @@ public:
     ~TForm25() override;
 
     ui::DBGrid* DBGrid1;
-    QPushButton* Button5;   // "Добавить"
-    QPushButton* Button6;   // "Изменить"
-    QPushButton* Button7;   // "Удалить"
-    QPushButton* Button1;   // "Расчитать ср.сд."
-    QDateEdit* DTPcker1;    // the day shown
-    QCheckBox* CBox1;       // "Выходной": new and changed entries are holiday entries
-    QPushButton* Button8;   // "Выход"
+    QPushButton* Button5; // "Добавить"
+    QPushButton* Button6; // "Изменить"
+    QPushButton* Button7; // "Удалить"
+    QPushButton* Button1; // "Расчитать ср.сд."
+    QDateEdit* DTPcker1;  // the day shown
+    QCheckBox* CBox1;     // "Выходной": new and changed entries are holiday entries
+    QPushButton* Button8; // "Выход"
     QStatusBar* StatusBar1; // names the day's month when it is closed
     // The entries of the day; parameter d_date.
     std::unique_ptr<data::Query> fatigue;
@@ -60,8 +60,7 @@ protected:
 private:
     // Shows the entry window on type_work, closing it again afterwards.
     void showEntry();
-    // Shows whether the shown day's month is closed: the write buttons and the
-    // status line.
+    // Shows whether the shown day's month is closed: the write buttons and the status line.
     void showMonthState(bool closed);
     QDate shown_;
 };

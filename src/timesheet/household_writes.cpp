@@ -128,6 +128,7 @@ bool entryThere(data::Query& control, qint64 id, const HouseholdEntry* e) {
     return data::lookupIn(control, sql, QStringLiteral("cnt")).toLongLong() > 0;
 }
 
+
 void requireFits(const HouseholdEntry& e) {
     const QString problem = checkEntry(e);
     if (!problem.isEmpty()) throw data::DbError(problem);
@@ -219,7 +220,8 @@ Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntr
              integer(id) + ", " + integer(e.productClass) + ", " + integer(e.kind) + " ," +
              integer(e.worker) + ", '" + data::sql::date(day) + "', " + integer(day.month()) +
              ", " + integer(day.year()) + ", " + integer(shift) + ", " + integer(e.hours) + ", " +
-             price(e) + ", " + integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + ")"});
+             price(e) + ", " + integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) +
+             ")"});
         t.commit();
     });
     return settled(saved, control, [&] { return entryThere(control, id, &e); });

@@ -99,11 +99,11 @@ QString monthStatement(int year, int month) {
                              .arg(Overtime)
                              .arg(Night)
                              .arg(Day);
-    const QString select = QStringLiteral("select p.id, p.s_caption, p.s_code, ") + kind +
-                           dayList(QStringLiteral("h.d%1"));
+    const QString select =
+        QStringLiteral("select p.id, p.s_caption, p.s_code, ") + kind + dayList(QStringLiteral("h.d%1"));
     return QStringLiteral("select w.id, w.s_caption fio, w.s_code, w.kind, ") +
-           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) + QStringLiteral(" from (") +
-           select +
+           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) +
+           QStringLiteral(" from (") + select +
            QStringLiteral(" from accounts_dep.h_tabel h join cmn_contractor.person p on h.w_id=") +
            data::sql::personCode(QStringLiteral("p")) + QStringLiteral(" where h.i_type=") +
            integer(ShiftHours) + period + QStringLiteral(" union all ") + select +

@@ -44,9 +44,9 @@ QString sourceRowsOf(const Cell& c) {
 // The condition that finds the key's row, and the columns and values that make it.
 QString rowOf(const RowKey& k) {
     QString where = " where w_id=" + integer(k.worker);
-    where += k.type == ShiftHours
-                 ? " and smena=" + integer(k.shift)
-                 : " and i_type=" + integer(k.type) + " and i_night=" + integer(k.night);
+    where += k.type == ShiftHours ? " and smena=" + integer(k.shift)
+                                  : " and i_type=" + integer(k.type) +
+                                        " and i_night=" + integer(k.night);
     return where + " and month=" + integer(k.month) + " and year=" + integer(k.year);
 }
 QString keyColumns(const RowKey& k) {
@@ -54,7 +54,8 @@ QString keyColumns(const RowKey& k) {
                                 : QStringLiteral("i_type, i_night, w_id, month, year");
 }
 QString keyValues(const RowKey& k) {
-    const QString rest = integer(k.worker) + ", " + integer(k.month) + ", " + integer(k.year);
+    const QString rest =
+        integer(k.worker) + ", " + integer(k.month) + ", " + integer(k.year);
     return k.type == ShiftHours ? integer(k.shift) + ", " + rest
                                 : integer(k.type) + ", " + integer(k.night) + ", " + rest;
 }
@@ -120,9 +121,9 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
             columns += ", d" + integer(day);
             values += ", " + hoursAfter(r.days.at(day), write);
         }
-        parts << "i" + name + " as (insert into accounts_dep.h_tabel(" + keyColumns(key) + columns +
-                     ") select " + keyValues(key) + values + " where not exists (select 1 from " +
-                     name + ") returning id)";
+        parts << "i" + name + " as (insert into accounts_dep.h_tabel(" + keyColumns(key) +
+                     columns + ") select " + keyValues(key) + values +
+                     " where not exists (select 1 from " + name + ") returning id)";
     }
     command.setSql("with " + parts.join(", ") + " select 1");
     command.execute();
