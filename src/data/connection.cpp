@@ -97,6 +97,7 @@ bool Connection::reconnect() {
 bool Connection::alive() {
     QSqlQuery probe(database());
     ++trips_;
+    if (depth_ > 0) serverTransaction_ = true; // the driver begins a transaction anew
     return probe.exec(QStringLiteral("select 1"));
 }
 
