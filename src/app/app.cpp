@@ -32,6 +32,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QLocale>
+#include <QTimer>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTextStream>
@@ -105,9 +106,10 @@ void createForms(const QStringList& params) {
         DataModule6->ADO_DB.close();
         DataModule6->ADO_DB.setConnectionString(connectionStringFor(params));
         DataModule6->ADO_DB.open();
-        DataModule6->Changes.listen();
         // shown at once: its activation runs the version check
         make<TForm23>()->show();
+        // the listening connection is made once the login window is up, not before it
+        QTimer::singleShot(0, &DataModule6->Changes, [] { DataModule6->Changes.listen(); });
     } catch (...) {
         ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"),
                     QMessageBox::Critical);

@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
+#include <utility>
 
 namespace data {
 
@@ -67,6 +68,8 @@ void Connection::open() {
     depth_ = 0;
     lost_ = false;
     facts_.clear();
+    serverTransaction_ = false;
+    ++openings_;
 }
 
 void Connection::reopen() {
@@ -90,6 +93,8 @@ bool Connection::reconnect() {
 
 bool Connection::alive() {
     QSqlQuery probe(database());
+    ++trips_;
+    if (depth_ > 0) serverTransaction_ = true; // the driver begins a transaction anew
     return probe.exec(QStringLiteral("select 1"));
 }
 
@@ -115,8 +120,15 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
         reopen();
     }
     QSqlQuery q(database());
+    ++trips_;
+    if (depth_ > 0) serverTransaction_ = true;
     if (!run(q, sql, binds)) {
         const QString error = errorText(q.lastError());
+        if (depth_ > 0) {
+            // the driver rolls the transaction back at once
+            ++trips_;
+            serverTransaction_ = false;
+        }
         // a failed statement leaves the session usable unless the server has gone
         if (alive()) {
             statementFailed();
@@ -133,7 +145,15 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
             depth_ = depth;
         }
         q = QSqlQuery(database());
-        if (!run(q, sql, binds)) throw DbError(errorText(q.lastError()));
+        ++trips_;
+        if (depth_ > 0) serverTransaction_ = true;
+        if (!run(q, sql, binds)) {
+            if (depth_ > 0) {
+                ++trips_;
+                serverTransaction_ = false;
+            }
+            throw DbError(errorText(q.lastError()));
+        }
     }
     if (depth_ > 0) ++sent_;
     return q;
@@ -148,9 +168,13 @@ QSqlQuery Connection::execWrite(const QStringList& statements) {
     QString text = statements.join(QStringLiteral(";\n"));
     if (own) text = QStringLiteral("begin;\n") + text + QStringLiteral(";\ncommit");
     QSqlQuery q(database());
+    ++trips_;
+    if (!own) serverTransaction_ = true;
     if (!run(q, text, {})) {
         const QString error = errorText(q.lastError());
-        // the driver has rolled the transaction back
+        // the driver rolls the transaction back at once
+        ++trips_;
+        serverTransaction_ = false;
         if (alive()) {
             statementFailed();
             throw DbError(error);
@@ -173,6 +197,7 @@ void Connection::beginTransaction() {
         if (!db.transaction()) throw DbError(errorText(db.lastError()));
         failed_ = false;
         sent_ = 0;
+        serverTransaction_ = false;
     }
     ++depth_;
 }
@@ -181,11 +206,14 @@ void Connection::commit() {
     if (depth_ <= 0) return;
     if (--depth_ > 0) return;
     QSqlDatabase db = database();
+    const bool sends = std::exchange(serverTransaction_, false);
     if (failed_) {
+        if (sends) ++trips_;
         db.rollback();
         throw DbError(QStringLiteral("Транзакция отменена"));
     }
     if (lost_) throw DbError(lostMessage());
+    if (sends) ++trips_;
     if (!db.commit()) {
         const QString text = errorText(db.lastError());
         db.rollback();
@@ -202,7 +230,10 @@ void Connection::rollback() {
         failed_ = true;
         return;
     }
-    if (connected() && !lost_) QSqlDatabase::database(name_, false).rollback();
+    if (connected() && !lost_) {
+        if (std::exchange(serverTransaction_, false)) ++trips_;
+        QSqlDatabase::database(name_, false).rollback();
+    }
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {

@@ -14,8 +14,20 @@
 // prepared statement, a temporary table, a session lock): a connection pooler may give each
 // transaction another server session. Dates go into statements as values or ISO texts, which
 // the server reads the same whatever its DateStyle.
+//
+// Round trips: every exchange the program waits for is counted (roundTrips()), as the
+// driver puts it on the wire. A statement, or several sent as one text, is one. Beginning a
+// transaction sends nothing: the driver puts BEGIN in front of the transaction's first
+// statement. A commit or rollback is one when a statement ran in the transaction, none
+// otherwise. A statement that fails inside a transaction makes the driver roll back at once
+// (one more), and the check whether the server is still there (select 1) is one. Opening a
+// connection is counted apart (openings()): the TCP and authentication exchange and the
+// driver's own two statements (its session settings, and the lookup of the large-object
+// type) cost about five round trips with password authentication, whatever the program
+// does; the statements the program itself sends after opening count as round trips.
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -75,6 +87,11 @@ public:
     void setSessionFact(const QString& name, const QVariant& value) { facts_[name] = value; }
 
 
+    // Exchanges with the server since this object was made (see the top of this file).
+    qint64 roundTrips() const { return trips_; }
+    // Connections opened, the first included.
+    int openings() const { return openings_; }
+
 private:
     bool alive();
     // Opens a lost connection again, and the transaction that had sent nothing yet.
@@ -88,6 +105,9 @@ private:
     bool lost_ = false; // the server dropped the session; open again before the next use
     int sent_ = 0;      // statements sent in the open transaction
     QHash<QString, QVariant> facts_;
+    qint64 trips_ = 0;
+    int openings_ = 0;
+    bool serverTransaction_ = false; // the driver has sent BEGIN: commit or rollback is sent
 };
 
 // Begun on construction; rolled back when it leaves scope without commit(), which is what

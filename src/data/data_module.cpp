@@ -72,9 +72,8 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     Vid_oper.setUpdateTable("accounts_dep.vid_oper");
     Oper.setSql(QString::fromUtf8(OperStatement));
     data::Query* journal[] = {&Smena1, &Smena2, &Smena3, &Smena4};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         journal[i]->setSql(journalStatement(i + 1));
-    }
     Smena1.setParam("ok", QStringLiteral("ok"));
     for (data::Query* q : {&Smena2, &Smena3, &Smena4})
         q->setParam("ok", QStringLiteral("ta"));

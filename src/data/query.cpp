@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace data {
 
@@ -87,6 +88,10 @@ void Query::openWrite(const QStringList& statements) {
 void Query::take(QSqlQuery& q) {
     Rows rows;
     readRows(q, rows);
+    take(rows);
+}
+
+void Query::take(Rows& rows) {
     fields_ = std::move(rows.fields);
     decimal_ = std::move(rows.decimal);
     rows_ = std::move(rows.values);
@@ -95,6 +100,34 @@ void Query::take(QSqlQuery& q) {
     rebuildVisible();
     emit reset();
     setCurrent(visible_.isEmpty() ? -1 : 0);
+}
+
+void openTogether(const QList<Query*>& queries) {
+    if (queries.isEmpty()) return;
+    Connection& connection = queries.first()->connection_;
+    QStringList texts;
+    QVariantList binds;
+    for (Query* q : queries) {
+        if (&q->connection_ != &connection)
+            throw DbError(QStringLiteral("Запросы одного обращения к серверу должны быть на "
+                                         "одном подключении"));
+        q->close();
+        QStringList names;
+        texts << Params::positional(q->statement(), names);
+        binds << bindsFor(names, q->params_);
+    }
+    QSqlQuery result = connection.exec(texts.join(QStringLiteral(";\n")), binds);
+    std::vector<Rows> all(size_t(queries.size()));
+    for (qsizetype i = 0; i < queries.size(); ++i) {
+        if (i > 0 && !result.nextResult())
+            throw DbError(QStringLiteral("Сервер не вернул результат запроса %1 из %2")
+                              .arg(i + 1)
+                              .arg(queries.size()));
+        readRows(result, all[size_t(i)]);
+    }
+    // the windows see every query opened, or none
+    for (qsizetype i = 0; i < queries.size(); ++i)
+        queries[i]->take(all[size_t(i)]);
 }
 
 void Query::close() {

@@ -19,6 +19,15 @@ class QSqlQuery;
 namespace data {
 
 class Connection;
+class Query;
+struct Rows;
+
+// Opens several queries of one connection with one exchange with the server: their
+// statements travel as one text, in the order given, and each query takes its own result.
+// Each statement is a single select with its own named parameters. The queries are closed
+// first. A lost connection is handled as Connection::exec handles it; when a statement
+// fails, none of the queries is opened and DbError carries the server's message.
+void openTogether(const QList<Query*>& queries);
 
 // Named parameters written ":name" in a statement, with typed values.
 class Params {
@@ -120,6 +129,8 @@ public:
     // Text of a value as the lists show it: dates as DD.MM.YYYY, numbers in general form.
     static QString displayText(const QVariant& v, bool decimal = false);
 
+    friend void openTogether(const QList<Query*>& queries);
+
 signals:
     void reset();             // rows, filter or open state changed
     void rowChanged(int row); // one visible row's values changed
@@ -133,6 +144,7 @@ private:
     using Row = QVector<QVariant>;
     void take(QSqlQuery& result);
     void requireActive() const;
+    void take(Rows& rows); // the rows of the statement just run
     const Row* currentValues() const;
     void rebuildVisible();
     void setCurrent(int row, bool notify = true);

@@ -265,14 +265,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::openJournal(const QDate& day) {
     const QDateTime at(day, QTime(0, 0));
+    QList<data::Query*> reads;
     for (int shift = 1; shift <= 4; ++shift) {
         data::Query& q = DataModule6->smenaQuery(shift);
-        q.close();
         q.setParam("data", at);
-        q.open();
+        reads << &q;
     }
+    // the four shifts and the month's state in one exchange with the server
+    data::Query& control = DataModule6->Control;
+    control.setSql(timesheet::closedStatement(day.year(), day.month()));
+    reads << &control;
+    data::openTogether(reads);
+    data::ClosedOnExit closing{control};
+    showMonthState(timesheet::closedIn(control));
     shownDay_ = day;
-    showMonthState();
     if (OtherCopies) OtherCopies->done();
 }
 
@@ -291,7 +297,12 @@ void TForm1::applyWriteRights() {
 
 void TForm1::showMonthState() {
     const QDate day = DateT->date();
-    MonthClosed = timesheet::isClosed(DataModule6->Control, day.year(), day.month());
+    showMonthState(timesheet::isClosed(DataModule6->Control, day.year(), day.month()));
+}
+
+void TForm1::showMonthState(bool closed) {
+    const QDate day = DateT->date();
+    MonthClosed = closed;
     applyWriteRights();
     if (MonthClosed)
         StatusBar1->showMessage(QStringLiteral("%1 закрыт: записи этого месяца не изменяются.")
@@ -392,8 +403,8 @@ void TForm1::Button8Click() {
     ui::BusyCursor busy;
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).close();
-    for (int shift = 1; shift <= 4; ++shift)
-        DataModule6->smenaQuery(shift).open();
+    data::openTogether(
+        {&DataModule6->Smena1, &DataModule6->Smena2, &DataModule6->Smena3, &DataModule6->Smena4});
     if (OtherCopies) OtherCopies->done();
 }
 

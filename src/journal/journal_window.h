@@ -92,6 +92,7 @@ public:
     // Reads whether the day's month is closed and shows it: the write buttons and the status
     // line.
     void showMonthState();
+    void showMonthState(bool closed); // as read with the day
     bool MonthClosed = false;
 
     void FormActivate() override;

@@ -80,8 +80,8 @@ TForm22::TForm22(QWidget* parent) : refdata::CentredWindow(parent) {
     connect(DBGrid1, &ui::DBGrid::colExit, this, ui::guard([this] { DBGrid1ColExit(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
-
-    norm->open();
+    // not read here: every showing reads the operation's rows (ShowFor), and the whole table
+    // read at start-up would only cost the start a round trip
 }
 
 TForm22::~TForm22() = default;

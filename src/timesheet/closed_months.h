@@ -44,6 +44,14 @@ ClosedMonth firstClosed(data::Query& control, const std::set<std::pair<int, int>
 // Every closed month, for the windows that show the state (empty without the table).
 std::set<ClosedMonth> closedMonths(data::Query& control);
 bool isClosed(data::Query& control, int year, int month);
+// The statement whether a month is closed, one row with the column "closed" (0 or 1, 0
+// without the table): a window reads it together with its other statements (data::openTogether)
+// and takes the answer with closedIn().
+QString closedStatement(int year, int month);
+bool closedIn(const data::Query& query);
+// The same answer as an expression (an integer, 1 when the month is closed) for a statement
+// that checks the month itself.
+QString closedExpression(int year, int month);
 
 enum class MonthChange {
     Done,

@@ -161,15 +161,18 @@ void TForm25::Reopen() {
     fatigue->close();
     shown_ = DTPcker1->date();
     fatigue->setParam("d_date", QDateTime(shown_, QTime(0, 0)));
-    fatigue->open();
+    // the day's entries and the month's state in one exchange with the server
+    data::Query& control = DataModule6->Control;
+    control.setSql(timesheet::closedStatement(shown_.year(), shown_.month()));
+    data::openTogether({fatigue.get(), &control});
+    data::ClosedOnExit closing{control};
     // after a deletion at the end the list stays at its end
     if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
-    showMonthState();
+    showMonthState(timesheet::closedIn(control));
     if (OtherCopies) OtherCopies->done();
 }
 
-void TForm25::showMonthState() {
-    const bool closed = timesheet::isClosed(DataModule6->Control, shown_.year(), shown_.month());
+void TForm25::showMonthState(bool closed) {
     for (QPushButton* b : {Button5, Button6, Button7, Button1})
         b->setEnabled(!closed && data::mayChangePay()); // as the role allows on an open month
     if (closed)

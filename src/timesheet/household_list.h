@@ -63,9 +63,8 @@ protected:
 private:
     // Shows the entry window on type_work, closing it again afterwards.
     void showEntry();
-    // Reads whether the shown day's month is closed and shows it: the write buttons and the
-    // status line.
-    void showMonthState();
+    // Shows whether the shown day's month is closed: the write buttons and the status line.
+    void showMonthState(bool closed);
     QDate shown_;
 };
 

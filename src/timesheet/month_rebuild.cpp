@@ -3,19 +3,30 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/query.h"
+#include "timesheet/timesheet_locks.h"
 
 namespace timesheet {
 
 RebuildRefusal rebuildMonth(data::Query& control, data::Command&, int year, int month,
-                            const std::function<void(int step)>& progress) {
+                            const std::function<void(int step)>& progress,
+                            const QList<data::Query*>& alsoRead) {
     auto step = [&](int n) {
         if (progress) progress(n);
     };
-    data::Transaction t(control.connection());
-    if (const ClosedMonth closed = lockMonthForRebuild(control, year, month); closed.found())
-        return {{}, closed};
+    data::Connection& connection = control.connection();
+    data::Transaction t(connection);
+    // One exchange: the lock, then the rebuild (which begins after the lock is granted and
+    // checks the month itself), then what the window shows of the month as it now stands.
+    data::Query lock(connection);
+    lock.setSql(rebuildLockStatement(year, month));
+    control.close();
+    control.setSql(rebuildStatement(connection, year, month));
+    data::openTogether(QList<data::Query*>{&lock, &control} + alsoRead);
+    lock.close();
+    data::ClosedOnExit closing{control};
+    if (closedIn(control)) return {{}, {year, month}};
     step(1);
-    const OverfilledCell overfilled = rebuildShiftRows(control, year, month);
+    const OverfilledCell overfilled = overfilledIn(control);
     if (overfilled.found()) return {overfilled, {}}; // rolled back; nothing was written anyway
     step(2);
     t.commit();
@@ -23,8 +34,10 @@ RebuildRefusal rebuildMonth(data::Query& control, data::Command&, int year, int 
     return {};
 }
 
-RebuildRefusal rebuildMonth(int year, int month, const std::function<void(int step)>& progress) {
-    return rebuildMonth(DataModule6->Control, DataModule6->DelSmena, year, month, progress);
+RebuildRefusal rebuildMonth(int year, int month, const std::function<void(int step)>& progress,
+                            const QList<data::Query*>& alsoRead) {
+    return rebuildMonth(DataModule6->Control, DataModule6->DelSmena, year, month, progress,
+                        alsoRead);
 }
 
 QString rebuildRefusalText(const RebuildRefusal& refusal) {

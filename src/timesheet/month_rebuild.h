@@ -1,10 +1,13 @@
 // Rebuild of a month's shift-hours rows from the shift records, as one unit of work:
 //
 //   one transaction → the month locked exclusively (it waits for the postings of that month
-//   in progress and holds off new ones until it ends) → one set-based statement: when no
-//   cell would exceed the day's limit, the month's shift-hours rows deleted and one row
-//   inserted per worker and shift that has records in the month, each day cell the day's
-//   total hours; otherwise nothing changed and the rebuild refused → commit.
+//   in progress and holds off new ones until it ends) → one set-based statement: when the
+//   month is open and no cell would exceed the day's limit, the month's shift-hours rows
+//   deleted and one row inserted per worker and shift that has records in the month, each
+//   day cell the day's total hours; otherwise nothing changed and the rebuild refused →
+//   commit. The lock and the statement go to the server as one batch (the statement begins
+//   after the lock is granted, so it sees a close committed meanwhile): two round trips with
+//   the commit.
 //
 // The rows and cells are those that posting every record of the month one by one would
 // give. Household and average piece-rate rows are not touched. Any failure (a statement the
@@ -14,6 +17,7 @@
 
 #include "timesheet/timesheet_table.h"
 
+#include <QList>
 #include <functional>
 
 namespace data {
@@ -34,13 +38,16 @@ struct RebuildRefusal {
     bool found() const { return cell.found() || closed.found(); }
 };
 
-// Returns why the rebuild was refused; none found when the month was rebuilt.
+// Returns why the rebuild was refused; none found when the month was rebuilt. The queries
+// of alsoRead are opened in the same exchange with the server, after the rebuild's
+// statement: they see the month as the rebuild leaves it (or as it was, when refused).
 RebuildRefusal rebuildMonth(data::Query& control, data::Command& command, int year, int month,
-                            const std::function<void(int step)>& progress = {});
+                            const std::function<void(int step)>& progress = {},
+                            const QList<data::Query*>& alsoRead = {});
 
 // The same on the data module's connection.
-RebuildRefusal rebuildMonth(int year, int month,
-                            const std::function<void(int step)>& progress = {});
+RebuildRefusal rebuildMonth(int year, int month, const std::function<void(int step)>& progress = {},
+                            const QList<data::Query*>& alsoRead = {});
 
 // Why the rebuild was refused, in Russian: the month closed, or the worker's key, the shift
 // and the day of the cell.

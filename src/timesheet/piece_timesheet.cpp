@@ -247,9 +247,7 @@ void TForm27::setNameWidth(int width) {
 void TForm27::ShowMonth(const QDate& day) {
     ComboBox1->setCurrentIndex(day.month() - 1);
     cb_year->setKeyValue(day.year());
-    q_year.close();
-    q_year.open();
-    ComboBox1Change();
+    readMonth(true);
     ui::centreOnScreen(this);
     ui::showModal(this);
 }
@@ -260,7 +258,10 @@ void TForm27::FormActivate() {
 }
 
 void TForm27::ComboBox1Change() {
-    CurTabel->close();
+    readMonth(false);
+}
+
+void TForm27::readMonth(bool years) {
     const int m = ComboBox1->currentIndex() + 1;
     // a year no timesheet row has is still the year the command chose
     const QVariant key = cb_year->keyValue();
@@ -269,20 +270,24 @@ void TForm27::ComboBox1Change() {
     CurTabel->setParam("i_month", m);
     CurTabel->setParam("i_year", y);
     setPeriod(*CurTabel, period, CurTabel == &H_Tabel_all ? 4 : 3);
-    CurTabel->open();
-
     const std::pair<data::Query*, QLabel*> totals[] = {
         {&all_price, DBText1}, {&price, DBText2}, {&price7, DBText3}, {&price8, DBText4}};
-    for (const auto& [q, label] : totals) {
-        q->close();
+    for (const auto& [q, label] : totals)
         setPeriod(*q, period, q == &all_price ? 2 : 1);
-        q->open();
+    data::Query& control = DataModule6->Control;
+    control.setSql(timesheet::closedStatement(y, m));
+
+    // the grid, the money below it and the month's state in one exchange with the server
+    QList<data::Query*> reads;
+    if (years) reads << &q_year;
+    reads << CurTabel << &all_price << &price << &price7 << &price8 << &control;
+    data::openTogether(reads);
+    data::ClosedOnExit closing{control};
+    for (const auto& [q, label] : totals)
         label->setText(q->isEmpty() || q->isNull("price")
                            ? QString()
                            : data::text::masked(q->asFloat("price"), Money));
-    }
-
-    Label1->setVisible(timesheet::isClosed(DataModule6->Control, y, m));
+    Label1->setVisible(timesheet::closedIn(control));
 
     // column 0 takes the room of the days the month lacks
     days_->showMonth(period, 0, nameWidth_);

@@ -61,6 +61,9 @@ public slots:
 
 private:
     void build();
+    // Reads the chosen month: the mode's grid, the money, whether the month is closed, and
+    // with years the list of years too.
+    void readMonth(bool years);
     int nameWidth_ = 208;
     std::unique_ptr<timesheet::DayColumns> days_;
 };

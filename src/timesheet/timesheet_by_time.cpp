@@ -202,6 +202,7 @@ void TForm19::FormActivate() {
 void TForm19::ComboBox1Change() {
     const int m = month(), y = year();
     const timesheet::MonthPeriod period = timesheet::monthPeriod(y, m);
+    QList<data::Query*> reads;
     for (int shift = 1; shift <= 3; ++shift) {
         data::Query& q = DataModule6->timesheetQuery(shift);
         q.close();
@@ -210,17 +211,22 @@ void TForm19::ComboBox1Change() {
         q.setParam("date1", period.first);
         q.setParam("date2", period.next);
         days_[shift - 1].showMonth(period);
-        q.open();
+        reads << &q;
     }
+    // the three grids and the month's state in one exchange with the server
+    data::Query& control = DataModule6->Control;
+    control.setSql(timesheet::closedStatement(y, m));
+    reads << &control;
+    data::openTogether(reads);
+    data::ClosedOnExit closing{control};
     // a closed month is shown, printed and exported, not rebuilt
-    const bool closed = timesheet::isClosed(DataModule6->Control, y, m);
+    const bool closed = timesheet::closedIn(control);
     Label1->setVisible(closed);
     Button1->setEnabled(!closed);
 }
 
 void TForm19::openGrids() {
-    for (int shift = 1; shift <= 3; ++shift)
-        DataModule6->timesheetQuery(shift).open();
+    data::openTogether({&DataModule6->H_Tabel_1, &DataModule6->H_Tabel_2, &DataModule6->H_Tabel_3});
 }
 
 void TForm19::Button5Click() {
@@ -239,21 +245,26 @@ void TForm19::Button1Click() {
     timesheet::RebuildRefusal refused;
     try {
         ui::BusyCursor busy;
-        refused = timesheet::rebuildMonth(year(), month(), [this](int step) {
-            PB->setValue(step);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
+        // the grids are read with the rebuild, as it leaves the month
+        refused = timesheet::rebuildMonth(
+            year(), month(),
+            [this](int step) {
+                PB->setValue(step);
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            },
+            {&DataModule6->H_Tabel_1, &DataModule6->H_Tabel_2, &DataModule6->H_Tabel_3});
     } catch (...) {
         failure = std::current_exception();
     }
     PB->setVisible(false);
-    // the month is as the rebuild left it, or as it was before when the rebuild failed
-    try {
-        openGrids();
-    } catch (...) {
-        if (!failure) throw;
+    if (failure) {
+        // the month is as it was before the rebuild
+        try {
+            openGrids();
+        } catch (...) {
+        }
+        std::rethrow_exception(failure);
     }
-    if (failure) std::rethrow_exception(failure);
     if (refused.found()) ui::error(timesheet::rebuildRefusalText(refused));
 }
 

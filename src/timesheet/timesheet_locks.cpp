@@ -33,12 +33,16 @@ QStringList lockCalls(const std::vector<Lock>& locks) {
 // list from left to right. Each key is a 64-bit hash of a text naming the table, so the
 // locks cannot meet the advisory locks other programs of the shared database take. Returns
 // whether the database has the table of closed months, asked in the same statement.
-bool take(data::Query& control, const std::vector<Lock>& locks) {
-    if (locks.empty()) return false;
+QString lockStatement(const std::vector<Lock>& locks) {
     QStringList calls = lockCalls(locks);
     calls << closedMonthTableTest() + QStringLiteral(" as closable");
+    return QStringLiteral("select ") + calls.join(QStringLiteral(", "));
+}
+
+bool take(data::Query& control, const std::vector<Lock>& locks) {
+    if (locks.empty()) return false;
     control.close();
-    control.setSql(QStringLiteral("select ") + calls.join(QStringLiteral(", ")));
+    control.setSql(lockStatement(locks));
     control.open();
     data::ClosedOnExit closing{control};
     return control.asInt(QStringLiteral("closable")) != 0;
@@ -157,6 +161,10 @@ ClosedMonth lockMonths(data::Query& control, const std::set<std::pair<int, int>>
 ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month) {
     return closedAmong(control, take(control, {{monthKey(year, month), false}}),
                        {std::pair{year, month}});
+}
+
+QString rebuildLockStatement(int year, int month) {
+    return lockStatement({{monthKey(year, month), false}});
 }
 
 } // namespace timesheet

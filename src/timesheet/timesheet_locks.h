@@ -72,5 +72,8 @@ ClosedMonth closedMonthOf(qint64 yearMonth);
 // A month's rebuild, closing or opening: exclusive, so no posting of that month runs
 // meanwhile. Returns the month when it is closed.
 [[nodiscard]] ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month);
+// The statement that takes that lock, to go first in a batch whose next statements check the
+// month themselves (they begin after the lock is granted); it tells nothing of the month.
+QString rebuildLockStatement(int year, int month);
 
 } // namespace timesheet

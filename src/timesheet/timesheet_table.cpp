@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
+#include "timesheet/closed_months.h"
 
 #include <QStringList>
 #include <map>
@@ -169,46 +170,57 @@ void writeCells(data::Command& command, const std::vector<Cell>& entered,
     command.execute();
 }
 
-OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
+QString rebuildStatement(const data::Connection& from, int year, int month) {
     const MonthPeriod period = monthPeriod(year, month);
     // The records summed per worker, shift and day; the first day beyond the limit, if any;
-    // the month's rows deleted and written anew only when there is none, and then the
-    // other copies hear of the month. A cell is null on
-    // days without records and counts a record without hours as 0, as writeCells does; a
-    // record without a worker or shift has no row.
+    // the month's rows deleted and written anew only when there is none and the month is
+    // open, and then the other copies hear of the month. A cell is null on days without
+    // records and counts a record without hours as 0, as writeCells does; a record
+    // without a worker or shift has no row.
     QStringList columns, cells;
     for (int day = 1; day <= period.days(); ++day) {
         columns << QStringLiteral("d%1").arg(day);
         cells << QStringLiteral("max(hours) filter (where data=%1)")
                      .arg(dateLiteral(period.first.addDays(day - 1)));
     }
+    const QString untouched =
+        QStringLiteral("not exists (select 1 from over) and (select closed from shut)=0");
+    return QStringLiteral("with shut as (select ") + closedExpression(year, month) +
+           QStringLiteral(" as closed), days as (select smena, w_id, data, "
+                          "sum(coalesce(time,0)) as hours from accounts_dep.smena where data>=") +
+           dateLiteral(period.first) + QStringLiteral(" and data<") + dateLiteral(period.next) +
+           QStringLiteral(" and w_id is not null and smena is not null group by smena, w_id, "
+                          "data), over as (select * from days where hours>") +
+           integer(MaxDayHours) +
+           QStringLiteral(" order by data, w_id, smena limit 1), gone as (delete from "
+                          "accounts_dep.h_tabel where month=") +
+           integer(month) + QStringLiteral(" and year=") + integer(year) +
+           QStringLiteral(" and i_type=0 and ") + untouched +
+           QStringLiteral("), made as (insert into accounts_dep.h_tabel(smena, w_id, month, "
+                          "year, ") +
+           columns.join(QStringLiteral(", ")) + QStringLiteral(") select smena, w_id, ") +
+           integer(month) + QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
+           cells.join(QStringLiteral(", ")) + QStringLiteral(" from days where ") + untouched +
+           QStringLiteral(" group by smena, w_id), told as (select ") +
+           data::monthAnnouncement(from, QStringLiteral("h_tabel"), year, month) +
+           QStringLiteral(" where ") + untouched +
+           QStringLiteral(") select shut.closed, o.w_id, o.smena, o.data, o.hours, (select fio "
+                          "from accounts_dep.person p where p.id=o.w_id) as fio, (select "
+                          "count(*) from told) as told from shut left join over o on true");
+}
+
+OverfilledCell overfilledIn(const data::Query& rebuilt) {
+    if (rebuilt.isEmpty() || rebuilt.isNull("data")) return {};
+    return {rebuilt.asInt("w_id"), rebuilt.asText("fio").trimmed(), int(rebuilt.asInt("smena")),
+            rebuilt.asDate("data"), rebuilt.asInt("hours")};
+}
+
+OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
     control.close();
-    control.setSql(
-        QStringLiteral("with days as (select smena, w_id, data, sum(coalesce(time,0)) as hours "
-                       "from accounts_dep.smena where data>=") +
-        dateLiteral(period.first) + QStringLiteral(" and data<") + dateLiteral(period.next) +
-        QStringLiteral(" and w_id is not null and smena is not null group by smena, w_id, "
-                       "data), over as (select * from days where hours>") +
-        integer(MaxDayHours) +
-        QStringLiteral(" order by data, w_id, smena limit 1), gone as (delete from "
-                       "accounts_dep.h_tabel where month=") +
-        integer(month) + QStringLiteral(" and year=") + integer(year) +
-        QStringLiteral(" and i_type=0 and not exists (select 1 from over)), made as (insert "
-                       "into accounts_dep.h_tabel(smena, w_id, month, year, ") +
-        columns.join(QStringLiteral(", ")) + QStringLiteral(") select smena, w_id, ") +
-        integer(month) + QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
-        cells.join(QStringLiteral(", ")) +
-        QStringLiteral(" from days where not exists (select 1 from over) group by smena, "
-                       "w_id), told as (select ") +
-        data::monthAnnouncement(control.connection(), QStringLiteral("h_tabel"), year, month) +
-        QStringLiteral(" where not exists (select 1 from over)) select w_id, smena, data, hours, "
-                       "(select fio from accounts_dep.person p where p.id=w_id) as fio from "
-                       "(select count(*) from told) announced left join over on true"));
+    control.setSql(rebuildStatement(control.connection(), year, month));
     control.open();
     data::ClosedOnExit closing{control};
-    if (control.isNull("w_id")) return {};
-    return {control.asInt("w_id"), control.asText("fio").trimmed(), int(control.asInt("smena")),
-            control.asDate("data"), control.asInt("hours")};
+    return overfilledIn(control);
 }
 
 QString hoursRangeText(const QString& field, int least) {

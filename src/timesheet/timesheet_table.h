@@ -110,6 +110,12 @@ struct OverfilledCell {
 // the records would fill a cell beyond MaxDayHours nothing is deleted or written, and the
 // first such cell (by day, worker, shift) is returned. Run under the month's exclusive lock.
 OverfilledCell rebuildShiftRows(data::Query& control, int year, int month);
+// The statement of rebuildShiftRows, for a batch after the month's lock: it also leaves a
+// closed month as it is, and announces the month to the other copies when it writes (from: the
+// writing connection). One row: "closed" (1 for a closed month, see closedIn) and the
+// overfilled cell's w_id, smena, data, hours and fio (nulls when there is none).
+QString rebuildStatement(const data::Connection& from, int year, int month);
+OverfilledCell overfilledIn(const data::Query& rebuilt);
 
 // The messages of the hours limit, the same for shift records and entries. field: the
 // window's caption of the hours box.

@@ -110,7 +110,8 @@ void OtherCopiesTest::initTestCase() {
     Form1->UserText = "7093";
     for (int shift = 1; shift <= 4; ++shift)
         DataModule6->smenaQuery(shift).setParam("ok", QString("ta"));
-    QVERIFY(DataModule6->Changes.listening());
+    // the listening connection is made once the login window is up
+    QTRY_VERIFY(DataModule6->Changes.listening());
     Form1->show();
 }
 
