@@ -7,8 +7,10 @@
 #include "data/data_module.h"
 #include "data/db_error.h"
 #include "journal/journal_window.h"
+#include "journal/record_writes.h"
 #include "testdb.h"
 #include "timesheet/household_list.h"
+#include "timesheet/household_writes.h"
 #include "timesheet/piece_timesheet.h"
 #include "timesheet/timesheet_by_time.h"
 #include "ui/dbgrid.h"
@@ -55,6 +57,8 @@ private slots:
     void actions_data();
     void actions();
     void batchFailsWhole();
+    void writes_data();
+    void writes();
 
 private:
     void act(const QString& action, int most);
@@ -310,6 +314,77 @@ void RoundTripsTest::batchFailsWhole() {
     data::openTogether({&a, &b});
     QCOMPARE(a.asInt("n"), 1);
     QCOMPARE(b.asInt("n"), 2);
+}
+
+void RoundTripsTest::writes_data() {
+    QTest::addColumn<QString>("write");
+    for (const char* w : {"add a record", "change a record", "accept a record", "delete a record",
+                          "add an entry", "change an entry", "delete an entry"})
+        QTest::newRow(w) << QString(w);
+}
+
+// A write of the journal or the household list is one round trip (the locks, the checks, the
+// row and its cells, the commit); the list's re-read after it is one more (the rows above).
+void RoundTripsTest::writes() {
+    QFETCH(QString, write);
+    data::Query& control = DataModule6->Control;
+    data::Command command(DataModule6->ADO_DB);
+    journal::RecordInput r;
+    r.worker = 1;
+    r.product = 101;
+    r.operation = 1;
+    r.shift = 3;
+    r.day = QDate(2024, 3, 21);
+    r.price = 10;
+    r.quantity = 1;
+    r.hours = 2;
+    timesheet::HouseholdEntry e;
+    e.worker = 1;
+    e.productClass = 11;
+    e.kind = 7777;
+    e.hours = 2;
+    e.price = 50;
+    const QDate day(2024, 3, 21);
+    fixture::exec("delete from accounts_dep.smena where data='2024-03-21'");
+    auto lastId = [](const QString& table) {
+        return fixture::scalar("select max(id) from accounts_dep." + table).toLongLong();
+    };
+    // the first entry of a session takes its key alone: the one counted comes after
+    QVERIFY(timesheet::isSaved(timesheet::addEntry(control, command, e, day, 1)));
+    Count n;
+    if (write == "add a record") {
+        n = counted([&] { QCOMPARE(journal::addRecord(control, command, r), journal::WriteResult::Written); });
+    } else if (write.endsWith("a record")) {
+        r.quantity = 2;
+        QCOMPARE(journal::addRecord(control, command, r), journal::WriteResult::Written);
+        const qint64 id = lastId("smena");
+        const data::SeenRow seen = journal::currentRecord(control, id);
+        n = counted([&] {
+            journal::WriteResult result = journal::WriteResult::Written;
+            if (write == "change a record") {
+                r.quantity = 3;
+                result = journal::changeRecord(control, command, id, r, seen);
+            } else if (write == "accept a record") {
+                result = journal::markRecord(control, command, id, "ok", nullptr, r.day);
+            } else {
+                result = journal::deleteRecord(control, command, id, seen);
+            }
+            QCOMPARE(result, journal::WriteResult::Written);
+        });
+    } else if (write == "add an entry") {
+        n = counted([&] { QVERIFY(timesheet::isSaved(timesheet::addEntry(control, command, e, day, 1))); });
+    } else {
+        const qint64 id = lastId("fatigue");
+        const data::SeenRow seen = timesheet::currentEntry(control, id);
+        n = counted([&] {
+            e.hours = 3;
+            QVERIFY(timesheet::isSaved(write == "change an entry"
+                                           ? timesheet::changeEntry(control, command, id, e, seen)
+                                           : timesheet::deleteEntry(control, command, id, seen)));
+        });
+    }
+    QCOMPARE(n.wire, int(n.trips));
+    QCOMPARE(n.trips, qint64(1));
 }
 
 QTEST_MAIN(RoundTripsTest)
