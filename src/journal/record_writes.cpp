@@ -66,7 +66,9 @@ void addInputChecks(timesheet::Checks& checks, const RecordInput& r, qint64 exce
                " and color=" + integer(r.colour) + ") as cnt"
         << timesheet::sourceHours(cellOf(r), except) + " as hours";
     checks.refusals.insert(checks.refusals.end(),
-                           {{"worker=0", int(WriteResult::WorkerGone)},
+                           {{integer(r.rejects) + ">" + data::sql::general(r.quantity),
+                             int(WriteResult::RejectsAboveQuantity)},
+                            {"worker=0", int(WriteResult::WorkerGone)},
                             {"oper=0", int(WriteResult::OperationGone)},
                             {"cnt>0", int(WriteResult::Duplicate)},
                             {"hours+" + integer(r.hours) + ">" + integer(timesheet::MaxDayHours),
@@ -157,8 +159,17 @@ QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
         return timesheet::dayOverfilledText(QStringLiteral("Время"));
     case WriteResult::MonthClosed:
         return timesheet::closedMonthText(closed);
+    case WriteResult::RejectsAboveQuantity:
+        return rejectsAboveQuantityText();
     }
     return QString();
+}
+
+QString rejectsAboveQuantityText(double quantity, int rejects) {
+    if (rejects < 0) return QStringLiteral("Поле «Брак» не может быть больше поля «Кол-во».");
+    return QStringLiteral("Поле «Брак» (%1) не может быть больше поля «Кол-во» (%2).")
+        .arg(rejects)
+        .arg(data::sql::general(quantity));
 }
 
 bool isWritten(WriteResult result) {

@@ -57,6 +57,8 @@ enum class WriteResult {
     DayTooLong,    // the worker's hours of the day and shift would exceed a cell's limit
     RecordChanged, // another user changed the record since it was shown
     MonthClosed,   // the record's month (the one it is in, or moved to) is closed
+    // more rejects than pieces: the record would pay a negative sum
+    RejectsAboveQuantity,
     // the connection went while the commit waited for its answer; once connected again:
     LostSaved,    // the write is in the database
     LostNotSaved, // it is not
@@ -66,6 +68,9 @@ enum class WriteResult {
 // The message that tells the user why a write was refused, or what became of it when the
 // connection went; empty for Written. closed: the month a MonthClosed refusal names.
 QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed = {});
+// The refusal of more rejects than pieces, naming both fields, with the typed values when
+// given.
+QString rejectsAboveQuantityText(double quantity = 0, int rejects = -1);
 // True when the record is written (Written, LostSaved).
 bool isWritten(WriteResult result);
 

@@ -55,6 +55,8 @@ private slots:
     void moveAndDeleteCross();
     void dayLimit_data();
     void dayLimit();
+    void rejectsAboveQuantity_data();
+    void rejectsAboveQuantity();
 };
 
 void RecordWritesTest::initTestCase() {
@@ -233,3 +235,45 @@ void RecordWritesTest::dayLimit() {
 
 QTEST_GUILESS_MAIN(RecordWritesTest)
 #include "tst_record_writes.moc"
+
+void RecordWritesTest::rejectsAboveQuantity_data() {
+    // what a second copy or a script sends is held to the rule the editor shows
+    QTest::addColumn<double>("quantity");
+    QTest::addColumn<int>("rejects");
+    QTest::addColumn<bool>("change");
+    QTest::addColumn<int>("result");
+    const int refused = int(journal::WriteResult::RejectsAboveQuantity);
+    const int written = int(journal::WriteResult::Written);
+    QTest::newRow("new, more rejects") << 15.0 << 20 << false << refused;
+    QTest::newRow("new, a fraction below") << 12.5 << 13 << false << refused;
+    QTest::newRow("new, as many rejects") << 15.0 << 15 << false << written;
+    QTest::newRow("change, more rejects") << 15.0 << 16 << true << refused;
+    QTest::newRow("change, fewer rejects") << 15.0 << 2 << true << written;
+}
+
+void RecordWritesTest::rejectsAboveQuantity() {
+    QFETCH(double, quantity);
+    QFETCH(int, rejects);
+    QFETCH(bool, change);
+    Copy c;
+    data::Query& control = c.control;
+    data::Command& command = c.command;
+    qint64 id = 0;
+    if (change) {
+        QCOMPARE(journal::addRecord(control, command, welding()), journal::WriteResult::Written);
+        id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
+    }
+    journal::RecordInput r = welding();
+    r.quantity = quantity;
+    r.rejects = rejects;
+    const journal::WriteResult result = change ? journal::changeRecord(control, command, id, r)
+                                               : journal::addRecord(control, command, r);
+    QTEST(int(result), "result");
+    const bool written = result == journal::WriteResult::Written;
+    QCOMPARE(fixture::scalar("select coalesce(max(brak), -1) from accounts_dep.smena").toInt(),
+             written ? rejects : (change ? 0 : -1));
+    QCOMPARE(cell(1), QString(change || written ? "8" : ""));
+    if (!written)
+        QCOMPARE(journal::refusalText(result),
+                 QString("Поле «Брак» не может быть больше поля «Кол-во»."));
+}

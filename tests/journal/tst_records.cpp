@@ -266,9 +266,14 @@ void RecordsTest::validation_data() {
     QTest::newRow("another day") << "day"
                                  << ""
                                  << "";
-    QTest::newRow("rejects above quantity") << "rejects"
-                                            << "50"
-                                            << "";
+    // rejects pay nothing: more of them than pieces would pay a negative sum
+    QTest::newRow("rejects above quantity")
+        << "rejects"
+        << "11"
+        << "Поле «Брак» (11) не может быть больше поля «Кол-во» (10).";
+    QTest::newRow("rejects equal to quantity") << "rejects"
+                                               << "10"
+                                               << "";
 }
 
 void RecordsTest::validation() {
