@@ -23,8 +23,8 @@ QString TDataModule6::journalStatement(int shift) {
                "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  "
                "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen "
                "WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.naimen,  "
-               "smena.brak, smena.kol_vo::numeric, round((kol_vo-brak)*smena.cena::numeric, 2) as "
-               "summa, smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, "
+               "smena.brak, smena.kol_vo::numeric, %5 as summa, smena.prize, color,time, smena.ok, "
+               "vvod, smena.id_doc, smena.id_doc_item, "
                "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use from "
                // the worker is each person whose key or personnel code is w_id, a person
                // matching by both taken once: two joins by equality the server can plan
@@ -37,7 +37,7 @@ QString TDataModule6::journalStatement(int shift) {
                // rows equal in the sort keys keep one order from one reading to the next
                "smena.id")
         .arg(shift)
-        .arg(test, order, data::sql::personCode(QStringLiteral("person")));
+        .arg(test, order, data::sql::personCode(QStringLiteral("person")), data::sql::recordSum());
 }
 
 QString TDataModule6::timesheetStatement(int shift) {
@@ -52,7 +52,7 @@ QString TDataModule6::timesheetStatement(int shift) {
            QStringLiteral(" as summ,  case when ") + total +
            QStringLiteral("=0 then 0 else (sum(s.cena*(kol_vo-brak))/") + total +
            QStringLiteral(
-               ") end ::numeric(10,2) as average_price, sum(s.cena*(kol_vo-brak))::numeric(10,2) "
+               ") end ::numeric(10,2) as average_price, sum(%3)::numeric(10,2) "
                "as cena_all, h_tabel.*  from accounts_dep.h_tabel, cmn_contractor.person, "
                "accounts_dep.smena s where  h_tabel.w_id=%2 and "
                "h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and "
@@ -60,7 +60,7 @@ QString TDataModule6::timesheetStatement(int shift) {
                "person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id  "
                "order by fio")
                .arg(shift)
-               .arg(data::sql::personCode());
+               .arg(data::sql::personCode(), data::sql::recordSum(QStringLiteral("s")));
 }
 
 TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {

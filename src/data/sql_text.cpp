@@ -38,6 +38,11 @@ double round4(double v) {
     return static_cast<double>(r * 0.0001L);
 }
 
+QString recordSum(const QString& alias) {
+    // the price as numeric: its 15-digit form, the same the program writes and reads
+    return QStringLiteral("round((%1.kol_vo-%1.brak)*%1.cena::numeric, 2)").arg(alias);
+}
+
 QString personCode(const QString& alias) {
     const QString code = alias + QStringLiteral(".s_code");
     // the branches of a case are tried in order, so a cast only sees a text it can read

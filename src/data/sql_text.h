@@ -24,6 +24,11 @@ using text::general;
 // Rounded to 4 decimals, ties to even (1/3 -> 0.3333, 0.00005 -> 0).
 double round4(double v);
 
+// The sum of a shift record, (quantity - rejects) x price, rounded to kopecks as
+// text::kopecks() rounds it: the expression every statement shows or adds up a record's sum
+// by, so the journal, the editor and the reports agree. alias: the smena table's name.
+QString recordSum(const QString& alias = QStringLiteral("smena"));
+
 // A person's personnel code (cmn_contractor.person.s_code, a text of the resource-planning
 // system) as the integer key a shift record or a timesheet row names its worker by: null for
 // a code that is no whole number within an integer ('', 'С-17', '99999999999'), so such a

@@ -58,6 +58,18 @@ void roundDecimal(double v, int decimals, QString& intPart, QString& fracPart) {
 
 } // namespace
 
+double kopecks(double v) {
+    if (!std::isfinite(v) || v == 0) return v == 0 ? 0 : v;
+    QString intPart, fracPart;
+    roundDecimal(v, 2, intPart, fracPart);
+    const double r = (intPart + QLatin1Char('.') + fracPart).toDouble();
+    return v < 0 && r != 0 ? -r : r;
+}
+
+QString money(double v) {
+    return masked(v, QString::fromLatin1(MoneyMask));
+}
+
 QString masked(double v, const QString& mask) {
     if (mask.isEmpty() || !std::isfinite(v)) return general(v);
 

@@ -20,6 +20,14 @@ QString general(double v);
 // binary value lies just below. An empty mask gives general().
 QString masked(double v, const QString& mask);
 
+// Money, the one rounding rule for what is paid: a sum rounded to kopecks half away from
+// zero on its 15-digit decimal form, as the database's round(numeric, 2) rounds a record's
+// sum (data::sql::recordSum). 2.675 -> 2.68, -0.125 -> -0.13.
+double kopecks(double v);
+// A sum as the journal, the editor and the reports show it: kopecks(v) through "#0.00".
+inline constexpr const char* MoneyMask = "#0.00";
+QString money(double v);
+
 // 19.02.2024
 QString date(const QDate& d);
 // The date alone at midnight, else with the time: 19.02.2024 10:57:13.

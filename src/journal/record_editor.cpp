@@ -111,6 +111,9 @@ TForm11::TForm11(QWidget* parent) : ui::Form(parent) {
     for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
                        static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit6)})
         w->installEventFilter(this);
+    // the sum follows the quantity and the rejects as they are typed
+    for (QLineEdit* e : {Edit3, Edit4})
+        connect(e, &QLineEdit::textChanged, this, ui::guard([this] { showSum(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
@@ -153,7 +156,18 @@ void TForm11::Recompute() {
     if (Edit3->text().isEmpty()) Edit3->setText(QStringLiteral("0"));
     Edit7->setText(general(round4(Price)));
     Edit8->setText(general(round4(BasePrice)));
-    Edit9->setText(general(round4(Edit3->text().toDouble() * Price)));
+    showSum();
+}
+
+void TForm11::showSum() {
+    // what the record pays, as the journal and the reports show it: good pieces at the price
+    // written
+    if (Edit3->text().trimmed().isEmpty()) {
+        Edit9->clear();
+        return;
+    }
+    const double good = Edit3->text().trimmed().toDouble() - Edit4->text().trimmed().toDouble();
+    Edit9->setText(data::text::money(good * round4(Price)));
 }
 
 void TForm11::Button2Click() {
@@ -206,7 +220,7 @@ void TForm11::openForChange(const journal::ShiftRecord& r, bool dayOff) {
                     .toDouble();
     Edit7->setText(general(round4(Price)));
     Edit8->setText(general(round4(BasePrice)));
-    Edit9->setText(general(round4(r.quantity.trimmed().toDouble() * Price)));
+    showSum();
     const bool painting = isPainting(r.kind);
     Edit5->setText(painting ? r.colour : QString());
     Edit5->setEnabled(painting);
@@ -272,6 +286,11 @@ std::optional<journal::RecordInput> TForm11::readInput() {
     if (!rejects)
         return refuse("Брак", QStringLiteral("нужно целое число от 0 до %1").arg(SmallintMax));
     r.rejects = int(*rejects);
+    if (r.rejects > r.quantity) {
+        ui::error(journal::rejectsAboveQuantityText(r.quantity, r.rejects));
+        Edit4->setFocus();
+        return std::nullopt;
+    }
     const auto hours = wholeNumber(Edit6->text().trimmed(), timesheet::MaxDayHours);
     if (!hours) {
         ui::error(timesheet::hoursRangeText(QStringLiteral("Время"), 0));

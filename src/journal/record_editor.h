@@ -94,6 +94,8 @@ public:
     void updateColourBox();
     // "Цена итог", "Цена база" and "Сумма" from Price, the operations query and the quantity.
     void Recompute();
+    // "Сумма": (quantity - rejects) x price, in roubles and kopecks.
+    void showSum();
 
 public slots:
     void Button1Click(); // save

@@ -10,6 +10,8 @@ namespace reports {
 namespace {
 
 const QString PersonCode = data::sql::personCode();
+// Each record's sum in kopecks, as the journal shows it: a total is what its lines add up to.
+const QString Summa = "sum(" + data::sql::recordSum() + ") as summa";
 
 QString stageText(qint64 naimen) {
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
@@ -18,8 +20,10 @@ QString stageText(qint64 naimen) {
 } // namespace
 
 const QString WorkersStatement =
-    QStringLiteral("select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, "
-                   "sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid, izdel.nom, oper.naimen, "
+    QStringLiteral(
+        "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric as kolvo, ") +
+    Summa +
+    QStringLiteral(",vid_oper.vid, izdel.nom, oper.naimen, "
                    "color from cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,"
                    "accounts_dep.vid_oper, accounts_dep.oper where w_id=") +
     PersonCode +
@@ -39,8 +43,9 @@ const QString ProductsStatement = QStringLiteral(
 
 const QString WorkersDetailStatement =
     QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "
-                   "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, "
-                   "sum((kol_vo-brak)* smena.cena) as summa, color, "
+                   "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, ") +
+    Summa +
+    QStringLiteral(", color, "
                    "sum(prize*(kol_vo-brak)*cena/100) as s_prize from cmn_contractor.person "
                    "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,"
                    "accounts_dep.vid_oper where smena.o_id=oper.id and smena.w_id=") +
@@ -49,14 +54,18 @@ const QString WorkersDetailStatement =
                    "smena.data>=:data1 group by fio, marka, vid_oper.vid, oper.naimen, color "
                    "order by fio, marka, vid_oper.vid, oper.naimen");
 
-const QString ProductsDetailStatement = QStringLiteral(
-    "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, sum(smena.kol_vo)::numeric "
-    "as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*smena.cena) as summa, color, "
-    "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass from accounts_dep.izdel,"
-    "accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where smena.o_id=oper.id and "
-    "smena.i_id=izdel.id and smena.o_id=oper.id and oper.vid=vid_oper.id and "
-    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
-    "oper.naimen, color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen");
+const QString ProductsDetailStatement =
+    QStringLiteral(
+        "select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, sum(smena.kol_vo)::numeric "
+        "as kolvo, sum(smena.brak) as brk, ") +
+    Summa +
+    QStringLiteral(
+        ", color, "
+        "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass from accounts_dep.izdel,"
+        "accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where smena.o_id=oper.id and "
+        "smena.i_id=izdel.id and smena.o_id=oper.id and oper.vid=vid_oper.id and "
+        "smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
+        "oper.naimen, color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen");
 
 // Lines as the printed product report has them.
 const QString ProductsExportStatement = QStringLiteral(

@@ -23,7 +23,9 @@ TForm27* Form27 = nullptr;
 namespace {
 
 const QColor TotalFill(225, 228, 255);
-const QString Money = QStringLiteral("#0.00"); // roubles and kopecks
+const QString Money = QString::fromLatin1(data::text::MoneyMask); // roubles and kopecks
+// What the month's records pay: each record's sum in kopecks, as the journal shows it.
+const QString RecordSums = "sum(" + data::sql::recordSum(QStringLiteral("s")) + ")";
 
 // "sum(coalesce(h.d1,0)) d1, … sum(coalesce(h.d31,0)) d31": a cell never written is 0.
 QString daySums() {
@@ -31,10 +33,12 @@ QString daySums() {
 }
 
 QString pieceStatement() {
-    return QStringLiteral(
-               "select p.s_caption fio, p.id,h.i_type, (select sum(s.time) from "
-               "accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and "
-               "s.w_id=p.id) i_time, (select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from "
+    return QStringLiteral("select p.s_caption fio, p.id,h.i_type, (select sum(s.time) from "
+                          "accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and "
+                          "s.w_id=p.id) i_time, (select ") +
+           RecordSums +
+           QStringLiteral(
+               "::numeric(10,2)from "
                "accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and "
                "s.w_id=p.id) f_price, (select case when coalesce(sum(s.time),0)::numeric(10,2)=0 "
                "then 0 else coalesce(sum((s.kol_vo-s.brak)*s.cena)/sum(time),0)::numeric(10,2) "
@@ -74,7 +78,10 @@ QString generalStatement() {
                "accounts_dep.smena s where s.data<:d_date1 and s.data>=:d_date2 and "
                "s.w_id=p.id),0)+ coalesce((select sum(f.cnt) from accounts_dep.fatigue f where "
                "f.d_date<:d_date7 and f.d_date>=:d_date8 and f.id_p=p.id),0) i_time, "
-               "coalesce((select sum((s.kol_vo-s.brak)*s.cena)::numeric(10,2)from "
+               "coalesce((select ") +
+           RecordSums +
+           QStringLiteral(
+               "::numeric(10,2)from "
                "accounts_dep.smena s where s.data<:d_date3 and s.data>=:d_date4 and "
                "s.w_id=p.id),0)+  coalesce((select sum(f.cnt*f.price)::numeric(10,2)from "
                "accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and "
@@ -123,17 +130,20 @@ TForm27::TForm27(QWidget* parent)
     H_Tabel7778.setSql(entryStatement(7778));
     H_Tabel_all.setSql(generalStatement());
     q_year.setSql(timesheet::yearsStatement());
-    price.setSql(QStringLiteral(
-        "select sum((s.kol_vo-s.brak)*s.cena)::numeric(100,2) as price from accounts_dep.smena s "
-        "where s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0"));
+    price.setSql(
+        QStringLiteral("select ") + RecordSums +
+        QStringLiteral("::numeric(100,2) as price from accounts_dep.smena s "
+                       "where s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0"));
     price7.setSql(entryMoneyStatement(7777));
     price8.setSql(entryMoneyStatement(7778));
     // each part counts as 0 when the month has no records of its kind
-    all_price.setSql(QStringLiteral(
-        "select (coalesce((select sum((s.kol_vo-s.brak)*s.cena) from accounts_dep.smena s where "
-        "s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0),0)+coalesce((select "
-        "sum(f.cnt*f.price) from accounts_dep.fatigue f where f.d_date<:d_date3 and "
-        "f.d_date>=:d_date4 and f.cnt>0 and f.price>0),0))::numeric(20,2) as price"));
+    all_price.setSql(
+        QStringLiteral("select (coalesce((select ") + RecordSums +
+        QStringLiteral(
+            " from accounts_dep.smena s where "
+            "s.data<:d_date1 and s.data>=:d_date2 and s.cena>0 and s.kol_vo>0),0)+coalesce((select "
+            "sum(f.cnt*f.price) from accounts_dep.fatigue f where f.d_date<:d_date3 and "
+            "f.d_date>=:d_date4 and f.cnt>0 and f.price>0),0))::numeric(20,2) as price"));
     build();
     // the month shown, re-read when other copies change it
     new ui::ChangeFollower(
