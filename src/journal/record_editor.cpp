@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 #include <cmath>
 
@@ -57,11 +56,8 @@ TForm11::TForm11(QWidget* parent) : ui::Form(parent) {
         b->setFixedWidth(32);
         b->setAutoDefault(false);
     }
-    // numeric boxes take digits only
-    auto* digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (QLineEdit* e : {Edit3, Edit4, Edit5, Edit6})
-        e->setValidator(digits);
+        ui::wholeNumberBox(e);
     DTimeP->setCalendarPopup(true);
     DTimeP->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
 

@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <limits>
 
 TForm24* Form24 = nullptr;
@@ -69,8 +68,7 @@ TForm24::TForm24(QWidget* parent) : ui::Form(parent) {
     cb_type_work->setListSource(type_work.get(), QStringLiteral("id"), QStringLiteral("vid"));
     cb_type_work->setMinimumWidth(130);
     Edit6 = new QLineEdit(QStringLiteral("0"), GroupBox1);
-    Edit6->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit6));
+    ui::wholeNumberBox(Edit6);
     Edit6->setMaxLength(4);
     Edit6->setFixedWidth(50);
     DBEdit1 = new QLineEdit(GroupBox1);

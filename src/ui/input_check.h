@@ -7,7 +7,19 @@
 #include <QString>
 #include <optional>
 
+class QLabel;
+class QLineEdit;
+
 namespace ui {
+
+// A box that takes a whole number: a key or a paste that would put anything but digits into
+// it leaves the text as it was and shows WholeNumberHint beside the box, so "1,5" never
+// becomes "15" unnoticed. Digits typed into a value set from the program that holds a point
+// (a stored quantity of 12.5) keep the point.
+inline constexpr const char* WholeNumberHint = "Только целое число";
+void wholeNumberBox(QLineEdit* box);
+// The hint beside a box of wholeNumberBox(), shown or hidden; none for another box.
+QLabel* hintOf(const QLineEdit* box);
 
 // Characters as the server counts them: one for a character outside the BMP too.
 qsizetype characters(const QString& text);

@@ -206,6 +206,7 @@ void HouseholdTest::roadFromJournal() {
         Form24->Edit6->clear();
         QTest::keyClicks(Form24->Edit6, "6h");
         QCOMPARE(Form24->Edit6->text(), QString("6"));
+        QVERIFY(ui::hintOf(Form24->Edit6)->isVisibleTo(Form24)); // the "h" said why
         // the sum follows the hours, at the price of a day off
         QCOMPARE(Form24->DBEdit2->text(), QString("2160.00"));
         QCOMPARE(Form24->lb_factors->text(), QString("× 2 (выходной)"));
