@@ -9,6 +9,14 @@ QString general(double v) {
     return QString::number(v, 'g', 15);
 }
 
+QString counted(qint64 n, const std::array<const char*, 3>& forms) {
+    const qint64 m = (n < 0 ? -n : n) % 100;
+    const int form = m % 10 == 1 && m != 11                               ? 0
+                     : (m % 10 >= 2 && m % 10 <= 4 && (m < 12 || m > 14)) ? 1
+                                                                          : 2;
+    return QString::number(n) + u' ' + QString::fromUtf8(forms[form]);
+}
+
 QString date(const QDate& d) {
     return d.toString(QStringLiteral("dd.MM.yyyy"));
 }

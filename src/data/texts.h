@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <array>
 
 namespace data::text {
 
@@ -27,6 +28,10 @@ double kopecks(double v);
 // A sum as the journal, the editor and the reports show it: kopecks(v) through "#0.00".
 inline constexpr const char* MoneyMask = "#0.00";
 QString money(double v);
+
+// A count with its noun in the form Russian takes after it: forms are for 1, for 2 to 4 and
+// for 5 and on ({"запись", "записи", "записей"}: "1 запись", "3 записи", "11 записей").
+QString counted(qint64 n, const std::array<const char*, 3>& forms);
 
 // 19.02.2024
 QString date(const QDate& d);

@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/rights.h"
+#include "data/texts.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
@@ -269,19 +270,35 @@ void TForm25::Button7Click() {
 void TForm25::Button1Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     const QDate day = DTPcker1->date();
-    int priced = 0;
+    const QString caption = QStringLiteral("Расчет ср.сд.");
+    const int entries = timesheet::averageEntries(DataModule6->Control, day.year(), day.month());
+    if (entries == 0) {
+        ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."), caption,
+                    QMessageBox::Information);
+        return;
+    }
+    // every entry of the month gets a new price: the user says so first
+    if (!ui::askYesNo(QStringLiteral("Пересчитать цены %1 ср.сд. за %2?")
+                          .arg(data::text::counted(entries, {"записи", "записей", "записей"}),
+                               timesheet::monthTitle(day.year(), day.month()).toLower()),
+                      caption))
+        return;
+    timesheet::AveragePricing pricing;
     timesheet::Saved refused = timesheet::Saved::Done;
     {
         ui::BusyCursor busy;
-        priced = timesheet::priceAverageEntries(DataModule6->Control, DataModule6->SQL_exec,
-                                                day.year(), day.month(), &refused);
+        pricing = timesheet::priceAverageEntries(DataModule6->Control, DataModule6->SQL_exec,
+                                                 day.year(), day.month(), &refused);
         Reopen();
     }
     if (refused != timesheet::Saved::Done)
         ui::error(timesheet::savedText(refused, {day.year(), day.month()}));
-    else if (priced == 0)
-        ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."),
-                    QStringLiteral("Расчет ср.сд."), QMessageBox::Information);
+    else if (pricing.priced == 0) // deleted by another user meanwhile
+        ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."), caption,
+                    QMessageBox::Information);
+    else
+        ui::message(timesheet::averagePricingText(pricing, day.year(), day.month()), caption,
+                    QMessageBox::Information);
 }
 
 void TForm25::Button4Click() {

@@ -6,6 +6,7 @@
 #include "data/query.h"
 #include "data/rights.h"
 #include "data/sql_text.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/timesheet_table.h"
 
 #include <cmath>
@@ -295,32 +296,77 @@ Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
     return settled(saved, control, [&] { return !entryThere(control, id, nullptr); });
 }
 
-int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
-                        Saved* refused) {
+int averageEntries(data::Query& control, int year, int month) {
+    return int(data::lookupIn(control,
+                              "select count(*) as cnt from accounts_dep.fatigue where i_mnth = " +
+                                  integer(month) + " and i_year = " + integer(year) +
+                                  " and id_o =7778",
+                              "cnt")
+                   .toLongLong());
+}
+
+AveragePricing priceAverageEntries(data::Query& control, data::Command& command, int year,
+                                   int month, Saved* refused) {
     data::requirePayRights();
+    AveragePricing pricing;
     data::Transaction t(control.connection());
     const bool closed = lockMonths(control, {std::pair{year, month}}).found();
     if (refused) *refused = closed ? Saved::MonthClosed : Saved::Done;
-    if (closed) return 0;
+    if (closed) return pricing;
     const int nextMonth = month == 12 ? 1 : month + 1;
     const int nextYear = month == 12 ? year + 1 : year;
-    command.setSql(
-        "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
+    // the entries priced come back from the update itself, with their worker and class
+    control.close();
+    control.setSql(
+        "with priced as (UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
         "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
         "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) "
         "end as price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
         "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item "
         "=i.id  and s.data<" +
-        data::sql::toDate(QDate(nextYear, nextMonth, 1)) + " and s.data>=" +
-        data::sql::toDate(QDate(year, month, 1)) +
+        data::sql::toDate(QDate(nextYear, nextMonth, 1)) +
+        " and s.data>=" + data::sql::toDate(QDate(year, month, 1)) +
         " and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
         "order by fio),0) from (select " +
         data::monthAnnouncement(command.connection(), QStringLiteral("fatigue"), year, month) +
-        ") announced where i_mnth = " +
-        integer(month) + " and i_year = " + integer(year) + " and id_o =7778");
-    const int priced = command.execute();
+        ") announced where i_mnth = " + integer(month) + " and i_year = " + integer(year) +
+        " and id_o =7778 returning f.price, f.id_p, f.id_nom) "
+        "select priced.price::float8 as price, coalesce(trim(p.fio), '') as fio, "
+        "coalesce(i.s_caption, '') as cls from priced left join accounts_dep.person p on "
+        "p.id=priced.id_p left join cmn_classifier.item i on i.id=priced.id_nom order by "
+        "priced.price, 2, 3");
+    {
+        data::ClosedOnExit closing{control};
+        control.open();
+        for (control.first(); !control.eof(); control.next()) {
+            const double price = control.asFloat("price");
+            ++pricing.priced;
+            if (pricing.prices.empty() || pricing.prices.back().first != price)
+                pricing.prices.emplace_back(price, 0);
+            ++pricing.prices.back().second;
+            if (price == 0)
+                pricing.unpaid << QStringLiteral("%1 (%2)").arg(control.asText("fio"),
+                                                                control.asText("cls"));
+        }
+    }
     t.commit();
-    return priced;
+    return pricing;
+}
+
+QString averagePricingText(const AveragePricing& pricing, int year, int month) {
+    const QString title = monthTitle(year, month).toLower();
+    QStringList lines;
+    lines << QStringLiteral("Пересчитаны цены %1 ср.сд. за %2:")
+                 .arg(data::text::counted(pricing.priced, {"записи", "записей", "записей"}), title);
+    for (const auto& [price, count] : pricing.prices)
+        lines << QStringLiteral("%1 — %2 р./ч")
+                     .arg(data::text::counted(count, {"запись", "записи", "записей"}),
+                          data::text::money(price));
+    if (!pricing.unpaid.isEmpty())
+        lines << QStringLiteral("Цена 0 — нет сдельных часов этого работника по этому классу "
+                                "изделий за %1: %2.")
+                     .arg(title, pricing.unpaid.join(QStringLiteral(", ")));
+    return lines.join(u'\n');
 }
 
 } // namespace timesheet

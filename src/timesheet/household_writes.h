@@ -22,6 +22,9 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace data {
 class Command;
@@ -97,11 +100,26 @@ inline Saved deleteEntry(data::Query& control, data::Command& command, qint64 id
     return deleteEntry(control, command, id, {}, closed);
 }
 
+// What a pricing of the month's average piece-rate entries gave them.
+struct AveragePricing {
+    int priced = 0; // entries priced
+    // each price given (per hour) and how many entries got it, the lowest first
+    std::vector<std::pair<double, int>> prices;
+    // the entries priced 0, as "worker (product class)": no piece work of that worker on
+    // that class in the month
+    QStringList unpaid;
+};
+
+// The month's average piece-rate entries, which a pricing would price.
+int averageEntries(data::Query& control, int year, int month);
+
 // Sets the price of every average piece-rate entry of the month to what its worker earned
 // per hour by piece work on its product class that month (doubled for holiday entries, 0
-// without such work), under the month's lock. Returns the number of entries priced, or
-// MonthClosed (nothing priced) through refused.
-int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
-                        Saved* refused = nullptr);
+// without such work), under the month's lock, in one statement that also says what each
+// entry got. MonthClosed (nothing priced) comes back through refused.
+AveragePricing priceAverageEntries(data::Query& control, data::Command& command, int year,
+                                   int month, Saved* refused = nullptr);
+// What a pricing did, for the user: how many entries got which price, and why any got 0.
+QString averagePricingText(const AveragePricing& pricing, int year, int month);
 
 } // namespace timesheet

@@ -7,11 +7,13 @@
 #include "data/data_module.h"
 #include "data/db_error.h"
 #include "data/rights.h"
+#include "data/texts.h"
 #include "journal/journal_window.h"
+#include "other_copy.h"
 #include "refdata/class_picker.h"
 #include "refdata/workers_list.h"
-#include "other_copy.h"
 #include "testdb.h"
+#include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "timesheet/household_writes.h"
@@ -634,8 +636,24 @@ void HouseholdTest::averagePrice() {
     insertEntry(1, day.addYears(-1), 7778, 4, 99);
     showDay(day.addDays(1));
     ui::Script s;
+    const QString month = timesheet::monthTitle(day.year(), day.month()).toLower();
+    // asked first: No leaves the price as it was
+    s.answer(false);
     Form25->Button1->click();
-    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(s.texts(), QStringList{"Пересчитать цены 1 записи ср.сд. за " + month + "?"});
+    QCOMPARE(entries("count(*) filter (where price=180)"), QString("1"));
+    s.clear();
+    s.answer(true);
+    Form25->Button1->click();
+    QCOMPARE(s.texts().size(), 2);
+    QFETCH(QString, price);
+    // afterwards it says which price the entry got, and why a 0
+    QString told = "Пересчитаны цены 1 записи ср.сд. за " + month + ":\n1 запись — " +
+                   data::text::money(price.toDouble()) + " р./ч";
+    if (price == "0")
+        told += "\nЦена 0 — нет сдельных часов этого работника по этому классу изделий за " +
+                month + ": Иванов И.И. (Стеллажи).";
+    QCOMPARE(s.texts().last(), told);
     QTEST(entries("string_agg(price::float8::text, ',') filter (where id_o=7778 and d_date='" +
                   day.toString(Qt::ISODate) + "')"),
           "price");
@@ -643,7 +661,8 @@ void HouseholdTest::averagePrice() {
              QString("99,99,99"));
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.h_tabel"), QString("0"));
 
-    // a month without average piece-rate entries says so
+    // a month without average piece-rate entries says so, and asks nothing
+    s.clear();
     showDay(QDate(2022, 6, 1));
     Form25->Button1->click();
     QCOMPARE(s.texts(), QStringList{"В этом месяце нет записей среднесдельной работы."});
