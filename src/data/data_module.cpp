@@ -16,9 +16,10 @@ const char* const TDataModule6::OperStatement =
 
 QString TDataModule6::journalStatement(int shift) {
     const QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
-    const QString order = shift == 1
-                              ? QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color")
-                              : QStringLiteral("fio");
+    const QString order =
+        shift == 1 ? data::sql::byName(QStringLiteral("person.s_caption")) +
+                         QStringLiteral(", izdel.marka, vid_oper.vid, oper.naimen, color")
+                   : data::sql::byName(QStringLiteral("person.s_caption"));
     return QStringLiteral(
                "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  "
                "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, (SELECT (CASE naimen "
@@ -58,14 +59,15 @@ QString TDataModule6::timesheetStatement(int shift) {
                "h_tabel.smena=%1 and month=:mnth and s.w_id = h_tabel.w_id and "
                "h_tabel.year=:yea and s.data >=:date1 and s.data <:date2 group by "
                "person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id  "
-               "order by fio")
+               "order by %4")
                .arg(shift)
-               .arg(data::sql::personCode(), data::sql::recordSum(QStringLiteral("s")));
+               .arg(data::sql::personCode(), data::sql::recordSum(QStringLiteral("s")),
+                    data::sql::byName(QStringLiteral("person.s_caption")));
 }
 
 TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     DataModule6 = this;
-    Workers.setSql("select * from accounts_dep.person order by fio");
+    Workers.setSql("select * from accounts_dep.person order by " + data::sql::byName("fio"));
     Workers.setUpdateTable("accounts_dep.person");
     Izdel.setSql("select *  from accounts_dep.IZDEL order by marka");
     Vid_oper.setSql("select * from accounts_dep.VID_OPER order by vid");

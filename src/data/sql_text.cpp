@@ -43,6 +43,17 @@ QString recordSum(const QString& alias) {
     return QStringLiteral("round((%1.kol_vo-%1.brak)*%1.cena::numeric, 2)").arg(alias);
 }
 
+QString byName(const QString& column) {
+    // lower case by table, as lower() under a "C" database leaves Cyrillic as it is; in
+    // UTF-8 byte order а..я then run in the alphabet's order, and ё, placed after я, is е
+    static const QString upper = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯё"
+                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    static const QString lower = QStringLiteral("абвгдееежзийклмнопрстуфхцчшщъыьэюяе"
+                                                "abcdefghijklmnopqrstuvwxyz");
+    return QStringLiteral("translate(%1, '%2', '%3') collate \"C\", %1 collate \"C\"")
+        .arg(column, upper, lower);
+}
+
 QString personCode(const QString& alias) {
     const QString code = alias + QStringLiteral(".s_code");
     // the branches of a case are tried in order, so a cast only sees a text it can read

@@ -29,6 +29,13 @@ double round4(double v);
 // by, so the journal, the editor and the reports agree. alias: the smena table's name.
 QString recordSum(const QString& alias = QStringLiteral("smena"));
 
+// The ORDER BY keys of a name column as Russian readers order names: without regard to case,
+// "ё" with "е" (Фёдоров before Фролов), then the name itself so that equal keys keep one
+// order. Built of translate() and the "C" collation, which every server has, so it orders
+// the same whatever collation the database was made with. column: a column of the
+// statement's tables (not an output alias, which an ORDER BY expression cannot name).
+QString byName(const QString& column);
+
 // A person's personnel code (cmn_contractor.person.s_code, a text of the resource-planning
 // system) as the integer key a shift record or a timesheet row names its worker by: null for
 // a code that is no whole number within an integer ('', 'С-17', '99999999999'), so such a

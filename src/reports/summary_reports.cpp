@@ -11,6 +11,7 @@ namespace {
 
 const QString PersonCode = data::sql::personCode();
 // Each record's sum in kopecks, as the journal shows it: a total is what its lines add up to.
+const QString ByWorker = data::sql::byName(QStringLiteral("person.s_caption"));
 const QString Summa = "sum(" + data::sql::recordSum() + ") as summa";
 
 QString stageText(qint64 naimen) {
@@ -29,7 +30,8 @@ const QString WorkersStatement =
     PersonCode +
     QStringLiteral(" and izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
                    "smena.data<:data2 and smena.data>=:data1 group by fio, izdel.nom, "
-                   "oper.naimen, vid_oper.vid, color order by fio, izdel.nom");
+                   "oper.naimen, vid_oper.vid, color order by ") +
+    ByWorker + QStringLiteral(", izdel.nom");
 
 // One line per product name, stage, kind of operation and colour: the marks of one name
 // weigh differently, and a line per weight would print lines that read the same.
@@ -52,7 +54,8 @@ const QString WorkersDetailStatement =
     PersonCode +
     QStringLiteral(" and smena.i_id=izdel.id and oper.vid=vid_oper.id and smena.data<:data2 and "
                    "smena.data>=:data1 group by fio, marka, vid_oper.vid, oper.naimen, color "
-                   "order by fio, marka, vid_oper.vid, oper.naimen");
+                   "order by ") +
+    ByWorker + QStringLiteral(", marka, vid_oper.vid, oper.naimen");
 
 const QString ProductsDetailStatement =
     QStringLiteral(

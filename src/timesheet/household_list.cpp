@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/rights.h"
+#include "data/sql_text.h"
 #include "data/texts.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
@@ -34,13 +35,15 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     fatigue = std::make_unique<data::Query>(DataModule6->ADO_DB);
-    fatigue->setSql(QStringLiteral(
-        "select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  f.*, case when "
-        "f.i_holiday=0 then '' else '+' end as s_holiday, case when f.i_night=0 then '' else "
-        "'+' end as s_night from accounts_dep.fatigue f, cmn_classifier.item i, "
-        "accounts_dep.person p,accounts_dep.vid_oper vo, accounts_dep.oper o  where f.id_nom "
-        "=i.id and p.id=f.id_p and vo.id = f.id_o and o.i_id >=7777 and o.vid >=7777 and "
-        "f.d_date = :d_date order by p.fio, f.id"));
+    fatigue->setSql(
+        QStringLiteral(
+            "select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  f.*, case when "
+            "f.i_holiday=0 then '' else '+' end as s_holiday, case when f.i_night=0 then '' else "
+            "'+' end as s_night from accounts_dep.fatigue f, cmn_classifier.item i, "
+            "accounts_dep.person p,accounts_dep.vid_oper vo, accounts_dep.oper o  where f.id_nom "
+            "=i.id and p.id=f.id_p and vo.id = f.id_o and o.i_id >=7777 and o.vid >=7777 and "
+            "f.d_date = :d_date order by ") +
+        data::sql::byName(QStringLiteral("p.fio")) + QStringLiteral(", f.id"));
     DataSource1.dataSet = fatigue.get();
 
     DBGrid1 = new ui::DBGrid(this);

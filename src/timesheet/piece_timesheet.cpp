@@ -1,6 +1,7 @@
 #include "timesheet/piece_timesheet.h"
 
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "data/texts.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
@@ -24,6 +25,8 @@ namespace {
 
 const QColor TotalFill(225, 228, 255);
 const QString Money = QString::fromLatin1(data::text::MoneyMask); // roubles and kopecks
+// Workers as Russian readers order them.
+const QString ByName = data::sql::byName(QStringLiteral("p.s_caption"));
 // What the month's records pay: each record's sum in kopecks, as the journal shows it.
 const QString RecordSums = "sum(" + data::sql::recordSum(QStringLiteral("s")) + ")";
 
@@ -47,7 +50,8 @@ QString pieceStatement() {
            daySums() +
            QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
                           "h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=0 "
-                          "group by p.id, p.s_caption, h.i_type order by fio");
+                          "group by p.id, p.s_caption, h.i_type order by ") +
+           ByName;
 }
 
 // Household works (7777) or average piece rate (7778), a row per worker and day/night.
@@ -68,8 +72,9 @@ QString entryStatement(int kind) {
            daySums() +
            QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
                           "h.year=:i_year and h.month=:i_month and h.w_id=p.id and i_type=%1  "
-                          "group by p.id, p.s_caption, h.i_type, h.i_night order by fio")
-               .arg(kind);
+                          "group by p.id, p.s_caption, h.i_type, h.i_night order by ")
+               .arg(kind) +
+           ByName;
 }
 
 QString generalStatement() {
@@ -89,7 +94,8 @@ QString generalStatement() {
            daySums() +
            QStringLiteral(" from  cmn_contractor.person p, accounts_dep.h_tabel h where "
                           "h.year=:i_year and h.month=:i_month and h.w_id=p.id group by p.id, "
-                          "p.s_caption order by fio");
+                          "p.s_caption order by ") +
+           ByName;
 }
 
 QString entryMoneyStatement(int kind) {

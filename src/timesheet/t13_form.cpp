@@ -102,16 +102,16 @@ QString monthStatement(int year, int month) {
     const QString select =
         QStringLiteral("select p.id, p.s_caption, p.s_code, ") + kind + dayList(QStringLiteral("h.d%1"));
     return QStringLiteral("select w.id, w.s_caption fio, w.s_code, w.kind, ") +
-           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) +
-           QStringLiteral(" from (") + select +
+           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) + QStringLiteral(" from (") +
+           select +
            QStringLiteral(" from accounts_dep.h_tabel h join cmn_contractor.person p on h.w_id=") +
            data::sql::personCode(QStringLiteral("p")) + QStringLiteral(" where h.i_type=") +
            integer(ShiftHours) + period + QStringLiteral(" union all ") + select +
            QStringLiteral(" from accounts_dep.h_tabel h join cmn_contractor.person p on "
                           "h.w_id=p.id where h.i_type in (") +
            integer(Household) + u',' + integer(AveragePiece) + u')' + period +
-           QStringLiteral(") w group by w.id, w.s_caption, w.s_code, w.kind order by fio, "
-                          "w.id, w.kind");
+           QStringLiteral(") w group by w.id, w.s_caption, w.s_code, w.kind order by ") +
+           data::sql::byName(QStringLiteral("w.s_caption")) + QStringLiteral(", w.id, w.kind");
 }
 
 } // namespace

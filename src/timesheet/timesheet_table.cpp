@@ -243,7 +243,8 @@ QString workerDaySumsStatement() {
            QStringLiteral(" from accounts_dep.h_tabel, cmn_contractor.person person where "
                           "h_tabel.w_id=") +
            data::sql::personCode() +
-           QStringLiteral(" and month=:mnth and year=:yea group by fio order by fio");
+           QStringLiteral(" and month=:mnth and year=:yea group by fio order by ") +
+           data::sql::byName(QStringLiteral("person.s_caption"));
 }
 
 QString yearsStatement() {

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "data/data_module.h"
 #include "data/query.h"
+#include "data/sql_text.h"
 #include "data/texts.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
@@ -52,6 +53,8 @@ private slots:
     void kopecks();
     void editorFollowsQuantityAndRejects();
     void demoRecordsAgree();
+    void namesInRussianOrder_data();
+    void namesInRussianOrder();
 };
 
 void SumsTest::initTestCase() {
@@ -172,6 +175,31 @@ void SumsTest::demoRecordsAgree() {
         QCOMPARE(data::text::money(r.asFloat("summa")), QString::number(k / 100.0, 'f', 2));
     }
     QCOMPARE(size_t(seen), lines.size());
+
+    // the workers list orders as a Russian reader does
+    DataModule6->Workers.close();
+    DataModule6->Workers.open();
+    const QStringList workers = fixture::column(DataModule6->Workers, "fio");
+    QVERIFY(workers.indexOf(QRegularExpression("^Фёдоров.*")) <
+            workers.indexOf(QRegularExpression("^Фролов.*")));
+}
+
+void SumsTest::namesInRussianOrder_data() {
+    QTest::addColumn<QStringList>("names"); // in the order a Russian reader expects
+    QTest::newRow("ё beside е") << QStringList{"Федоров А.А.", "Фёдоров Л.М.", "Фролов Т.С."};
+    QTest::newRow("case ignored") << QStringList{"абрамов", "Борисов", "в", "Г"};
+    QTest::newRow("Ё at the start") << QStringList{"Егоров", "Ёлкин", "Жуков"};
+    QTest::newRow("р after п") << QStringList{"Пётр", "Раиса", "Яков", "Ярослав"};
+}
+
+void SumsTest::namesInRussianOrder() {
+    QFETCH(QStringList, names);
+    QStringList values;
+    for (auto it = names.crbegin(); it != names.crend(); ++it)
+        values << "('" + *it + "')";
+    QCOMPARE(fixture::scalar("select string_agg(n, '|' order by " + data::sql::byName("n") +
+                             ") from (values " + values.join(',') + ") v(n)"),
+             names.join('|'));
 }
 
 QTEST_MAIN(SumsTest)
