@@ -258,10 +258,17 @@ constexpr qint64 SmallintMax = 32767;     // smallint columns
 
 std::optional<journal::RecordInput> TForm11::readInput() {
     const bool painting = isPainting(Edit2->text());
-    if (Edit1->text().trimmed().isEmpty() || Edit2->text().trimmed().isEmpty() ||
-        Edit3->text().trimmed().isEmpty() || Edit4->text().trimmed().isEmpty() ||
-        Edit6->text().trimmed().isEmpty() || (painting && Edit5->text().trimmed().isEmpty())) {
-        ui::error(QStringLiteral("Все поля должны быть заполнены!"));
+    // the empty boxes by their labels, in the order of the window
+    QStringList empty;
+    const std::pair<QLineEdit*, const char*> boxes[] = {{Edit1, "ФИО"},    {Edit2, "Операция"},
+                                                        {Edit3, "Кол-во"}, {Edit4, "Брак"},
+                                                        {Edit6, "Время"},  {Edit5, "Цвет"}};
+    for (const auto& [box, label] : boxes)
+        if (box->text().trimmed().isEmpty() && (box != Edit5 || painting))
+            empty << QString::fromUtf8(label);
+    if (!empty.isEmpty()) {
+        ui::error(QStringLiteral("Все поля должны быть заполнены! Не заполнено: %1.")
+                      .arg(empty.join(QStringLiteral(", "))));
         return std::nullopt;
     }
     journal::RecordInput r;

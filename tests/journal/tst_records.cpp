@@ -244,19 +244,24 @@ void RecordsTest::validation_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("no worker") << "name"
                                << ""
-                               << "Все поля должны быть заполнены!";
+                               << "Все поля должны быть заполнены! Не заполнено: ФИО.";
     QTest::newRow("no operation") << "oper"
                                   << ""
-                                  << "Все поля должны быть заполнены!";
+                                  << "Все поля должны быть заполнены! Не заполнено: Операция.";
     QTest::newRow("no quantity") << "qty"
                                  << " "
-                                 << "Все поля должны быть заполнены!";
+                                 << "Все поля должны быть заполнены! Не заполнено: Кол-во.";
     QTest::newRow("no hours") << "hours"
                               << ""
-                              << "Все поля должны быть заполнены!";
-    QTest::newRow("painting without colour") << "colour"
-                                             << ""
-                                             << "Все поля должны быть заполнены!";
+                              << "Все поля должны быть заполнены! Не заполнено: Время.";
+    QTest::newRow("no quantity nor hours")
+        << "qtyHours"
+        << ""
+        << "Все поля должны быть заполнены! Не заполнено: Кол-во, Время.";
+    QTest::newRow("painting without colour")
+        << "colour"
+        << ""
+        << "Все поля должны быть заполнены! Не заполнено: Цвет.";
     QTest::newRow("same colour") << "colour"
                                  << "1015"
                                  << "Позиция с такими параметрами уже заведена!";
@@ -292,6 +297,7 @@ void RecordsTest::validation() {
     if (field == "oper") e.operText = value;
     if (field == "qty") e.qty = value;
     if (field == "hours") e.hours = value;
+    if (field == "qtyHours") e.qty = e.hours = value;
     if (field == "colour") e.colour = value;
     if (field == "rejects") {
         e.rejects = value;
