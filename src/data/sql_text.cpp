@@ -48,7 +48,7 @@ QString byName(const QString& column) {
     // UTF-8 byte order а..я then run in the alphabet's order, and ё, placed after я, is е
     static const QString upper = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯё"
                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    static const QString lower = QStringLiteral("абвгдееежзийклмнопрстуфхцчшщъыьэюяе"
+    static const QString lower = QStringLiteral("абвгдеежзийклмнопрстуфхцчшщъыьэюяе"
                                                 "abcdefghijklmnopqrstuvwxyz");
     return QStringLiteral("translate(%1, '%2', '%3') collate \"C\", %1 collate \"C\"")
         .arg(column, upper, lower);

@@ -35,15 +35,16 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     fatigue = std::make_unique<data::Query>(DataModule6->ADO_DB);
+    // the distinct rows ordered outside, where the name's sort keys can be computed
     fatigue->setSql(
         QStringLiteral(
-            "select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  f.*, case when "
-            "f.i_holiday=0 then '' else '+' end as s_holiday, case when f.i_night=0 then '' else "
-            "'+' end as s_night from accounts_dep.fatigue f, cmn_classifier.item i, "
-            "accounts_dep.person p,accounts_dep.vid_oper vo, accounts_dep.oper o  where f.id_nom "
-            "=i.id and p.id=f.id_p and vo.id = f.id_o and o.i_id >=7777 and o.vid >=7777 and "
-            "f.d_date = :d_date order by ") +
-        data::sql::byName(QStringLiteral("p.fio")) + QStringLiteral(", f.id"));
+            "select * from (select distinct vo.vid, p.fio, i.s_caption, (f.cnt*f.price) as summ,  "
+            "f.*, case when f.i_holiday=0 then '' else '+' end as s_holiday, case when "
+            "f.i_night=0 then '' else '+' end as s_night from accounts_dep.fatigue f, "
+            "cmn_classifier.item i, accounts_dep.person p,accounts_dep.vid_oper vo, "
+            "accounts_dep.oper o  where f.id_nom =i.id and p.id=f.id_p and vo.id = f.id_o and "
+            "o.i_id >=7777 and o.vid >=7777 and f.d_date = :d_date) e order by ") +
+        data::sql::byName(QStringLiteral("e.fio")) + QStringLiteral(", e.id"));
     DataSource1.dataSet = fatigue.get();
 
     DBGrid1 = new ui::DBGrid(this);
@@ -265,8 +266,8 @@ void TForm25::Button7Click() {
         return;
     timesheet::ClosedMonth closed;
     const timesheet::Saved done =
-        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, id, seen, &closed);
-    if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done, closed));
+        timesheet::deleteEntry(DataModule6->Control, id, seen, &closed);
+    if (done != timesheet::Saved::Written) ui::error(timesheet::savedText(done, closed));
     Reopen();
 }
 
@@ -287,14 +288,14 @@ void TForm25::Button1Click() {
                       caption))
         return;
     timesheet::AveragePricing pricing;
-    timesheet::Saved refused = timesheet::Saved::Done;
+    timesheet::Saved refused = timesheet::Saved::Written;
     {
         ui::BusyCursor busy;
-        pricing = timesheet::priceAverageEntries(DataModule6->Control, DataModule6->SQL_exec,
-                                                 day.year(), day.month(), &refused);
+        pricing =
+            timesheet::priceAverageEntries(DataModule6->Control, day.year(), day.month(), &refused);
         Reopen();
     }
-    if (refused != timesheet::Saved::Done)
+    if (refused != timesheet::Saved::Written)
         ui::error(timesheet::savedText(refused, {day.year(), day.month()}));
     else if (pricing.priced == 0) // deleted by another user meanwhile
         ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."), caption,

@@ -190,6 +190,12 @@ void SumsTest::namesInRussianOrder_data() {
     QTest::newRow("case ignored") << QStringList{"абрамов", "Борисов", "в", "Г"};
     QTest::newRow("Ё at the start") << QStringList{"Егоров", "Ёлкин", "Жуков"};
     QTest::newRow("р after п") << QStringList{"Пётр", "Раиса", "Яков", "Ярослав"};
+    // every letter in turn, the case changing from one to the next: Е and ё read alike
+    QStringList alphabet;
+    const QString letters = "абвгдеёжзийклмнопрстуфхцчшщъыьэюя";
+    for (qsizetype i = 0; i < letters.size(); ++i)
+        alphabet << (i % 2 ? letters.mid(i, 1).toUpper() : letters.mid(i, 1));
+    QTest::newRow("the alphabet") << alphabet;
 }
 
 void SumsTest::namesInRussianOrder() {

@@ -226,7 +226,8 @@ void SummaryReportsTest::windowFromTheMenu() {
 void SummaryReportsTest::reports_data() {
     QTest::addColumn<QPushButton*>("button");
     QTest::addColumn<QStringList>("expected");
-    // Иванов's Шкафы foot keeps three decimals (0.999), his worker foot two (17.25)
+    // Иванов's Шкафы foot keeps three decimals, his worker foot two (17.25); 3 pieces at 0.333
+    // pay 1.00, each record's sum in kopecks as the journal shows it
     QTest::newRow("by workers")
         << Form18->Button4
         << QStringList{
@@ -238,8 +239,8 @@ void SummaryReportsTest::reports_data() {
                R"x(p1 detail "Готовая продукция" "Сварка" " " "11" "13.750")x",
                R"x(p1 foot nom "16" "16.250")x",
                R"x(p1 head nom "Шкафы")x",
-               R"x(p1 detail "Заготовки" "Покраска" " (грунт)" "3" "0.999")x",
-               R"x(p1 foot nom "3" "0.999")x",
+               R"x(p1 detail "Заготовки" "Покраска" " (грунт)" "3" "1.000")x",
+               R"x(p1 foot nom "3" "1.000")x",
                R"x(p1 foot fio "17.25")x",
                R"x(p1 head fio "Петров П.П.")x",
                R"x(p1 head nom "Стеллажи")x",
@@ -293,7 +294,7 @@ void SummaryReportsTest::reports_data() {
                R"x(p1 detail "СТ-100" "Сварка" "3020" "Готовая продукция" "0" "6" "4" "5.000")x",
                R"x(p1 foot nom "1" "31.50" "21" "21.25")x",
                R"x(p1 head nom "Шкафы")x",
-               R"x(p1 detail "ШК-200" "Покраска" "1" "Заготовки" "0" "6" "3" "0.999")x",
+               R"x(p1 detail "ШК-200" "Покраска" "1" "Заготовки" "0" "6" "3" "1.000")x",
                R"x(p1 foot nom "0" "6.00" "3" "1.00")x",
                R"x(p1 report foot "Итого:" "1" "37.5" "24" "22.25")x",
                R"x(p1 page foot "1")x",

@@ -24,13 +24,27 @@ void InputCheckTest::typed_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("hint");
-    QTest::newRow("digits") << "" << "125" << "125" << false;
-    QTest::newRow("a decimal comma") << "1" << "," << "1" << true;
-    QTest::newRow("a decimal point") << "1" << "." << "1" << true;
-    QTest::newRow("a letter") << "12" << "a" << "12" << true;
-    QTest::newRow("a minus") << "" << "-" << "" << true;
-    QTest::newRow("a blank") << "7" << " " << "7" << true;
-    QTest::newRow("a digit after the hint") << "1" << ",5" << "15" << false;
+    QTest::newRow("digits") << ""
+                            << "125"
+                            << "125" << false;
+    QTest::newRow("a decimal comma") << "1"
+                                     << ","
+                                     << "1" << true;
+    QTest::newRow("a decimal point") << "1"
+                                     << "."
+                                     << "1" << true;
+    QTest::newRow("a letter") << "12"
+                              << "a"
+                              << "12" << true;
+    QTest::newRow("a minus") << ""
+                             << "-"
+                             << "" << true;
+    QTest::newRow("a blank") << "7"
+                             << " "
+                             << "7" << true;
+    QTest::newRow("a digit after the hint") << "1"
+                                            << ",5"
+                                            << "15" << false;
 }
 
 void InputCheckTest::typed() {
@@ -56,10 +70,14 @@ void InputCheckTest::typed() {
 void InputCheckTest::pasted_data() {
     QTest::addColumn<QString>("clip");
     QTest::addColumn<QString>("after");
-    QTest::newRow("digits") << "250" << "1250";
-    QTest::newRow("a decimal comma") << "1,5" << "1";   // not "115"
-    QTest::newRow("a grouped number") << "1 500" << "1"; // not "1500" glued to the 1
-    QTest::newRow("a letter at the end") << "25р" << "1";
+    QTest::newRow("digits") << "250"
+                            << "1250";
+    QTest::newRow("a decimal comma") << "1,5"
+                                     << "1"; // not "115"
+    QTest::newRow("a grouped number") << "1 500"
+                                      << "1"; // not "1500" glued to the 1
+    QTest::newRow("a letter at the end") << "25р"
+                                         << "1";
 }
 
 void InputCheckTest::pasted() {
