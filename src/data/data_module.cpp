@@ -5,20 +5,25 @@
 
 TDataModule6* DataModule6 = nullptr;
 
-const char* const TDataModule6::OperStatement =
-    "select izdel.MARKA, vid_oper.VID, oper.NAIMEN, (SELECT (CASE naimen WHEN 0 THEN "
-    "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, count(o_id) norma, "
-    "min(price)::numeric cena, oper.id, oper.i_id, oper.VID as oper_vid from "
-    "accounts_dep.norm,accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER where "
-    "OPER.i_id=IZDEL.id and norm.o_id=oper.id and oper.vid=vid_oper.id group by izdel.MARKA, "
-    "vid_oper.VID, oper.NAIMEN, oper.id, oper.i_id, oper.VID order by izdel.marka, "
-    "vid_oper.vid, oper.naimen";
+QString TDataModule6::operStatement() {
+    return QStringLiteral(
+               "select izdel.MARKA, vid_oper.VID, oper.NAIMEN, (SELECT (CASE naimen WHEN 0 THEN "
+               "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, count(o_id) norma, "
+               "min(price)::numeric cena, oper.id, oper.i_id, oper.VID as oper_vid from "
+               "accounts_dep.norm,accounts_dep.OPER,accounts_dep.IZDEL,accounts_dep.VID_OPER "
+               "where OPER.i_id=IZDEL.id and norm.o_id=oper.id and oper.vid=vid_oper.id group by "
+               "izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, oper.i_id, oper.VID order by ") +
+           data::sql::byName(QStringLiteral("izdel.marka")) + QStringLiteral(", ") +
+           data::sql::byName(QStringLiteral("vid_oper.vid")) + QStringLiteral(", oper.naimen");
+}
 
 QString TDataModule6::journalStatement(int shift) {
     const QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
     const QString order =
-        shift == 1 ? data::sql::byName(QStringLiteral("person.s_caption")) +
-                         QStringLiteral(", izdel.marka, vid_oper.vid, oper.naimen, color")
+        shift == 1 ? data::sql::byName(QStringLiteral("person.s_caption")) + QStringLiteral(", ") +
+                         data::sql::byName(QStringLiteral("izdel.marka")) + QStringLiteral(", ") +
+                         data::sql::byName(QStringLiteral("vid_oper.vid")) +
+                         QStringLiteral(", oper.naimen, color")
                    : data::sql::byName(QStringLiteral("person.s_caption"));
     return QStringLiteral(
                "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  "
@@ -69,10 +74,10 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     DataModule6 = this;
     Workers.setSql("select * from accounts_dep.person order by " + data::sql::byName("fio"));
     Workers.setUpdateTable("accounts_dep.person");
-    Izdel.setSql("select *  from accounts_dep.IZDEL order by marka");
-    Vid_oper.setSql("select * from accounts_dep.VID_OPER order by vid");
+    Izdel.setSql("select *  from accounts_dep.IZDEL order by " + data::sql::byName("marka"));
+    Vid_oper.setSql("select * from accounts_dep.VID_OPER order by " + data::sql::byName("vid"));
     Vid_oper.setUpdateTable("accounts_dep.vid_oper");
-    Oper.setSql(QString::fromUtf8(OperStatement));
+    Oper.setSql(operStatement());
     data::Query* journal[] = {&Smena1, &Smena2, &Smena3, &Smena4};
     for (int i = 0; i < 4; ++i)
         journal[i]->setSql(journalStatement(i + 1));

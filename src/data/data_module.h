@@ -61,7 +61,7 @@ public:
 
     static QString journalStatement(int shift);
     static QString timesheetStatement(int shift);
-    static const char* const OperStatement;
+    static QString operStatement();
 };
 
 extern TDataModule6* DataModule6;

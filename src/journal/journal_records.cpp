@@ -53,7 +53,7 @@ void TForm1::Button3Click() {
     const qint64 id = q.asInt("id");
     // what the user decides on: a record another user changed meanwhile is left alone
     const data::SeenRow seen = journal::seenRecord(q);
-    if (ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление"))) {
+    if (ui::askYesNo(journal::deletionQuestion(q), QStringLiteral("Удаление"), QMessageBox::No)) {
         // the cell recomputed is the one the record fed as the database held it, whatever
         // this copy's list still shows of it
         timesheet::ClosedMonth closed;

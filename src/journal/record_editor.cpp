@@ -317,10 +317,11 @@ void TForm11::Button1Click() {
     if (!ui::confirmFarDate(input->day)) return; // the input stays for the date to be mended
     data::Query& control = DataModule6->Control;
     timesheet::ClosedMonth closed;
+    int dayHours = -1;
     const journal::WriteResult result =
         Tag == ui::ChangeRow
-            ? journal::changeRecord(control, RecordId, *input, Seen, &closed)
-            : journal::addRecord(control, *input, &closed);
+            ? journal::changeRecord(control, RecordId, *input, Seen, &closed, &dayHours)
+            : journal::addRecord(control, *input, &closed, &dayHours);
     data::Query& list = DataModule6->smenaQuery(Shift);
     if (!journal::isWritten(result)) {
         // the input stays for the user to mend; a record gone is gone from the list too
@@ -330,7 +331,7 @@ void TForm11::Button1Click() {
             // the next "Запись" saves over the other user's change on purpose
             Seen = journal::currentRecord(control, RecordId);
         }
-        ui::error(journal::refusalText(result, closed));
+        ui::error(journal::refusalText(result, closed, dayHours));
         return;
     }
     list.refresh();

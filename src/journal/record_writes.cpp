@@ -3,9 +3,10 @@
 #include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
-#include "data/write_engine.h"
 #include "data/query.h"
 #include "data/sql_text.h"
+#include "data/texts.h"
+#include "data/write_engine.h"
 #include "timesheet/timesheet_table.h"
 
 #include <functional>
@@ -72,9 +73,11 @@ void addInputChecks(data::WritePlan& plan, const RecordInput& r, qint64 except) 
 
 // Sends the write and says what became of it.
 WriteResult posted(data::Query& control, const data::WritePlan& plan,
-                   timesheet::ClosedMonth* closed) {
+                   timesheet::ClosedMonth* closed, int* dayHours = nullptr) {
     const data::WriteOutcome out = data::write(control, plan);
     if (closed) *closed = out.closed;
+    if (dayHours && out.refusedWith(int(WriteResult::DayOverfilled)))
+        *dayHours = out.values.value(QStringLiteral("hours")).toInt();
     using S = data::WriteOutcome::Status;
     switch (out.status) {
     case S::Written:
@@ -120,7 +123,7 @@ QString today() {
 
 } // namespace
 
-QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
+QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed, int dayHours) {
     switch (result) {
     case WriteResult::Written:
         return QString();
@@ -145,7 +148,7 @@ QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
     case WriteResult::LostUnknown:
         return data::lostCommitText(data::LostCommit::Unknown);
     case WriteResult::DayOverfilled:
-        return timesheet::dayOverfilledText(QStringLiteral("Время"));
+        return timesheet::dayOverfilledText(QStringLiteral("Время"), dayHours);
     case WriteResult::MonthClosed:
         return timesheet::closedMonthText(closed);
     case WriteResult::RejectsAboveQuantity:
@@ -170,6 +173,19 @@ const QStringList SeenFields{"data", "smena", "w_id",  "i_id", "o_id", "cena", "
 
 data::SeenRow seenRecord(const data::Query& list) {
     return data::SeenRow::of(list, SeenFields);
+}
+
+QString deletionQuestion(const data::Query& list) {
+    // the operation as the editor names it
+    QString operation = QStringList{list.asText(QStringLiteral("marka")).trimmed(),
+                                    list.asText(QStringLiteral("vid")).trimmed(),
+                                    list.asText(QStringLiteral("nmn")).trimmed()}
+                            .join(QStringLiteral("; "));
+    if (const qint64 colour = list.asInt(QStringLiteral("color")); colour != 0)
+        operation += QStringLiteral(", цвет %1").arg(colour);
+    return QStringLiteral("Удалить позицию из списка?\n%1 — %2 — %3")
+        .arg(list.asText(QStringLiteral("fio")).trimmed(), operation,
+             data::text::date(list.asDate(QStringLiteral("data"))));
 }
 
 data::SeenRow currentRecord(data::Query& control, qint64 id) {
@@ -197,8 +213,8 @@ bool recordThere(data::Query& control, const RecordInput& r, const QString& wher
 }
 } // namespace
 
-WriteResult addRecord(data::Query& control, const RecordInput& r,
-                      timesheet::ClosedMonth* closed) {
+WriteResult addRecord(data::Query& control, const RecordInput& r, timesheet::ClosedMonth* closed,
+                      int* dayHours) {
     const Cell cell = cellOf(r);
     data::WritePlan plan;
     addInputChecks(plan, r, 0);
@@ -215,11 +231,11 @@ WriteResult addRecord(data::Query& control, const RecordInput& r,
          {}, false, &control.connection()});
     // an equal record is refused, so one that holds these values is this one
     plan.landed = [&] { return recordThere(control, r, "ok='no'"); };
-    return posted(control, plan, closed);
+    return posted(control, plan, closed, dayHours);
 }
 
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,
-                         const data::SeenRow& seen, timesheet::ClosedMonth* closed) {
+                         const data::SeenRow& seen, timesheet::ClosedMonth* closed, int* dayHours) {
     const Cell cell = cellOf(r);
     const QString set =
         "w_id=" + integer(r.worker) + ", i_id=" + integer(r.product) +
@@ -240,7 +256,7 @@ WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,
                                                      "id=" + integer(id)),
                              "id=" + integer(id), false, &control.connection()});
         plan.landed = [&] { return recordThere(control, r, "id=" + integer(id)); };
-        return posted(control, plan, closed);
+        return posted(control, plan, closed, dayHours);
     });
 }
 

@@ -61,8 +61,10 @@ enum class WriteResult {
 };
 
 // The message that tells the user why a write was refused, or what became of it when the
-// connection went; empty for Written. closed: the month a MonthClosed refusal names.
-QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed = {});
+// connection went; empty for Written. closed: the month a MonthClosed refusal names;
+// dayHours: the hours a DayOverfilled refusal found in the day (-1: not known).
+QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed = {},
+                    int dayHours = -1);
 // The refusal of more rejects than pieces, naming both fields, with the typed values when
 // given.
 QString rejectsAboveQuantityText(double quantity = 0, int rejects = -1);
@@ -73,18 +75,23 @@ bool isWritten(WriteResult result);
 extern const QStringList SeenFields;
 // The record as the list shows it in its current row (a journal query).
 data::SeenRow seenRecord(const data::Query& list);
+// The question a deletion of the list's current record asks, naming the record: its worker,
+// operation (with its colour, if any) and day.
+QString deletionQuestion(const data::Query& list);
 // The record id as the database holds it now; empty when it is gone.
 data::SeenRow currentRecord(data::Query& control, qint64 id);
 
-// Each write below, when refused with MonthClosed, gives the month through closed.
+// Each write below, when refused with MonthClosed, gives the month through closed; a save
+// refused with DayOverfilled gives through dayHours the hours the day's cell held without it.
 
 // A new record, unaccepted, entered today.
 WriteResult addRecord(data::Query& control, const RecordInput& record,
-                      timesheet::ClosedMonth* closed = nullptr);
+                      timesheet::ClosedMonth* closed = nullptr, int* dayHours = nullptr);
 // Changes record id to the input, entered anew today, when it is still as seen (the row the
 // user opened; an empty one is not compared).
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
-                         const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr);
+                         const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr,
+                         int* dayHours = nullptr);
 inline WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
                                 timesheet::ClosedMonth* closed) {
     return changeRecord(control, id, record, {}, closed);

@@ -1,6 +1,7 @@
 #include "refdata/class_picker.h"
 
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
@@ -19,8 +20,8 @@ TForm26::TForm26(QWidget* parent) : refdata::SearchWindow(parent) {
     centreOnScreen = true;
 
     item = std::make_unique<data::Query>(DataModule6->ADO_DB);
-    item->setSql(
-        QStringLiteral("select * from cmn_classifier.item where id_level=2 order by s_caption"));
+    item->setSql(QStringLiteral("select * from cmn_classifier.item where id_level=2 order by ") +
+                 data::sql::byName(QStringLiteral("s_caption")));
     DBGrid1->addNameColumn("s_caption", QStringLiteral("Наименование"), 380);
     setList(*item, {QStringLiteral("s_caption")});
     Edit1->setPlaceholderText(QStringLiteral("Поиск по наименованию"));

@@ -30,12 +30,14 @@ TForm4::TForm4(QWidget* parent) : refdata::ListWindow(parent) {
     setDialogBorder(820, 560);
 
     XLS_Rep = std::make_unique<data::Query>(DataModule6->ADO_DB);
-    XLS_Rep->setSql(QStringLiteral(
-        "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN "
-        "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, "
-        "oper.i_id, oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,"
-        "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and oper.vid=vid_oper.id order by "
-        "izdel.marka, vid_oper.vid, oper.naimen"));
+    XLS_Rep->setSql(
+        QStringLiteral(
+            "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN "
+            "'Готовая продукция' ELSE 'Заготовки' END)) as nmn, oper.CENA_new as cena, oper.id, "
+            "oper.i_id, oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,"
+            "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and oper.vid=vid_oper.id order by ") +
+        data::sql::byName(QStringLiteral("izdel.marka")) + QStringLiteral(", ") +
+        data::sql::byName(QStringLiteral("vid_oper.vid")) + QStringLiteral(", oper.naimen"));
 
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     DBGrid1->addNameColumn("marka", QStringLiteral("Марка"), 160);

@@ -21,7 +21,7 @@ TForm7::TForm7(QWidget* parent) : refdata::EditorWindow(parent) {
 
     item =
         std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("cmn_classifier.item"));
-    item->setOrder(QStringLiteral("s_caption"));
+    item->setOrder(data::sql::byName(QStringLiteral("s_caption")));
     item->setFilter(QStringLiteral("id_level=2"));
     item->setFiltered(true);
 

@@ -26,7 +26,7 @@ TForm2::TForm2(QWidget* parent) : refdata::EditorWindow(parent) {
     staffpos = std::make_unique<data::Table>(db, QStringLiteral("hrms_staffpos.staffpos"));
     roles = std::make_unique<data::Table>(db, QStringLiteral("adm_role.roles"));
     for (data::Table* t : {department.get(), staffpos.get(), roles.get()})
-        t->setOrder("s_caption");
+        t->setOrder(data::sql::byName(QStringLiteral("s_caption")));
 
     GroupBox1 = new QGroupBox(QStringLiteral("Данные о работнике"), this);
     Edit1 = new QLineEdit(GroupBox1);

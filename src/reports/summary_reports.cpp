@@ -13,6 +13,10 @@ const QString PersonCode = data::sql::personCode();
 // Each record's sum in kopecks, as the journal shows it: a total is what its lines add up to.
 const QString ByWorker = data::sql::byName(QStringLiteral("person.s_caption"));
 const QString Summa = "sum(" + data::sql::recordSum() + ") as summa";
+// Products, marks and kinds of operations as Russian readers order them.
+const QString ByProduct = data::sql::byName(QStringLiteral("izdel.nom"));
+const QString ByMark = data::sql::byName(QStringLiteral("izdel.marka"));
+const QString ByKind = data::sql::byName(QStringLiteral("vid_oper.vid"));
 
 QString stageText(qint64 naimen) {
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
@@ -31,17 +35,19 @@ const QString WorkersStatement =
     QStringLiteral(" and izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
                    "smena.data<:data2 and smena.data>=:data1 group by fio, izdel.nom, "
                    "oper.naimen, vid_oper.vid, color order by ") +
-    ByWorker + QStringLiteral(", izdel.nom");
+    ByWorker + QStringLiteral(", ") + ByProduct;
 
 // One line per product name, stage, kind of operation and colour: the marks of one name
 // weigh differently, and a line per weight would print lines that read the same.
-const QString ProductsStatement = QStringLiteral(
-    "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
-    "oper.naimen, color, round(sum(izdel.massa*(smena.kol_vo-smena.brak))::numeric,2) as mass "
-    "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
-    "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
-    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
-    "vid_oper.vid order by izdel.nom, oper.naimen, vid_oper.vid, color");
+const QString ProductsStatement =
+    QStringLiteral(
+        "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
+        "oper.naimen, color, round(sum(izdel.massa*(smena.kol_vo-smena.brak))::numeric,2) as mass "
+        "from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
+        "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
+        "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
+        "vid_oper.vid order by ") +
+    ByProduct + QStringLiteral(", oper.naimen, ") + ByKind + QStringLiteral(", color");
 
 const QString WorkersDetailStatement =
     QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "
@@ -55,7 +61,8 @@ const QString WorkersDetailStatement =
     QStringLiteral(" and smena.i_id=izdel.id and oper.vid=vid_oper.id and smena.data<:data2 and "
                    "smena.data>=:data1 group by fio, marka, vid_oper.vid, oper.naimen, color "
                    "order by ") +
-    ByWorker + QStringLiteral(", marka, vid_oper.vid, oper.naimen");
+    ByWorker + QStringLiteral(", ") + ByMark + QStringLiteral(", ") + ByKind +
+    QStringLiteral(", oper.naimen");
 
 const QString ProductsDetailStatement =
     QStringLiteral(
@@ -68,16 +75,20 @@ const QString ProductsDetailStatement =
         "accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper where smena.o_id=oper.id and "
         "smena.i_id=izdel.id and smena.o_id=oper.id and oper.vid=vid_oper.id and "
         "smena.data<:data2 and smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, "
-        "oper.naimen, color,massa order by izdel.nom,marka, vid_oper.vid, oper.naimen");
+        "oper.naimen, color,massa order by ") +
+    ByProduct + QStringLiteral(", ") + ByMark + QStringLiteral(", ") + ByKind +
+    QStringLiteral(", oper.naimen");
 
 // Lines as the printed product report has them.
-const QString ProductsExportStatement = QStringLiteral(
-    "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
-    "oper.naimen, color,sum(izdel.massa*(smena.kol_vo-smena.brak)) as mass from "
-    "accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
-    "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
-    "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
-    "vid_oper.vid order by izdel.nom, oper.naimen, vid_oper.vid, color");
+const QString ProductsExportStatement =
+    QStringLiteral(
+        "select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid, izdel.nom, "
+        "oper.naimen, color,sum(izdel.massa*(smena.kol_vo-smena.brak)) as mass from "
+        "accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where "
+        "izdel.id=smena.i_id and vid_oper.id=oper.vid and oper.id=smena.o_id and "
+        "smena.data<:data2 and smena.data>=:data1 group by izdel.nom,color, oper.naimen, "
+        "vid_oper.vid order by ") +
+    ByProduct + QStringLiteral(", oper.naimen, ") + ByKind + QStringLiteral(", color");
 
 Period previousMonth(const QDate& today) {
     const QDate first(today.year(), today.month(), 1);

@@ -228,12 +228,14 @@ void TForm24::Button1Click() {
 
     data::Query& control = DataModule6->Control;
     timesheet::ClosedMonth closed;
+    int dayHours = -1;
     const timesheet::Saved saved =
-        Tag == ui::NewRow ? timesheet::addEntry(control, entry, Form25->DTPcker1->date(),
-                                                Form25->EntrySmena, &closed)
-                          : timesheet::changeEntry(control, EntryId, entry, Seen, &closed);
+        Tag == ui::NewRow
+            ? timesheet::addEntry(control, entry, Form25->DTPcker1->date(), Form25->EntrySmena,
+                                  &closed, &dayHours)
+            : timesheet::changeEntry(control, EntryId, entry, Seen, &closed, &dayHours);
     if (saved != timesheet::Saved::Written) {
-        ui::error(timesheet::savedText(saved, closed));
+        ui::error(timesheet::savedText(saved, closed, dayHours));
         if (saved == timesheet::Saved::EntryChanged) {
             // the list shows the other user's change; the next "Записать" saves over it
             Form25->Reopen();

@@ -262,7 +262,8 @@ void TForm25::Button7Click() {
     // what the user decides on: an entry another user changed meanwhile is left alone
     const data::SeenRow seen = timesheet::seenEntry(*fatigue);
     const qint64 id = fatigue->asInt("id");
-    if (!ui::askYesNo(QStringLiteral("Удалить позицию из списка?"), QStringLiteral("Удаление")))
+    if (!ui::askYesNo(timesheet::entryDeletionQuestion(*fatigue), QStringLiteral("Удаление"),
+                      QMessageBox::No))
         return;
     timesheet::ClosedMonth closed;
     const timesheet::Saved done =

@@ -66,11 +66,13 @@ void addInputChecks(data::WritePlan& plan, const HouseholdEntry& e, const Cell& 
 }
 
 // Sends the write and says what became of it.
-Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* closed,
+Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* closed, int* dayHours,
              data::WriteOutcome* outcome = nullptr) {
     const data::WriteOutcome out = data::write(control, plan);
     if (outcome) *outcome = out;
     if (closed) *closed = out.closed;
+    if (dayHours && out.refusedWith(int(Saved::DayOverfilled)))
+        *dayHours = out.values.value(QStringLiteral("hours")).toInt();
     using S = data::WriteOutcome::Status;
     switch (out.status) {
     case S::Written:
@@ -139,7 +141,7 @@ void requireFits(const HouseholdEntry& e) {
 
 } // namespace
 
-QString savedText(Saved saved, const ClosedMonth& closed) {
+QString savedText(Saved saved, const ClosedMonth& closed, int dayHours) {
     switch (saved) {
     case Saved::Written:
         return {};
@@ -161,7 +163,7 @@ QString savedText(Saved saved, const ClosedMonth& closed) {
     case Saved::ClassGone:
         return QStringLiteral("Номенклатуры больше нет в классификаторе! Выберите её заново.");
     case Saved::DayOverfilled:
-        return dayOverfilledText(HoursField);
+        return dayOverfilledText(HoursField, dayHours);
     case Saved::MonthClosed:
         return closedMonthText(closed);
     }
@@ -177,6 +179,16 @@ const QStringList SeenEntryFields{"id_p", "id_o",  "id_nom",    "d_date", "i_sme
 
 data::SeenRow seenEntry(const data::Query& list) {
     return data::SeenRow::of(list, SeenEntryFields);
+}
+
+QString entryDeletionQuestion(const data::Query& list) {
+    QString day = data::text::date(list.asDate(QStringLiteral("d_date")));
+    if (list.asInt(QStringLiteral("i_night")) != 0) day += QStringLiteral(", ночь");
+    return QStringLiteral("Удалить позицию из списка?\n%1 — %2 (%3) — %4, %5 ч")
+        .arg(list.asText(QStringLiteral("fio")).trimmed(),
+             list.asText(QStringLiteral("vid")).trimmed(),
+             list.asText(QStringLiteral("s_caption")).trimmed(), day)
+        .arg(list.asInt(QStringLiteral("cnt")));
 }
 
 data::SeenRow currentEntry(data::Query& control, qint64 id) {
@@ -207,7 +219,7 @@ QString checkEntry(const HouseholdEntry& e) {
 }
 
 Saved addEntry(data::Query& control, const HouseholdEntry& e, const QDate& day, int shift,
-               ClosedMonth* closed) {
+               ClosedMonth* closed, int* dayHours) {
     data::requirePayRights();
     requireFits(e);
     const qint64 id = newEntryId(control);
@@ -228,14 +240,14 @@ Saved addEntry(data::Query& control, const HouseholdEntry& e, const QDate& day, 
               {}, false, &control.connection()});
     plan.landed = [&] { return entryThere(control, id, &e); };
     data::WriteOutcome out;
-    const Saved saved = posted(control, plan, closed, &out);
+    const Saved saved = posted(control, plan, closed, dayHours, &out);
     if (out.values.contains(QStringLiteral("next_id")))
         control.connection().setSessionFact(NextEntryId, out.values.value(QStringLiteral("next_id")));
     return saved;
 }
 
 Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& e,
-                  const data::SeenRow& seen, ClosedMonth* closed) {
+                  const data::SeenRow& seen, ClosedMonth* closed, int* dayHours) {
     data::requirePayRights();
     requireFits(e);
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
@@ -258,7 +270,7 @@ Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& e,
                       "id=" + integer(id)),
                   "id=" + integer(id), false, &control.connection()});
         plan.landed = [&] { return entryThere(control, id, &e); };
-        return posted(control, plan, closed);
+        return posted(control, plan, closed, dayHours);
     });
 }
 
@@ -274,7 +286,7 @@ Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen,
                  {data::WritePart::remove("accounts_dep.fatigue", "id=" + integer(id)),
                   "id=" + integer(id), true, &control.connection()});
         plan.landed = [&] { return !entryThere(control, id, nullptr); };
-        return posted(control, plan, closed);
+        return posted(control, plan, closed, nullptr);
     });
 }
 

@@ -54,8 +54,9 @@ enum class Saved {
 };
 
 // The Russian message of a refusal, or of what became of a write when the connection went
-// ("" for Written); closed: the month MonthClosed names.
-QString savedText(Saved saved, const ClosedMonth& closed = {});
+// ("" for Written); closed: the month MonthClosed names; dayHours: the hours a DayOverfilled
+// refusal found in the day's cell (-1: not known).
+QString savedText(Saved saved, const ClosedMonth& closed = {}, int dayHours = -1);
 // True when the write is in the database (Written, LostSaved).
 bool isSaved(Saved saved);
 
@@ -63,6 +64,9 @@ bool isSaved(Saved saved);
 extern const QStringList SeenEntryFields;
 // The entry as the list shows it in its current row.
 data::SeenRow seenEntry(const data::Query& list);
+// The question a deletion of the list's current entry asks, naming the entry: its worker,
+// kind of work and product class, day and hours.
+QString entryDeletionQuestion(const data::Query& list);
 // Entry id as the database holds it now; empty when it is gone.
 data::SeenRow currentEntry(data::Query& control, qint64 id);
 
@@ -73,15 +77,17 @@ double hourPrice(double normPrice, bool holiday, bool night);
 // The first problem of the input as a Russian message naming the field, "" when it fits.
 QString checkEntry(const HouseholdEntry& entry);
 
-// Each write below, when refused with MonthClosed, gives the month through closed.
+// Each write below, when refused with MonthClosed, gives the month through closed; a save
+// refused with DayOverfilled gives through dayHours the hours the day's cell held without it.
 
 // Writes a new entry for day and shift and posts its cell.
 Saved addEntry(data::Query& control, const HouseholdEntry& entry, const QDate& day, int shift,
-               ClosedMonth* closed = nullptr);
+               ClosedMonth* closed = nullptr, int* dayHours = nullptr);
 // Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
 // the one it leaves, when it is still as seen (an empty seen row is not compared).
 Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
-                  const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr);
+                  const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr,
+                  int* dayHours = nullptr);
 inline Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
                          ClosedMonth* closed) {
     return changeEntry(control, id, entry, {}, closed);

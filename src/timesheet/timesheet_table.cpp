@@ -6,6 +6,7 @@
 #include "data/sql_text.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -205,11 +206,17 @@ QString hoursRangeText(const QString& field, int least) {
         .arg(MaxDayHours);
 }
 
-QString dayOverfilledText(const QString& field) {
-    return QStringLiteral("Поле «%1»: за день в ячейке табеля набирается больше %2 ч. "
-                          "Ничего не сохранено.")
-        .arg(field)
-        .arg(MaxDayHours);
+QString dayOverfilledText(const QString& field, int held) {
+    QString text = QStringLiteral("Поле «%1»: за день в ячейке табеля набирается больше %2 ч. "
+                                  "Ничего не сохранено.")
+                       .arg(field)
+                       .arg(MaxDayHours);
+    if (held < 0) return text;
+    const int room = std::max(0, MaxDayHours - held);
+    text += QStringLiteral(" За этот день в ячейке уже %1 ч, ").arg(held);
+    text += room > 0 ? QStringLiteral("можно добавить не больше %1 ч.").arg(room)
+                     : QStringLiteral("добавить больше нельзя.");
+    return text;
 }
 
 QString workerDaySumsStatement() {

@@ -96,7 +96,9 @@ OverfilledCell overfilledIn(const data::WriteOutcome& rebuilt);
 // The messages of the hours limit, the same for shift records and entries. field: the
 // window's caption of the hours box.
 QString hoursRangeText(const QString& field, int least);
-QString dayOverfilledText(const QString& field);
+// held: the hours the day's cell already holds without the write (-1: not known), which the
+// message names with the most that can still be added.
+QString dayOverfilledText(const QString& field, int held = -1);
 
 // Statements the windows read the table through.
 // Every row of a worker found by personnel code, summed per day ("sd1".."sd31"); integer

@@ -112,9 +112,9 @@ QStringList Script::texts() const {
     return out;
 }
 
-void Script::record(Kind kind, const QString& text, const QString& caption,
-                    QMessageBox::Icon icon) {
-    shown_.append({kind, text, caption, icon});
+void Script::record(Kind kind, const QString& text, const QString& caption, QMessageBox::Icon icon,
+                    QMessageBox::StandardButton defaultButton) {
+    shown_.append({kind, text, caption, icon, defaultButton});
 }
 
 bool Script::takeAnswer() {
@@ -163,14 +163,16 @@ void error(const QString& text) {
     message(text, QStringLiteral("Ошибка"), QMessageBox::Critical);
 }
 
-bool askYesNo(const QString& text, const QString& caption) {
+bool askYesNo(const QString& text, const QString& caption,
+              QMessageBox::StandardButton defaultButton) {
+    if (defaultButton != QMessageBox::No) defaultButton = QMessageBox::Yes;
     if (active) {
-        active->record(Script::Kind::Question, text, caption, QMessageBox::Question);
+        active->record(Script::Kind::Question, text, caption, QMessageBox::Question, defaultButton);
         return active->takeAnswer();
     }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parentWindow());
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton);
     return execBox(box) == QMessageBox::Yes;
 }
 

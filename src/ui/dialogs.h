@@ -17,8 +17,10 @@ void message(const QString& text, const QString& caption,
              QMessageBox::Icon icon = QMessageBox::Critical);
 // The error box every failure ends in: caption "Ошибка", error icon.
 void error(const QString& text);
-// A Yes/No question with the question icon; true for Yes.
-bool askYesNo(const QString& text, const QString& caption);
+// A Yes/No question with the question icon; true for Yes. defaultButton: the button Enter
+// presses, Yes or No (No for a question whose Yes loses data, such as a deletion).
+bool askYesNo(const QString& text, const QString& caption,
+              QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
 // One box for one fault: true while a box that says the connection is lost is up, for 30 s
 // after one was shown, and from then on until connectionBack() says statements run again.
 // Background work (the version check's timer) shows no box of its own meanwhile.
@@ -46,6 +48,8 @@ public:
         QString text;    // the box's text, or the window's caption
         QString caption; // the box's caption
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        // a question's default button (Yes or No); NoButton for the rest
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     Script();
@@ -71,7 +75,8 @@ public:
     int unanswered() const { return unanswered_; }
 
     // used by the functions above
-    void record(Kind kind, const QString& text, const QString& caption, QMessageBox::Icon icon);
+    void record(Kind kind, const QString& text, const QString& caption, QMessageBox::Icon icon,
+                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     bool takeAnswer();
     std::function<void()> takeAction(QDialog* dialog);
     std::function<void()> takeMessageAction();

@@ -160,24 +160,37 @@ void RecordWritesTest::dayLimit_data() {
     // Hours written one after another into one day cell of worker 1, by shift records or by
     // household entries (class 11, then class 12, so they are not equal); the last one is
     // refused when the cell would exceed 24 hours. A change counts the hours without the
-    // entry or record it replaces.
+    // entry or record it replaces. A refusal names the hours the cell held without the last
+    // write and the most it can still take.
     QTest::addColumn<bool>("entries");
     QTest::addColumn<QList<int>>("hours");
     QTest::addColumn<bool>("changeLast"); // the last hours replace the first write's
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("told"); // what the refusal adds to the limit's words
     for (const bool entries : {false, true}) {
         const char* what = entries ? "entry" : "record";
-        QTest::addRow("%s: 24 at once", what) << entries << QList<int>{24} << false << false << "24";
-        QTest::addRow("%s: 8 then 16", what) << entries << QList<int>{8, 16} << false << false << "24";
-        QTest::addRow("%s: 8 then 17", what) << entries << QList<int>{8, 17} << false << true << "8";
+        QTest::addRow("%s: 24 at once", what) << entries << QList<int>{24} << false << false << "24"
+                                              << "";
+        QTest::addRow("%s: 8 then 16", what)
+            << entries << QList<int>{8, 16} << false << false << "24"
+            << "";
+        QTest::addRow("%s: 8 then 17", what)
+            << entries << QList<int>{8, 17} << false << true << "8"
+            << " За этот день в ячейке уже 8 ч, можно добавить не больше 16 ч.";
         QTest::addRow("%s: 20 changed to 24", what)
-            << entries << QList<int>{20, 24} << true << false << "24";
+            << entries << QList<int>{20, 24} << true << false << "24"
+            << "";
         QTest::addRow("%s: 4, 20 changed to 21", what)
-            << entries << QList<int>{4, 20, 21} << true << true << "24";
+            << entries << QList<int>{4, 20, 21} << true << true << "24"
+            << " За этот день в ячейке уже 4 ч, можно добавить не больше 20 ч.";
+        QTest::addRow("%s: 24 then 1", what)
+            << entries << QList<int>{24, 1} << false << true << "24"
+            << " За этот день в ячейке уже 24 ч, добавить больше нельзя.";
     }
     // 25 at once never reaches the database: the editors and the entry check refuse it
-    QTest::addRow("entry: 25 at once") << true << QList<int>{25} << false << true << "";
+    QTest::addRow("entry: 25 at once") << true << QList<int>{25} << false << true << ""
+                                       << "";
 }
 
 void RecordWritesTest::dayLimit() {
@@ -198,25 +211,27 @@ void RecordWritesTest::dayLimit() {
         if (entries) {
             const timesheet::HouseholdEntry e{1, 11 + i % 2, 7777, hours[i], 150, false, false};
             timesheet::Saved saved{};
+            int held = -1;
             try {
-                saved = change ? timesheet::changeEntry(c.control, id, e, {})
-                               : timesheet::addEntry(c.control, e, March5, 1);
+                saved = change ? timesheet::changeEntry(c.control, id, e, {}, nullptr, &held)
+                               : timesheet::addEntry(c.control, e, March5, 1, nullptr, &held);
             } catch (const data::DbError& error) { // an input the entry check refuses
                 saved = timesheet::Saved::DayOverfilled;
                 message = error.message();
             }
             if (saved != timesheet::Saved::Written && message.isEmpty())
-                message = timesheet::savedText(saved);
+                message = timesheet::savedText(saved, {}, held);
             lastRefused = saved != timesheet::Saved::Written;
         } else {
             journal::RecordInput r = welding();
             r.hours = hours[i];
             r.colour = i; // no two records equal
+            int held = -1;
             const journal::WriteResult result =
-                change ? journal::changeRecord(c.control, id, r, {})
-                       : journal::addRecord(c.control, r);
+                change ? journal::changeRecord(c.control, id, r, {}, nullptr, &held)
+                       : journal::addRecord(c.control, r, nullptr, &held);
             lastRefused = result != journal::WriteResult::Written;
-            message = journal::refusalText(result);
+            message = journal::refusalText(result, {}, held);
         }
         QVERIFY2(last || !lastRefused, qPrintable(message));
     }
@@ -224,6 +239,11 @@ void RecordWritesTest::dayLimit() {
     if (refused) {
         QVERIFY2(message.contains(entries ? "«Количество»" : "«Время»"), qPrintable(message));
         QVERIFY2(message.contains("24"), qPrintable(message));
+        QFETCH(QString, told);
+        if (!told.isEmpty()) {
+            QCOMPARE(message,
+                     timesheet::dayOverfilledText(entries ? "Количество" : "Время") + told);
+        }
     }
     const QString where = entries ? "i_type=7777" : "smena=1 and i_type=0";
     QTEST(fixture::scalar("select d5 from accounts_dep.h_tabel where w_id=1 and " + where),

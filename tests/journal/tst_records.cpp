@@ -355,7 +355,8 @@ void RecordsTest::outOfRange_data() {
     QTest::newRow("day's hours above a day")
         << "dayHours"
         << "17"
-        << "Поле «Время»: за день в ячейке табеля набирается больше 24 ч. Ничего не сохранено."
+        << "Поле «Время»: за день в ячейке табеля набирается больше 24 ч. Ничего не сохранено. "
+           "За этот день в ячейке уже 8 ч, можно добавить не больше 16 ч."
         << "";
     const QString colour = "Поле «Цвет»: нужен номер от 0 до 2147483647.";
     QTest::newRow("colour of 20 digits") << "colour"
@@ -565,9 +566,19 @@ void RecordsTest::deletion() {
     ui::Script s;
     s.answer(yes);
     Form1->Button3Click();
-    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?"});
+    // the record named as the journal shows it, and Enter answers No
+    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?\nИванов И.И. — СТ-100; Сварка; "
+                                    "Готовая продукция — 05.03.2024"});
     QCOMPARE(s.shown().first().caption, QString("Удаление"));
     QCOMPARE(s.shown().first().kind, ui::Script::Kind::Question);
+    QCOMPARE(s.shown().first().defaultButton, QMessageBox::No);
+    // a painting names its colour
+    s.clear();
+    Form1->DBGrid2->selectRow(yes ? 0 : 1);
+    s.answer(false);
+    Form1->Button3Click();
+    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?\nИванов И.И. — ШК-200; Покраска; "
+                                    "Заготовки, цвет 1 — 05.03.2024"});
     QTEST(fixture::scalar("select count(*) from accounts_dep.smena"), "left");
     QTEST(cells(1, 1, "d5"), "cell");
     QCOMPARE(DataModule6->Smena1.recordCount(), yes ? 1 : 2);
@@ -706,7 +717,8 @@ void RecordsTest::deletionOfMovedRecord() {
     s.answer(true);
     Form1->Button3Click();
     // the user chose Иванов's record; Петров's is not deleted in its place
-    QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?",
+    QCOMPARE(s.texts(), (QStringList{"Удалить позицию из списка?\nИванов И.И. — СТ-100; Сварка; "
+                                     "Готовая продукция — 05.03.2024",
                                      journal::refusalText(journal::WriteResult::RecordChanged)}));
     QCOMPARE(fixture::scalar("select w_id from accounts_dep.smena"), QString("2"));
     QCOMPARE(cells(1, 1, "d5"), QString("0"));
@@ -717,7 +729,8 @@ void RecordsTest::deletionOfMovedRecord() {
     s.clear();
     s.answer(true);
     Form1->Button3Click();
-    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?"});
+    QCOMPARE(s.texts(), QStringList{"Удалить позицию из списка?\nПетров П.П. — СТ-100; Сварка; "
+                                    "Готовая продукция — 05.03.2024"});
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
     QCOMPARE(cells(2, 1, "d5"), QString("0"));
 

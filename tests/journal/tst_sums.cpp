@@ -8,9 +8,11 @@
 #include "data/texts.h"
 #include "journal/journal_window.h"
 #include "journal/record_editor.h"
+#include "journal/record_writes.h"
 #include "reports/reports_window.h"
 #include "reports/summary_reports.h"
 #include "testdb.h"
+#include "timesheet/t13_form.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "windows.h"
@@ -55,6 +57,7 @@ private slots:
     void demoRecordsAgree();
     void namesInRussianOrder_data();
     void namesInRussianOrder();
+    void namesInOneOrderEverywhere();
 };
 
 void SumsTest::initTestCase() {
@@ -206,6 +209,67 @@ void SumsTest::namesInRussianOrder() {
     QCOMPARE(fixture::scalar("select string_agg(n, '|' order by " + data::sql::byName("n") +
                              ") from (values " + values.join(',') + ") v(n)"),
              names.join('|'));
+}
+
+void SumsTest::namesInOneOrderEverywhere() {
+    // Фролов's record is written first: his key, and the names' byte order, would put him
+    // before Фёдоров
+    const QDate day(2031, 5, 6);
+    const QStringList op =
+        fixture::scalar("select o.id || ' ' || o.i_id from accounts_dep.oper o where o.i_id<>7777 "
+                        "order by o.id limit 1")
+            .split(u' ');
+    QCOMPARE(op.size(), 2);
+    for (const char* name : {"Фролов", "Фёдоров"}) {
+        journal::RecordInput r;
+        r.worker = fixture::scalar(QString("select id from accounts_dep.person where fio like "
+                                           "'%1 %'")
+                                       .arg(name))
+                       .toLongLong();
+        r.operation = op[0].toLongLong();
+        r.product = op[1].toLongLong();
+        r.day = day;
+        r.price = 10;
+        r.quantity = 1;
+        r.hours = 8;
+        QCOMPARE(journal::addRecord(DataModule6->Control, r), journal::WriteResult::Written);
+    }
+    const QStringList expected{"Фёдоров", "Фролов"};
+    auto surnames = [](const QStringList& names) {
+        QStringList out;
+        for (const QString& n : names) {
+            const QString surname = n.section(u' ', 0, 0);
+            if (surname == "Фёдоров" || surname == "Фролов") out << surname;
+        }
+        return out;
+    };
+
+    // the journal
+    showDay(day, 1);
+    QCOMPARE(surnames(fixture::column(Form1->DBGrid2, "fio")), expected);
+    // the timesheet by shifts
+    data::Query& sheet = DataModule6->timesheetQuery(1);
+    sheet.close();
+    sheet.setParam("mnth", day.month());
+    sheet.setParam("yea", day.year());
+    sheet.setParam("date1", QDate(day.year(), day.month(), 1));
+    sheet.setParam("date2", QDate(day.year(), day.month(), 1).addMonths(1));
+    sheet.open();
+    QCOMPARE(surnames(fixture::column(sheet, "fio")), expected);
+    sheet.close();
+    // a printout: "Отчет по рабочим"
+    reports::PrintedReport& report = *Form18->WorkersReport;
+    {
+        data::ClosedOnExit closer{report.query};
+        reports::openForPeriod(report.query, {day, day.addDays(1)}, reports::ProductKind::All);
+        QCOMPARE(surnames(fixture::column(report.query, "fio")), expected);
+    }
+    // the T-13 form
+    data::Query t13(DataModule6->ADO_DB);
+    QStringList onForm;
+    for (const auto& w : timesheet::t13::readMonth(t13, day.year(), day.month()).workers)
+        onForm << w.name;
+    QCOMPARE(surnames(onForm), expected);
 }
 
 QTEST_MAIN(SumsTest)
