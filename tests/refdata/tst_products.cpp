@@ -1,12 +1,13 @@
 // The products list, the product editor and the class picker.
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "journal/journal_window.h"
 #include "refdata/class_picker.h"
 #include "refdata/operation_editor.h"
 #include "refdata/product_editor.h"
 #include "refdata/products_list.h"
-#include "timesheet/closed_months.h"
 #include "testdb.h"
+#include "timesheet/closed_months.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/lookup_combo.h"
@@ -35,9 +36,8 @@ INSERT INTO accounts_dep.vid_oper (id, vid) VALUES (1, 'Сварка');
 )";
 
 QStringList marks(const QString& where) {
-    return fixture::scalar(
-               "select string_agg(marka, '|' order by marka) from accounts_dep.izdel where " +
-               where)
+    return fixture::scalar("select string_agg(marka, '|' order by " + data::sql::byName("marka") +
+                           ") from accounts_dep.izdel where " + where)
         .split(u'|', Qt::SkipEmptyParts);
 }
 

@@ -1,5 +1,6 @@
 // The workers list and the worker editor: browse and pick, search, saving, deletion.
 #include "data/data_module.h"
+#include "data/sql_text.h"
 #include "journal/journal_window.h"
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
@@ -26,8 +27,8 @@ INSERT INTO adm_role.roles (s_name, s_caption) VALUES ('worker', 'Рабочий
 
 // The names in the server's order, as the list shows them.
 QStringList ordered(const QString& where = QStringLiteral("true")) {
-    return fixture::scalar(
-               "select string_agg(fio, '|' order by fio) from accounts_dep.person where " + where)
+    return fixture::scalar("select string_agg(fio, '|' order by " + data::sql::byName("fio") +
+                           ") from accounts_dep.person where " + where)
         .split(u'|', Qt::SkipEmptyParts);
 }
 
