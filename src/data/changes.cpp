@@ -1,6 +1,7 @@
 #include "data/changes.h"
 
 #include "data/connection.h"
+#include "data/sql_text.h"
 
 #include <QAtomicInt>
 #include <QHash>
@@ -16,9 +17,7 @@ const QString Channel = QLatin1String(ChangesChannel);
 // How the server lists the listening sessions.
 const QLatin1String ListenerName("tabel_listener");
 
-QString quoted(const QString& text) {
-    return u'\'' + QString(text).replace(u'\'', QLatin1String("''")) + u'\'';
-}
+using sql::quoted;
 
 // The options of an ODBC connection string by upper-case key, braces taken off.
 QHash<QString, QString> options(const QString& connectionString) {
