@@ -137,6 +137,17 @@ void createForms(const QStringList& params) {
     make<TForm26>();
     make<TForm27>();
     make<TForm28>();
+    // the household entry picks from the reference lists, which stand above the timesheets
+    timesheet::entryPicks().worker = []() -> std::optional<timesheet::Picked> {
+        if (const auto worker = Form5->ShowPick(24))
+            return timesheet::Picked{worker->id, worker->name};
+        return std::nullopt;
+    };
+    timesheet::entryPicks().productClass = []() -> std::optional<timesheet::Picked> {
+        Form26->ShowPick();
+        if (!Form26->Picked) return std::nullopt;
+        return timesheet::Picked{Form26->PickedId, Form26->PickedCaption};
+    };
 }
 
 void destroyForms() {
