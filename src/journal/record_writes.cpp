@@ -73,26 +73,9 @@ WriteResult posted(data::Query& control, const data::WritePlan& plan,
                    timesheet::ClosedMonth* closed) {
     const data::WriteOutcome out = data::write(control, plan);
     if (closed) *closed = out.closed;
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-        return WriteResult::Written;
-    case S::Gone:
-        return WriteResult::RecordGone;
-    case S::Changed:
-        return WriteResult::RecordChanged;
-    case S::MonthClosed:
-        return WriteResult::MonthClosed;
-    case S::Refused:
-        return WriteResult(out.refusal);
-    case S::LostSaved:
-        return WriteResult::LostSaved;
-    case S::LostNotSaved:
-        return WriteResult::LostNotSaved;
-    case S::LostUnknown:
-        break;
-    }
-    return WriteResult::LostUnknown;
+    using R = WriteResult;
+    return data::valueOf<R>(out, {R::Written, R::RecordGone, R::RecordChanged, R::MonthClosed,
+                                  R::LostSaved, R::LostNotSaved, R::LostUnknown});
 }
 
 // A write of record id that compares with seen: with none, with the row as it is now, again

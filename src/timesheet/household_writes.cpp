@@ -69,26 +69,9 @@ Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* clo
     const data::WriteOutcome out = data::write(control, plan);
     if (outcome) *outcome = out;
     if (closed) *closed = out.closed;
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-        return Saved::Written;
-    case S::Gone:
-        return Saved::EntryGone;
-    case S::Changed:
-        return Saved::EntryChanged;
-    case S::MonthClosed:
-        return Saved::MonthClosed;
-    case S::Refused:
-        return Saved(out.refusal);
-    case S::LostSaved:
-        return Saved::LostSaved;
-    case S::LostNotSaved:
-        return Saved::LostNotSaved;
-    case S::LostUnknown:
-        break;
-    }
-    return Saved::LostUnknown;
+    return data::valueOf<Saved>(out, {Saved::Written, Saved::EntryGone, Saved::EntryChanged,
+                                      Saved::MonthClosed, Saved::LostSaved, Saved::LostNotSaved,
+                                      Saved::LostUnknown});
 }
 
 // A write of entry id that compares with seen: with none, with the row as it is now, again
