@@ -20,6 +20,7 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/calendar_window.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "timesheet/piece_timesheet.h"
@@ -137,6 +138,7 @@ void createForms(const QStringList& params) {
     make<TForm26>();
     make<TForm27>();
     make<TForm28>();
+    make<TForm29>();
 }
 
 void destroyForms() {

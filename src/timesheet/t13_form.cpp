@@ -1,5 +1,6 @@
 #include "timesheet/t13_form.h"
 
+#include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 #include "data/texts.h"
@@ -41,20 +42,19 @@ QString DayMarks::hoursText() const {
     return texts.join(u'/');
 }
 
-DayMarks dayMarks(const QDate& day, const std::array<int, Kinds>& hours) {
+DayMarks dayMarks(bool off, const std::array<int, Kinds>& hours) {
     DayMarks m;
     static const char* const letters[Kinds] = {"Я", "Н", "С"};
-    const bool weekend = isWeekend(day);
     int all = 0;
     for (int k = 0; k < Kinds; ++k) {
         if (hours[k] <= 0) continue;
         all += hours[k];
-        if (!weekend) {
+        if (!off) {
             m.marks << QString::fromUtf8(letters[k]);
             m.hours << hours[k];
         }
     }
-    if (weekend) {
+    if (off) {
         if (all > 0) {
             m.marks << QStringLiteral("РВ");
             m.hours << all;
@@ -99,17 +99,22 @@ QString monthStatement(int year, int month) {
                              .arg(Overtime)
                              .arg(Night)
                              .arg(Day);
-    const QString select =
-        QStringLiteral("select p.id, p.s_caption, p.s_code, ") + kind + dayList(QStringLiteral("h.d%1"));
-    return QStringLiteral("select w.id, w.s_caption fio, w.s_code, w.kind, ") +
-           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) +
-           QStringLiteral(" from (") + select +
+    const QString select = QStringLiteral("select p.id, p.s_caption, p.s_code, "
+                                          "a.s_staffpos_hl pos, ") +
+                           kind + dayList(QStringLiteral("h.d%1"));
+    // the position is kept by the department's own person, whose key the rows hold
+    const QString position = QStringLiteral(" left join accounts_dep.person a on a.id=h.w_id");
+    return QStringLiteral("select w.id, w.s_caption fio, w.s_code, max(w.pos) pos, w.kind, ") +
+           dayList(QStringLiteral("sum(coalesce(w.d%1,0)) d%1")) + QStringLiteral(" from (") +
+           select +
            QStringLiteral(" from accounts_dep.h_tabel h join cmn_contractor.person p on h.w_id=") +
-           data::sql::personCode(QStringLiteral("p")) + QStringLiteral(" where h.i_type=") +
-           integer(ShiftHours) + period + QStringLiteral(" union all ") + select +
+           data::sql::personCode(QStringLiteral("p")) + position +
+           QStringLiteral(" where h.i_type=") + integer(ShiftHours) + period +
+           QStringLiteral(" union all ") + select +
            QStringLiteral(" from accounts_dep.h_tabel h join cmn_contractor.person p on "
-                          "h.w_id=p.id where h.i_type in (") +
-           integer(Household) + u',' + integer(AveragePiece) + u')' + period +
+                          "h.w_id=p.id") +
+           position + QStringLiteral(" where h.i_type in (") + integer(Household) + u',' +
+           integer(AveragePiece) + u')' + period +
            QStringLiteral(") w group by w.id, w.s_caption, w.s_code, w.kind order by fio, "
                           "w.id, w.kind");
 }
@@ -125,8 +130,11 @@ Month readMonth(data::Query& query, int year, int month) {
     const int days = m.first().daysInMonth();
     query.close();
     query.setSql(monthStatement(year, month));
-    query.open();
+    data::Query calendar(query.connection());
+    calendar.setSql(calendarStatement(m.first(), m.last()));
+    data::openTogether({&query, &calendar});
     data::ClosedOnExit closing{query};
+    m.daysOff = takeDaysOff(calendar);
     QString person;
     Worker* w = nullptr;
     for (query.first(); !query.eof(); query.next()) {
@@ -139,6 +147,7 @@ Month readMonth(data::Query& query, int year, int month) {
             w = &m.workers.last();
             w->name = query.asText(QStringLiteral("fio"));
             w->code = query.asText(QStringLiteral("s_code"));
+            w->position = query.asText(QStringLiteral("pos")).trimmed();
         }
         const int kind = int(query.asInt(QStringLiteral("kind")));
         if (kind < 0 || kind >= Kinds) continue;
@@ -170,7 +179,11 @@ QByteArray utf8(const QString& s) {
     return s.toUtf8();
 }
 
-// The formats of the form: Arial as the unified forms are printed, thin borders in the table.
+// The font of the form: metric-compatible with Arial, in which the unified forms are
+// printed, and found on every desktop; the column widths and row heights are chosen for it.
+constexpr char FontName[] = "Liberation Sans";
+
+// The formats of the form, thin borders in the table.
 struct Formats {
     explicit Formats(lxw_workbook* book) : book_(book) {
         text = make(8);
@@ -210,7 +223,7 @@ struct Formats {
 private:
     lxw_format* make(double size) {
         lxw_format* f = workbook_add_format(book_);
-        format_set_font_name(f, "Arial");
+        format_set_font_name(f, FontName);
         format_set_font_size(f, size);
         return f;
     }
@@ -291,6 +304,13 @@ lxw_row_t writeHeading(Sheet& s, const Formats& f, const Month& month, const Hea
                 data::text::date(month.last()),
             f.value);
 
+    const DaysOff::Norm norm = month.daysOff.monthNorm(month.year, month.month);
+    s.merge(10, 8, 10, LastColumn,
+            QStringLiteral("Норма рабочего времени за месяц: %1 дн., %2 ч.")
+                .arg(norm.days)
+                .arg(norm.hours),
+            f.right);
+
     // the table's head
     const lxw_row_t h = 11;
     s.merge(h, Number, h + 2, Number, QStringLiteral("Номер по порядку"), f.box);
@@ -323,7 +343,8 @@ void writeWorker(Sheet& s, const Formats& f, lxw_row_t r, int number, const Work
                  const Month& month) {
     const int days = month.first().daysInMonth();
     s.mergeNumber(r, Number, r + 3, Number, number, f.value);
-    s.merge(r, Name, r + 3, Name, w.name, f.name);
+    s.merge(r, Name, r + 3, Name, w.position.isEmpty() ? w.name : w.name + u'\n' + w.position,
+            f.name);
     s.merge(r, Code, r + 3, Code, w.code, f.value);
     for (int d = 1; d <= 31; ++d) {
         const lxw_row_t line = d <= 15 ? r : r + 2;
@@ -332,7 +353,8 @@ void writeWorker(Sheet& s, const Formats& f, lxw_row_t r, int number, const Work
             s.merge(line, c, line + 1, c, Cross, f.value);
             continue;
         }
-        const DayMarks m = dayMarks(month.first().addDays(d - 1), w.hours[d - 1]);
+        const DayMarks m =
+            dayMarks(month.daysOff.isOff(month.first().addDays(d - 1)), w.hours[d - 1]);
         s.text(line, c, m.markText(), f.value);
         if (m.worked())
             s.hours(line + 1, c, m, f.value);
@@ -368,57 +390,72 @@ void writeSignatures(Sheet& s, const Formats& f, lxw_row_t r) {
 
 // Heights of the rows in points: the title's two rows and the table head's first row are
 // taller than the rest.
-constexpr double RowHeight = 11.5;
+constexpr double RowHeight = 11.25;
 constexpr double TitleRowHeight = 15;
 constexpr double HeadRowHeight = 24;
+constexpr lxw_row_t TableHead = 11; // its four rows are repeated on every page
 constexpr double HeadHeight = HeadRowHeight + 3 * RowHeight;
-// What an A4 landscape page holds within its margins at full size, with some room to spare.
-constexpr double PageHeight = 500;
+constexpr double HeadingHeight = (TableHead - 2) * RowHeight + 2 * TitleRowHeight;
+constexpr double WorkerHeight = 4 * RowHeight;
+// the department's total, a blank row, three signatures of two rows with a blank between
+constexpr double EndHeight = 10 * RowHeight;
 
-// Page breaks that keep a worker's four lines together, and the totals with the signatures;
-// the table head is repeated on every page.
-class Pages {
-public:
-    explicit Pages(double used) : used_(used) {}
-    void keep(lxw_row_t row, double height) {
-        if (used_ + height > PageHeight && breaks_.size() < 1022) { // the sheet's limit: 1023
-            breaks_.push_back(row);
-            used_ = HeadHeight;
-        }
-        used_ += height;
-    }
-    // The breaks as the sheet takes them, ended by 0; kept until the book is closed.
-    lxw_row_t* breaks() {
-        breaks_.push_back(0);
-        return breaks_.data();
-    }
+// The page: A4 landscape, its margins in inches, and what it holds within them in points,
+// less a little for the spreadsheet program's rounding.
+constexpr double PageWidth = 842 - 2 * 72 * 0.4;
+constexpr double PageHeight = 595 - 72 * (0.5 + 0.6) - 10;
 
-private:
-    double used_;
-    std::vector<lxw_row_t> breaks_;
-};
+// Widths of the columns in characters of the workbook's font (Liberation Sans 10, 7 pixels a
+// digit, as Calibri 11): the sheet keeps them so, and they take 5 pixels of padding more.
+constexpr double NumberWidth = 3.5, NameWidth = 30, CodeWidth = 7, DayWidth = 4.5, HalfWidth = 7,
+                 MonthWidth = 5;
+constexpr double points(double characters) {
+    return (characters * 7 + 5) * 0.75;
+}
+constexpr double TableWidth = points(NumberWidth) + points(NameWidth) + points(CodeWidth) +
+                              16 * points(DayWidth) + points(HalfWidth) + 2 * points(MonthWidth);
+static_assert(TableWidth <= PageWidth, "the form is one page wide at full size");
 
-void setUpPage(Sheet& s, lxw_row_t tableHead, Pages& pages) {
+// The sheet's limit of page breaks.
+constexpr int MostBreaks = 1023;
+
+// breaks: the rows that begin a page; kept by the caller until the book is closed.
+void setUpPage(Sheet& s, std::vector<lxw_row_t>& breaks) {
     lxw_worksheet* ws = s.sheet();
-    s.keep(worksheet_set_column(ws, Number, Number, 4.5, nullptr));
-    s.keep(worksheet_set_column(ws, Name, Name, 24, nullptr));
-    s.keep(worksheet_set_column(ws, Code, Code, 8, nullptr));
-    s.keep(worksheet_set_column(ws, FirstDay, FirstDay + 15, 4.3, nullptr));
-    s.keep(worksheet_set_column(ws, HalfTotal, HalfTotal, 8, nullptr));
-    s.keep(worksheet_set_column(ws, MonthDays, MonthHours, 5.5, nullptr));
+    s.keep(worksheet_set_column(ws, Number, Number, NumberWidth, nullptr));
+    s.keep(worksheet_set_column(ws, Name, Name, NameWidth, nullptr));
+    s.keep(worksheet_set_column(ws, Code, Code, CodeWidth, nullptr));
+    s.keep(worksheet_set_column(ws, FirstDay, FirstDay + 15, DayWidth, nullptr));
+    s.keep(worksheet_set_column(ws, HalfTotal, HalfTotal, HalfWidth, nullptr));
+    s.keep(worksheet_set_column(ws, MonthDays, MonthHours, MonthWidth, nullptr));
     worksheet_set_default_row(ws, RowHeight, LXW_FALSE);
-    s.keep(worksheet_set_row(ws, tableHead, HeadRowHeight, nullptr));
+    s.keep(worksheet_set_row(ws, TableHead, HeadRowHeight, nullptr));
     s.keep(worksheet_set_row(ws, 8, TitleRowHeight, nullptr));
     s.keep(worksheet_set_row(ws, 9, TitleRowHeight, nullptr));
     worksheet_set_landscape(ws);
     worksheet_set_paper(ws, 9); // A4
     worksheet_set_margins(ws, 0.4, 0.4, 0.5, 0.6);
-    // at full size the table fills most of the page's width; a scale to fit would drop the
-    // page breaks
-    s.keep(worksheet_set_h_pagebreaks(ws, pages.breaks()));
+    // One page wide: the table fits at full size in this font; where another font makes it
+    // wider, the spreadsheet program shrinks it rather than print the last days on pages of
+    // their own. The breaks keep a worker's lines together and the end with the last workers.
+    worksheet_fit_to_pages(ws, 1, 0);
+    if (!breaks.empty()) {
+        breaks.push_back(0); // the sheet's end of the list
+        s.keep(worksheet_set_h_pagebreaks(ws, breaks.data()));
+    }
     worksheet_center_horizontally(ws);
-    s.keep(worksheet_repeat_rows(ws, tableHead, tableHead + 3));
-    s.keep(worksheet_set_footer(ws, "&C&\"Arial\"&8Страница &P из &N"));
+    s.keep(worksheet_repeat_rows(ws, TableHead, TableHead + 3));
+    s.keep(worksheet_set_footer(ws, "&C&\"Liberation Sans\"&8Страница &P из &N"));
+}
+
+// The workbook's own font (its "Normal" style), in which a spreadsheet program measures the
+// column widths: Liberation Sans 10 instead of libxlsxwriter's Calibri, which a Debian
+// desktop lacks.
+void setBookFont(lxw_workbook* book) {
+    lxw_format* normal = STAILQ_FIRST(book->formats);
+    format_set_font_name(normal, FontName);
+    format_set_font_size(normal, 10);
+    format_set_font_scheme(normal, "");
 }
 
 // A new, empty file of the user's usual permissions in folder; its path.
@@ -469,6 +506,17 @@ QString moveInto(const QString& from, const QString& to, Existing existing) {
 
 } // namespace
 
+int workersPerPage() {
+    const int first = int((PageHeight - HeadingHeight - HeadHeight) / WorkerHeight);
+    const int last = int((PageHeight - HeadHeight - EndHeight) / WorkerHeight);
+    return qMax(1, qMin(first, last));
+}
+
+int pageCount(int workers) {
+    const int perPage = workersPerPage();
+    return qMax(1, (workers + perPage - 1) / perPage);
+}
+
 QString writeMonth(const Month& month, const Heading& heading, const QString& path,
                    Existing existing, const Progress& progress) {
     const QFileInfo target(path);
@@ -489,28 +537,29 @@ QString writeMonth(const Month& month, const Heading& heading, const QString& pa
         throw FormError(QStringLiteral("Не хватает памяти для новой книги."));
     }
     lxw_error closed = LXW_NO_ERROR;
+    setBookFont(book);
     Sheet s(workbook_add_worksheet(book, "Т-13"));
-    const lxw_row_t head = 11;
-    Pages pages((head - 2) * RowHeight + 2 * TitleRowHeight + HeadHeight);
+    std::vector<lxw_row_t> breaks;
     try {
         const Formats f(book);
         lxw_row_t r = writeHeading(s, f, month, heading);
         const int count = int(month.workers.size());
+        const int perPage = workersPerPage();
         int days = 0, hours = 0;
         for (int i = 0; i < count; ++i, r += 4) {
             const Worker& w = month.workers[i];
-            pages.keep(r, 4 * RowHeight);
+            if (i > 0 && i % perPage == 0 && int(breaks.size()) < MostBreaks - 1)
+                breaks.push_back(r);
             writeWorker(s, f, r, i + 1, w, month);
             days += w.days(0) + w.days(1);
             hours += w.total(0) + w.total(1);
             if (progress) progress(i + 1, count);
         }
-        pages.keep(r, 11 * RowHeight); // the totals, a blank row, three signatures of three rows
         s.merge(r, Number, r, HalfTotal, QStringLiteral("Итого по подразделению"), f.totalLabel);
         s.number(r, MonthDays, days, f.boldValue);
         s.number(r, MonthHours, hours, f.boldValue);
         writeSignatures(s, f, r + 2);
-        setUpPage(s, head, pages);
+        setUpPage(s, breaks);
     } catch (...) {
         workbook_close(book);
         QFile::remove(written);

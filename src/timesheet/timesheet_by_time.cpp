@@ -7,6 +7,7 @@
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/month_rebuild.h"
+#include "timesheet/production_calendar.h"
 #include "timesheet/t13_export.h"
 #include "timesheet/timesheet_table.h"
 #include "ui/busy_cursor.h"
@@ -210,15 +211,19 @@ void TForm19::ComboBox1Change() {
         q.setParam("yea", y);
         q.setParam("date1", period.first);
         q.setParam("date2", period.next);
-        days_[shift - 1].showMonth(period);
         reads << &q;
     }
-    // the three grids and the month's state in one exchange with the server
+    // the three grids, the month's state and its calendar in one exchange with the server
     data::Query& control = DataModule6->Control;
     control.setSql(timesheet::closedStatement(y, m));
-    reads << &control;
+    data::Query& calendar = DataModule6->Calendar;
+    calendar.setSql(timesheet::calendarStatement(period.first, period.next.addDays(-1)));
+    reads << &control << &calendar;
     data::openTogether(reads);
     data::ClosedOnExit closing{control};
+    const timesheet::DaysOff daysOff = timesheet::takeDaysOff(calendar);
+    for (timesheet::DayColumns& days : days_)
+        days.showMonth(period, daysOff);
     // a closed month is shown, printed and exported, not rebuilt
     const bool closed = timesheet::closedIn(control);
     Label1->setVisible(closed);

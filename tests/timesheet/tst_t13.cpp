@@ -26,6 +26,10 @@ namespace {
 // shift and average piece-rate hours on the 6th, found once by code and by key. The contractor
 // with the code "С-17": household hours only, by key; a shift row of worker 17 finds nobody.
 // О'Нил: a row without hours. February 2024 (leap year): Иванов on the 29th.
+// The production calendar: 8 March 2024 is a holiday (a Friday), worked by Петров on shift
+// 3; 1–8 January 2025 are holidays, Петров works from the 9th; Saturday 2 November 2024 is a
+// working day, worked by Иванов. May 2024 holds sixteen contractors with household hours,
+// enough for three pages.
 const char* const Month =
     "insert into accounts_dep.h_tabel(w_id, smena, month, year, d2, d4, d6) values "
     " (1, 1, 3, 2024, 5, 8, null), (1, 4, 3, 2024, 1, 2, null), (2, 2, 3, 2024, null, null, 7),"
@@ -34,7 +38,16 @@ const char* const Month =
     "values (1, 7777, 1, 3, 2024, 3, null, null, null), (1, 7778, 0, 3, 2024, null, null, 4, "
     "null), (2, 7778, 0, 3, 2024, null, 1, null, null), (903, 7777, 0, 3, 2024, null, null, "
     "null, 6);"
-    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d29) values (1, 1, 2, 2024, 8);";
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d29) values (1, 1, 2, 2024, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d8) values (2, 3, 3, 2024, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d9, d10) values "
+    " (2, 1, 1, 2025, 8, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2, d3, d4) values "
+    " (1, 1, 11, 2024, 8, 7, null, null);"
+    "insert into cmn_contractor.person (id, s_caption, s_code) select 1000 + n, "
+    " 'Работник ' || lpad(n::text, 2, '0'), null from generate_series(1, 16) n;"
+    "insert into accounts_dep.h_tabel(w_id, i_type, i_night, month, year, d2) select 1000 + n, "
+    " 7777, 0, 5, 2024, 8 from generate_series(1, 16) n;";
 
 const QDate Compiled(2024, 4, 1);
 
@@ -57,6 +70,7 @@ private slots:
     void cells();
     void marksOfADay_data();
     void marksOfADay();
+    void pages();
     void failedWriteLeavesNoFile_data();
     void failedWriteLeavesNoFile();
     void button();
@@ -122,7 +136,8 @@ void T13Test::cells_data() {
     add("head: day 31", 3, "S14", "31", true);
     // Иванов, rows 16–19
     add("first worker: number", 3, "A16", "1", true);
-    add("first worker: name", 3, "B16", "Иванов И.И.");
+    add("first worker: name and position", 3, "B16", "Иванов И.И.\nСварщик");
+    add("heading: the month's norm", 3, "I11", "Норма рабочего времени за месяц: 20 дн., 159 ч.");
     add("first worker: code", 3, "C16", "1");
     add("Saturday with hours: РВ, all of them", 3, "E16", "РВ");
     add("Saturday with hours: shift and overtime", 3, "E17", "6", true);
@@ -133,6 +148,8 @@ void T13Test::cells_data() {
     add("night household entry", 3, "H16", "Н");
     add("night household hours", 3, "H17", "3", true);
     add("weekday without hours", 3, "I16", "");
+    add("holiday without hours", 3, "K16", "В");
+    add("holiday without hours: no figure", 3, "K17", "");
     add("first half's crossed column", 3, "S16", "X");
     add("day 18, second half", 3, "F18", "Я");
     add("day 18 hours", 3, "F19", "4", true);
@@ -143,17 +160,19 @@ void T13Test::cells_data() {
     add("month days", 3, "U16", "4", true);
     add("month hours", 3, "V16", "23", true);
     // Петров, rows 20–23: shift and average hours of one day, one person
-    add("by code and by key: one person", 3, "B20", "Петров П.П.");
+    add("by code and by key: one person", 3, "B20", "Петров П.П.\nМаляр");
+    add("work on a holiday", 3, "K20", "РВ");
+    add("work on a holiday: hours", 3, "K21", "8", true);
     add("by code and by key: one mark", 3, "I20", "Я");
     add("by code and by key: hours added", 3, "I21", "8", true);
     // the contractor, rows 24–27
-    add("household hours only", 3, "B24", "Подрядчик С-17");
+    add("household hours only, no position known", 3, "B24", "Подрядчик С-17");
     add("odd personnel code shown as it is", 3, "C24", "С-17");
     add("household hours only: day 20", 3, "H26", "Я");
     add("household hours only: hours", 3, "H27", "6", true);
     add("nobody without hours or by an unknown code", 3, "A28", "Итого по подразделению");
-    add("department's days", 3, "U28", "6", true);
-    add("department's hours", 3, "V28", "37", true);
+    add("department's days", 3, "U28", "7", true);
+    add("department's hours", 3, "V28", "45", true);
     add("signature", 3, "A30", "Ответственное лицо");
     add("signature caption", 3, "D31", "(должность)");
     add("last signature", 3, "A36", "Работник кадровой службы");
@@ -164,6 +183,18 @@ void T13Test::cells_data() {
     add("leap February: no day 30", 2, "R18", "X");
     add("leap February: no day 31", 2, "S18", "X");
     add("leap February: totals", 2, "V20", "8", true);
+    // the production calendar
+    add("New Year holidays: В", 101, "D16", "В");
+    add("New Year holidays: 8 January", 101, "K16", "В");
+    add("the first working day", 101, "L16", "Я");
+    add("the first working day: hours", 101, "L17", "8", true);
+    add("January 2025: norm", 101, "I11", "Норма рабочего времени за месяц: 17 дн., 136 ч.");
+    add("a Saturday made a working day", 11, "E16", "Я");
+    add("a Saturday made a working day: hours", 11, "E17", "7", true);
+    add("a Friday before it", 11, "D16", "Я");
+    add("Sunday after it", 11, "F16", "В");
+    add("a holiday on a Monday", 11, "G16", "В");
+    add("November 2024: norm", 11, "I11", "Норма рабочего времени за месяц: 21 дн., 167 ч.");
     // a month without hours: heading, then the totals at once
     add("empty month: period", 4, "O10", "с 01.04.2024 по 30.04.2024");
     add("empty month: no worker", 4, "A16", "Итого по подразделению");
@@ -177,42 +208,74 @@ void T13Test::cells() {
     QFETCH(QString, cell);
     QFETCH(QString, value);
     QFETCH(bool, number);
-    const xlsx::Sheet& sheet = form(2024, month);
+    // months above 100 are of 2025
+    const xlsx::Sheet& sheet = month > 100 ? form(2025, month - 100) : form(2024, month);
     QCOMPARE(sheet.value(cell), value);
     if (!value.isEmpty()) QCOMPARE(sheet.cells[cell].number, number);
 }
 
 void T13Test::marksOfADay_data() {
-    QTest::addColumn<QDate>("day");
+    QTest::addColumn<bool>("off");
     QTest::addColumn<int>("dayHours");
     QTest::addColumn<int>("nightHours");
     QTest::addColumn<int>("overtime");
     QTest::addColumn<QString>("marks");
     QTest::addColumn<QString>("hours");
-    const QDate monday(2024, 3, 4), sunday(2024, 3, 3);
-    QTest::newRow("nothing on a weekday") << monday << 0 << 0 << 0 << ""
-                                          << "";
-    QTest::newRow("all three kinds") << monday << 7 << 3 << 2 << "Я/Н/С"
+    QTest::newRow("nothing on a working day") << false << 0 << 0 << 0 << ""
+                                              << "";
+    QTest::newRow("all three kinds") << false << 7 << 3 << 2 << "Я/Н/С"
                                      << "7/3/2";
-    QTest::newRow("night only") << monday << 0 << 8 << 0 << "Н"
+    QTest::newRow("night only") << false << 0 << 8 << 0 << "Н"
                                 << "8";
-    QTest::newRow("a negative cell is no work") << monday << -2 << 0 << 1 << "С"
+    QTest::newRow("a negative cell is no work") << false << -2 << 0 << 1 << "С"
                                                 << "1";
-    QTest::newRow("Sunday: every kind as РВ") << sunday << 4 << 3 << 1 << "РВ"
-                                              << "8";
-    QTest::newRow("Sunday off") << sunday << 0 << 0 << 0 << "В"
-                                << "";
+    QTest::newRow("day off: every kind as РВ") << true << 4 << 3 << 1 << "РВ"
+                                               << "8";
+    QTest::newRow("day off without work") << true << 0 << 0 << 0 << "В"
+                                          << "";
 }
 
 void T13Test::marksOfADay() {
-    QFETCH(QDate, day);
+    QFETCH(bool, off);
     QFETCH(int, dayHours);
     QFETCH(int, nightHours);
     QFETCH(int, overtime);
     const timesheet::t13::DayMarks m =
-        timesheet::t13::dayMarks(day, {dayHours, nightHours, overtime});
+        timesheet::t13::dayMarks(off, {dayHours, nightHours, overtime});
     QTEST(m.markText(), "marks");
     QTEST(m.hoursText(), "hours");
+}
+
+// On paper: one page wide, the table's head on every page, the same number of workers on
+// every page, in the font the widths are made for.
+void T13Test::pages() {
+    QCOMPARE(timesheet::t13::workersPerPage(), 7);
+    QCOMPARE(timesheet::t13::pageCount(0), 1);
+    QCOMPARE(timesheet::t13::pageCount(7), 1);
+    QCOMPARE(timesheet::t13::pageCount(16), 3);
+    form(2024, 5);
+    const QString path = dir_.filePath("202405.xlsx");
+    const QString sheet = QString::fromUtf8(xlsx::part(path, "xl/worksheets/sheet1.xml"));
+    // the 8th and the 15th worker begin a page (0-based rows 15 + 4 × 7 and 15 + 4 × 14)
+    QVERIFY2(sheet.contains(QRegularExpression("<rowBreaks count=\"2\"[^>]*><brk id=\"43\"[^>]*/>"
+                                               "<brk id=\"71\"")),
+             qPrintable(sheet.section("<rowBreaks", 1).left(200)));
+    QVERIFY(sheet.contains("fitToPage=\"1\""));
+    QVERIFY(sheet.contains("fitToHeight=\"0\""));
+    QVERIFY(sheet.contains("orientation=\"landscape\""));
+    const QString book = QString::fromUtf8(xlsx::part(path, "xl/workbook.xml"));
+    QVERIFY2(book.contains(QRegularExpression("_xlnm.Print_Titles[^>]*>[^<]*!\\$12:\\$15<")),
+             qPrintable(book));
+    const QString styles = QString::fromUtf8(xlsx::part(path, "xl/styles.xml"));
+    QVERIFY(styles.contains(
+        "<font><sz val=\"10\"/><color theme=\"1\"/><name val=\"Liberation Sans\"/>"));
+    QVERIFY(!styles.contains("Calibri"));
+    QVERIFY(!styles.contains("Arial"));
+    // the last worker, the total and the signatures
+    const xlsx::Sheet& cells = form(2024, 5);
+    QCOMPARE(cells.value("B76"), QString("Работник 16"));
+    QCOMPARE(cells.value("A80"), QString("Итого по подразделению"));
+    QCOMPARE(cells.value("A88"), QString("Работник кадровой службы"));
 }
 
 // Nothing is left in the folder, and a file already at the name is as it was.
@@ -286,7 +349,7 @@ void T13Test::button() {
     QVERIFY(opened[0] != opened[1]);
     QCOMPARE(QDir(dir_.filePath("export")).entryList(QDir::Files | QDir::Hidden).size(), 2);
     const xlsx::Sheet sheet = xlsx::read(opened[0]);
-    QCOMPARE(sheet.value("B16"), QString("Иванов И.И."));
+    QCOMPARE(sheet.value("B16"), QString("Иванов И.И.\nСварщик"));
     QCOMPARE(sheet.value("A4"), QString()); // organisation left to be filled in
     QCOMPARE(sheet.value("L10"), QDate::currentDate().toString("dd.MM.yyyy"));
     QVERIFY(!Form19->H_Tabel.active());
@@ -366,7 +429,7 @@ void T13Test::commandLine() {
         const xlsx::Sheet sheet = xlsx::read(file);
         QCOMPARE(sheet.value("A4"), QString("ООО «Ромашка»"));
         QCOMPARE(sheet.value("A6"), QString("Цех № 2"));
-        QCOMPARE(sheet.value("V28"), QString("37"));
+        QCOMPARE(sheet.value("V28"), QString("45"));
     } else {
         QVERIFY2(errors.startsWith("tabel: ") && errors.contains(message), qPrintable(errors));
         QCOMPARE(errors.count(u'\n'), 1);
