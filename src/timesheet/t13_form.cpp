@@ -407,7 +407,7 @@ constexpr double PageHeight = 595 - 72 * (0.5 + 0.6) - 10;
 
 // Widths of the columns in characters of the workbook's font (Liberation Sans 10, 7 pixels a
 // digit, as Calibri 11): the sheet keeps them so, and they take 5 pixels of padding more.
-constexpr double NumberWidth = 3.5, NameWidth = 30, CodeWidth = 7, DayWidth = 4.5, HalfWidth = 7,
+constexpr double NumberWidth = 4.5, NameWidth = 29, CodeWidth = 7, DayWidth = 4.5, HalfWidth = 7,
                  MonthWidth = 5;
 constexpr double points(double characters) {
     return (characters * 7 + 5) * 0.75;
