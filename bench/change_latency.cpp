@@ -94,26 +94,26 @@ int main(int argc, char** argv) {
             std::function<bool()> arrived;
             switch (i % 4) {
             case 0:
-                journal::addRecord(control, command, r);
+                journal::addRecord(control, r);
                 clock.start();
                 id = data::lookupIn(control, "select max(id) as id from accounts_dep.smena", "id")
                          .toLongLong();
                 arrived = [id] { return !shown(id, "id").isNull(); };
                 break;
             case 1:
-                journal::changeRecord(control, command, id, r);
+                journal::changeRecord(control, id, r);
                 clock.start();
                 arrived = [id, q = QString::number(r.quantity)] {
                     return shown(id, "kol_vo") == q;
                 };
                 break;
             case 2:
-                journal::markRecord(control, command, id, QStringLiteral("ok"));
+                journal::markRecord(control, id, QStringLiteral("ok"));
                 clock.start();
                 arrived = [id] { return shown(id, "ok") == QLatin1String("ok"); };
                 break;
             default:
-                journal::deleteRecord(control, command, id);
+                journal::deleteRecord(control, id);
                 clock.start();
                 arrived = [id] { return shown(id, "id").isNull(); };
             }

@@ -164,7 +164,7 @@ protected:
             Save s;
             s.number = n;
             try {
-                const journal::WriteResult r = journal::addRecord(control, command, input(n));
+                const journal::WriteResult r = journal::addRecord(control, input(n));
                 s.text = journal::refusalText(r);
                 s.told = journal::isWritten(r)                     ? Told::Done
                          : r == journal::WriteResult::LostNotSaved ? Told::NotDone

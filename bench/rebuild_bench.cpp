@@ -69,7 +69,7 @@ double programRebuild(data::Connection& c) {
     data::Command command(c);
     QElapsedTimer t;
     t.start();
-    timesheet::rebuildMonth(control, command, Year, Month);
+    timesheet::rebuildMonth(control, Year, Month);
     return t.nsecsElapsed() / 1e6;
 }
 

@@ -155,14 +155,14 @@ int child(const QString& database, const QString& server, int index, int operati
         try {
             journal::WriteResult r;
             if (kind < 35 || ids.empty()) {
-                r = journal::addRecord(control, command, input());
+                r = journal::addRecord(control, input());
             } else {
                 const int at = pick(int(ids.size()));
                 const auto [id, seen] = ids[at];
                 if (kind < 80) // a change in place or a move to another worker, day or shift
-                    r = journal::changeRecord(control, command, id, input(), seen);
+                    r = journal::changeRecord(control, id, input(), seen);
                 else
-                    r = journal::deleteRecord(control, command, id, seen);
+                    r = journal::deleteRecord(control, id, seen);
                 if (r == journal::WriteResult::Written && kind < 80) reread = at;
             }
             switch (r) {
@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
         closedAt = clock.elapsed() / 1000.0;
         QElapsedTimer wait;
         wait.start();
-        timesheet::closeMonth(control, command, 2024, 3, "record_stress");
+        timesheet::closeMonth(control, 2024, 3, "record_stress");
         closeWait = wait.nsecsElapsed() / 1e6;
     }
     long totals[Counts] = {};

@@ -44,6 +44,13 @@ int stampTime(const QString& t) {
            digit(t, 6) * 10 + digit(t, 7);
 }
 
+QString missingTableText() {
+    return QStringLiteral("В базе данных нет таблицы закрытых месяцев (accounts_dep.closed_month), "
+                          "без которой программа не может работать. Администратору нужно один раз "
+                          "выполнить sql/upgrade/closed_month.sql, после этого программу можно "
+                          "запустить.");
+}
+
 void checkVersion() {
     Form1->BuildDate = stampDate(buildDate);
     Form1->BuildTime = stampTime(buildTime);
@@ -52,8 +59,18 @@ void checkVersion() {
 
     data::Table& ver = *Form1->ver;
     data::ClosedOnExit closer{ver};
-    ver.close();
-    ver.open();
+    // the tables the program requires beside the stamp, asked in the same exchange
+    data::Query& required = DataModule6->Control;
+    data::ClosedOnExit closing{required};
+    required.setSql(QStringLiteral("select to_regclass('accounts_dep.closed_month') is not null "
+                                   "as closable"));
+    data::openTogether({&ver, &required});
+    if (required.asText(QStringLiteral("closable")) != QLatin1String("1") &&
+        required.value(QStringLiteral("closable")).toBool() != true) {
+        ui::message(missingTableText(), QStringLiteral("Ошибка"), QMessageBox::Critical);
+        terminate();
+        return;
+    }
     ver.first();
     DataModule6->DbDelim = ver.asText("delim");
     qint64 d = ver.asInt("d");

@@ -13,7 +13,9 @@ int stampDate(const QString& compilerDate);
 int stampTime(const QString& compilerTime);
 
 // Writes a newer build's stamp into accounts_dep.ver, reads the decimal separator, and ends
-// a build older than the stamp there.
+// a build older than the stamp there. Ends the program too, with missingTableText(), on a
+// database without the closed months' table, which every write checks.
 void checkVersion();
+QString missingTableText();
 
 } // namespace app

@@ -159,7 +159,8 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
     return q;
 }
 
-QSqlQuery Connection::execWrite(const QStringList& statements) {
+QSqlQuery Connection::execWrite(const QStringList& statements, const QVariantList& binds,
+                                qsizetype resultAt) {
     if (lost_) {
         if (depth_ > 0) throw DbError(lostMessage());
         reopen();
@@ -170,7 +171,7 @@ QSqlQuery Connection::execWrite(const QStringList& statements) {
     QSqlQuery q(database());
     ++trips_;
     if (!own) serverTransaction_ = true;
-    if (!run(q, text, {})) {
+    if (!run(q, text, binds)) {
         const QString error = errorText(q.lastError());
         // the driver rolls the transaction back at once
         ++trips_;
@@ -184,8 +185,9 @@ QSqlQuery Connection::execWrite(const QStringList& statements) {
         throw DbError(lostMessage());
     }
     if (depth_ > 0) ++sent_;
-    // past the results of "begin" and of the statements before the last one
-    for (qsizetype i = own ? 0 : 1; i < statements.size(); ++i)
+    // past the results of "begin" and of the statements before the one wanted
+    const qsizetype wanted = resultAt < 0 ? statements.size() - 1 : resultAt;
+    for (qsizetype i = own ? 0 : 1; i <= wanted; ++i)
         q.nextResult();
     return q;
 }

@@ -80,7 +80,8 @@ public:
     // the last statement's result. A failing statement undoes them all and raises DbError.
     // Never sent again on a new session: a connection lost while they ran raises CommitLost
     // (they may have committed), or lostMessage() inside an open transaction.
-    QSqlQuery execWrite(const QStringList& statements);
+    QSqlQuery execWrite(const QStringList& statements, const QVariantList& binds = {},
+                        qsizetype resultAt = -1);
     // What a session has told about the database once (e.g. whether a table exists),
     // forgotten when the connection is opened again.
     QVariant sessionFact(const QString& name) const { return facts_.value(name); }

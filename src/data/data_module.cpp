@@ -81,11 +81,6 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     for (int i = 0; i < 3; ++i)
         timesheet[i]->setSql(timesheetStatement(i + 1));
 
-    Oper_ins.setSql("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)\n"
-                    "values (:oper_vid, :naimen, :i_id, :cena_new)\n");
-    Oper_ed.setSql("update accounts_dep.oper set vid=:oper_vid, naimen=:naimen,  i_id=:i_id, "
-                   "cena_new=:cena_new where id=:id");
-    Oper_del.setSql("delete from accounts_dep.oper where id=:id");
 }
 
 TDataModule6::~TDataModule6() {

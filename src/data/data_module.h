@@ -38,11 +38,7 @@ public:
     data::Query Calendar{ADO_DB};
 
     data::Command DelSmena{ADO_DB};
-    data::Command H_Tabel_ins{ADO_DB};
     data::Command SQL_exec{ADO_DB};
-    data::Command Oper_ins{ADO_DB};
-    data::Command Oper_ed{ADO_DB};
-    data::Command Oper_del{ADO_DB};
 
     // Decimal separator the database expects in the numbers the products editor writes;
     // read from accounts_dep.ver by the version check.

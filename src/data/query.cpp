@@ -4,7 +4,9 @@
 #include "data/db_error.h"
 #include "data/result_rows.h"
 #include "data/row_check.h"
+#include "data/sql_text.h"
 #include "data/texts.h"
+#include "data/write_engine.h"
 
 #include <QSqlQuery>
 #include <cmath>
@@ -79,10 +81,33 @@ void Query::open() {
     take(q);
 }
 
-void Query::openWrite(const QStringList& statements) {
+void Query::openWrite(const QStringList& statements, const QList<Query*>& alsoRead) {
     close();
-    QSqlQuery q = connection_.execWrite(statements);
-    take(q);
+    QStringList texts = statements;
+    QVariantList binds;
+    for (Query* q : alsoRead) {
+        if (&q->connection_ != &connection_)
+            throw DbError(QStringLiteral("Запросы одного обращения к серверу должны быть на "
+                                         "одном подключении"));
+        q->close();
+        QStringList names;
+        texts << Params::positional(q->statement(), names);
+        binds << bindsFor(names, q->params_);
+    }
+    QSqlQuery q = connection_.execWrite(texts, binds, statements.size() - 1);
+    Rows written;
+    readRows(q, written);
+    std::vector<Rows> read(size_t(alsoRead.size()));
+    for (qsizetype i = 0; i < alsoRead.size(); ++i) {
+        if (!q.nextResult())
+            throw DbError(QStringLiteral("Сервер не вернул результат запроса %1 из %2")
+                              .arg(i + 1)
+                              .arg(alsoRead.size()));
+        readRows(q, read[size_t(i)]);
+    }
+    take(written);
+    for (qsizetype i = 0; i < alsoRead.size(); ++i)
+        alsoRead[i]->take(read[size_t(i)]);
 }
 
 void Query::take(QSqlQuery& q) {
@@ -450,24 +475,27 @@ void Query::post() {
                 if (idx >= 0) buffer_[idx] = stored.values[0][i];
             }
         }
-    } else if (modified_) {
-        std::optional<Transaction> checked;
-        if (checkedEdits_) {
-            checked.emplace(connection_);
-            const int id = fieldIndex(QStringLiteral("id"));
-            Query probe(connection_);
-            const RowNow now = compareRow(
-                probe,
-                QStringLiteral("select %1 from %2 where id=%3 for update")
-                    .arg(fields_.join(u','), updateTable_,
-                         id >= 0 ? rows_[rowIndex][id].toString() : QStringLiteral("null")),
-                SeenRow{fields_, rows_[rowIndex]});
-            if (now != RowNow::Same) {
-                cancel();
-                if (onConflict) onConflict(*this, now == RowNow::Gone);
-                return;
-            }
+    } else if (modified_ && checkedEdits_) {
+        // the row as the list showed it, compared and written in one write of the engine
+        const int id = fieldIndex(QStringLiteral("id"));
+        WritePlan plan;
+        plan.row = SeenTarget{updateTable_, id >= 0 ? rows_[rowIndex][id].toLongLong() : 0, {},
+                              SeenRow{fields_, rows_[rowIndex]}};
+        QStringList sets;
+        for (int i = 0; i < fields_.size(); ++i)
+            if (changed_[i]) sets << fields_[i] + u'=' + literal(buffer_[i]);
+        plan.parts = {WritePart::update(updateTable_, sets.join(QStringLiteral(", ")),
+                                        QStringLiteral("id=") + sql::integer(plan.row->id))};
+        Query control(connection_);
+        const WriteOutcome out = write(control, plan);
+        if (out.status == WriteOutcome::Status::Gone ||
+            out.status == WriteOutcome::Status::Changed) {
+            cancel();
+            if (onConflict) onConflict(*this, out.status == WriteOutcome::Status::Gone);
+            return;
         }
+        if (!out.written()) throw DbError(lostCommitText(LostCommit::Unknown));
+    } else if (modified_) {
         QStringList sets;
         QVariantList binds;
         for (int i = 0; i < fields_.size(); ++i) {
@@ -479,7 +507,6 @@ void Query::post() {
         connection_.exec(QStringLiteral("update %1 set %2 where %3")
                              .arg(updateTable_, sets.join(QStringLiteral(", ")), where),
                          binds);
-        if (checked) checked->commit();
     }
     rows_[rowIndex] = buffer_;
     buffer_.clear();

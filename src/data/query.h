@@ -62,8 +62,9 @@ public:
     // Opening runs the statement and keeps every row; closing forgets them.
     virtual void open();
     // Runs statements as one transaction in one round trip (Connection::execWrite) and keeps
-    // the rows of the last one.
-    void openWrite(const QStringList& statements);
+    // the rows of the last one; the queries of alsoRead are opened in the same exchange, after
+    // them, and see what they wrote (each a single select with its own named parameters).
+    void openWrite(const QStringList& statements, const QList<Query*>& alsoRead = {});
     void close();
     void refresh(); // close and open again, keeping the record number where it still exists
     bool active() const { return state_ != State::Inactive; }

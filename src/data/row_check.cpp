@@ -19,8 +19,8 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
     return a == b;
 }
-// A value as a literal of the statement, exactly as read: numbers in full, dates and times
-// typed, decimals (kept as their text) and texts quoted.
+} // namespace
+
 QString literal(const QVariant& v) {
     if (v.isNull()) return QStringLiteral("null");
     switch (v.typeId()) {
@@ -51,7 +51,6 @@ QString literal(const QVariant& v) {
         return sql::quoted(v.toString());
     }
 }
-} // namespace
 
 QString sameAsSeen(const SeenRow& seen) {
     if (seen.isEmpty()) return QStringLiteral("true");

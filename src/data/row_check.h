@@ -38,6 +38,10 @@ enum class RowNow {
 // come through the same access layer as the list's, so a value equals itself exactly.
 RowNow compareRow(Query& control, const QString& select, const SeenRow& seen);
 
+// A value as a literal of a statement, exactly as read: numbers in full, dates and times
+// typed, decimals (kept as their text) and texts quoted.
+QString literal(const QVariant& value);
+
 // A condition true on a row that holds every field as seen, for a statement that writes only
 // such a row: "(f1, f2, …) is not distinct from (v1, v2, …)" with the values written as the
 // list read them. "true" for an empty SeenRow.

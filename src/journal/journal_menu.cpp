@@ -79,9 +79,9 @@ void TForm1::changeMonth(bool closing) {
                       .arg(title);
     if (!ui::askYesNo(question, caption)) return;
     const timesheet::MonthChange change =
-        closing ? timesheet::closeMonth(DataModule6->Control, DataModule6->DelSmena, year, month,
+        closing ? timesheet::closeMonth(DataModule6->Control, year, month,
                                         closedBy())
-                : timesheet::openMonth(DataModule6->Control, DataModule6->DelSmena, year, month);
+                : timesheet::openMonth(DataModule6->Control, year, month);
     showMonthState();
     if (change != timesheet::MonthChange::Done)
         ui::message(timesheet::monthChangeText(change, year, month, closing), caption,

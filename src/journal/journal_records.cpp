@@ -58,7 +58,7 @@ void TForm1::Button3Click() {
         // this copy's list still shows of it
         timesheet::ClosedMonth closed;
         const journal::WriteResult result =
-            journal::deleteRecord(DataModule6->Control, DataModule6->DelSmena, id, seen, &closed);
+            journal::deleteRecord(DataModule6->Control, id, seen, &closed);
         if (result != journal::WriteResult::Written)
             ui::error(journal::refusalText(result, closed));
     }
@@ -76,7 +76,7 @@ void TForm1::DBGrid2DblClick() {
                              : QStringLiteral("no");
     timesheet::ClosedMonth closed;
     const journal::WriteResult result =
-        journal::markRecord(DataModule6->Control, *updtOK, q.asInt("id"), next, &closed,
+        journal::markRecord(DataModule6->Control, q.asInt("id"), next, &closed,
                             q.asDate("data"));
     if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
     const int rec = q.recNo();

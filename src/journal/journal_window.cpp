@@ -43,8 +43,6 @@ TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
     build();
 
     ver = std::make_unique<data::Table>(DataModule6->ADO_DB, QStringLiteral("accounts_dep.ver"));
-    updtOK = std::make_unique<data::Command>(DataModule6->ADO_DB);
-    updtOK->setSql(QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
     DataSource1.dataSet = &DataModule6->Smena1;
     DataSource2.dataSet = &DataModule6->Smena2;
     DataSource3.dataSet = &DataModule6->Smena3;

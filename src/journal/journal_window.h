@@ -71,7 +71,6 @@ public:
 
     data::DataSource DataSource1, DataSource2, DataSource3, DataSource4;
     std::unique_ptr<data::Table> ver;      // accounts_dep.ver, for the version check
-    std::unique_ptr<data::Command> updtOK; // acceptance mark of one record
 
     int CurShift = 1;
     data::Query* CurQuery = nullptr;

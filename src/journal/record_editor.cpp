@@ -44,7 +44,6 @@ TForm11::TForm11(QWidget* parent) : ui::Form(parent) {
     Edit9 = new QLineEdit(GroupBox1);
     Button1 = new QPushButton(QStringLiteral("Запись"), this);
     Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    SmenaIU = std::make_unique<data::Command>(DataModule6->ADO_DB);
 
     for (QLineEdit* e : {Edit1, Edit2, Edit7, Edit8, Edit9})
         e->setReadOnly(true);
@@ -298,8 +297,8 @@ void TForm11::Button1Click() {
     timesheet::ClosedMonth closed;
     const journal::WriteResult result =
         Tag == ui::ChangeRow
-            ? journal::changeRecord(control, *SmenaIU, RecordId, *input, Seen, &closed)
-            : journal::addRecord(control, *SmenaIU, *input, &closed);
+            ? journal::changeRecord(control, RecordId, *input, Seen, &closed)
+            : journal::addRecord(control, *input, &closed);
     data::Query& list = DataModule6->smenaQuery(Shift);
     if (!journal::isWritten(result)) {
         // the input stays for the user to mend; a record gone is gone from the list too

@@ -60,7 +60,6 @@ public:
     QLineEdit* Edit9;     // "Сумма"
     QPushButton* Button1; // "Запись"
     QPushButton* Button2; // "Отмена"
-    std::unique_ptr<data::Command> SmenaIU;
 
     int WorkerId = 0;
     int OperId = 0;

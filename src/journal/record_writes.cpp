@@ -3,6 +3,7 @@
 #include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
+#include "data/write_engine.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 #include "timesheet/timesheet_table.h"
@@ -41,69 +42,57 @@ SeenCell cellSeen(const data::SeenRow& seen) {
     return held;
 }
 
-// The checks of a write of an existing record, in the order tried: the row is there, as
-// seen (the fields given), and its month and the one it moves to are open.
-timesheet::Checks rowChecks(qint64 id, const data::SeenRow& seen, const QString& closedMonth) {
-    const QString row = "from accounts_dep.smena where id=" + integer(id);
-    return {{"(select count(*) " + row + ") as found",
-             "(select count(*) " + row + " and " + data::sameAsSeen(seen) + ") as same",
-             closedMonth + " as closed"},
-            {{"found=0", int(WriteResult::RecordGone)},
-             {"same=0", int(WriteResult::RecordChanged)},
-             {"closed is not null", int(WriteResult::MonthClosed)}}};
+// The record row a write changes or deletes, as seen.
+data::SeenTarget target(qint64 id, const data::SeenRow& seen) {
+    return {QStringLiteral("accounts_dep.smena"), id, {}, seen};
 }
 
 // The checks of the values written, read after the locks were granted, so they see what the
 // copies that held them before have committed. except: the record being changed.
-void addInputChecks(timesheet::Checks& checks, const RecordInput& r, qint64 except) {
+void addInputChecks(data::WritePlan& plan, const RecordInput& r, qint64 except) {
     const QString other = except > 0 ? " and id<>" + integer(except) : QString();
-    checks.columns
+    plan.columns
         << "(select count(*) from accounts_dep.person where id=" + integer(r.worker) + ") as worker"
         << "(select count(*) from accounts_dep.oper where id=" + integer(r.operation) + ") as oper"
         << "(select count(id) from accounts_dep.SMENA where w_id=" + integer(r.worker) +
                " and o_id=" + integer(r.operation) + " and i_id=" + integer(r.product) +
                " and data=" + data::sql::toDate(r.day) + " and smena=" + integer(r.shift) + other +
                " and color=" + integer(r.colour) + ") as cnt"
-        << timesheet::sourceHours(cellOf(r), except) + " as hours";
-    checks.refusals.insert(checks.refusals.end(),
-                           {{"worker=0", int(WriteResult::WorkerGone)},
-                            {"oper=0", int(WriteResult::OperationGone)},
-                            {"cnt>0", int(WriteResult::Duplicate)},
-                            {"hours+" + integer(r.hours) + ">" + integer(timesheet::MaxDayHours),
-                             int(WriteResult::DayTooLong)}});
+        << timesheet::sourceHours(cellOf(r), except > 0 ? "id=" + integer(except) : QString()) +
+               " as hours";
+    plan.refusals.insert(plan.refusals.end(),
+                         {{"worker=0", int(WriteResult::WorkerGone)},
+                          {"oper=0", int(WriteResult::OperationGone)},
+                          {"cnt>0", int(WriteResult::Duplicate)},
+                          {"hours+" + integer(r.hours) + ">" + integer(timesheet::MaxDayHours),
+                           int(WriteResult::DayOverfilled)}});
 }
 
-// Sends a checked write in one round trip (timesheet::openPosting) and says what became of
-// it; landed tells, after a lost answer, whether it is in the database.
-WriteResult posted(data::Query& control, const QString& first, const std::vector<Cell>& cells,
-                   const std::set<std::pair<int, int>>& months,
-                   const std::function<QString(const QString&)>& build,
-                   timesheet::ClosedMonth* closed, const std::function<bool()>& landed) {
-    std::vector<timesheet::RowKey> keys;
-    for (const Cell& c : cells)
-        keys.push_back(c.row);
-    data::ClosedOnExit closing{control};
-    try {
-        timesheet::openPosting(control, first, keys, months, build);
-    } catch (const data::CommitLost&) {
-        switch (data::settleLostCommit(control.connection(), landed)) {
-        case data::LostCommit::Saved:
-            return WriteResult::LostSaved;
-        case data::LostCommit::NotSaved:
-            return WriteResult::LostNotSaved;
-        case data::LostCommit::Unknown:
-            break;
-        }
-        return WriteResult::LostUnknown;
+// Sends the write and says what became of it.
+WriteResult posted(data::Query& control, const data::WritePlan& plan,
+                   timesheet::ClosedMonth* closed) {
+    const data::WriteOutcome out = data::write(control, plan);
+    if (closed) *closed = out.closed;
+    using S = data::WriteOutcome::Status;
+    switch (out.status) {
+    case S::Written:
+        return WriteResult::Written;
+    case S::Gone:
+        return WriteResult::RecordGone;
+    case S::Changed:
+        return WriteResult::RecordChanged;
+    case S::MonthClosed:
+        return WriteResult::MonthClosed;
+    case S::Refused:
+        return WriteResult(out.refusal);
+    case S::LostSaved:
+        return WriteResult::LostSaved;
+    case S::LostNotSaved:
+        return WriteResult::LostNotSaved;
+    case S::LostUnknown:
+        break;
     }
-    const auto result = WriteResult(control.asInt("refusal"));
-    if (closed) *closed = timesheet::closedMonthOf(control.asInt("closed"));
-    return result;
-}
-
-// The row lock a write of record id begins with.
-QString lockRow(qint64 id) {
-    return "select 1 from accounts_dep.smena where id=" + integer(id) + " for update";
+    return WriteResult::LostUnknown;
 }
 
 // A write of record id that compares with seen: with none, with the row as it is now, again
@@ -153,7 +142,7 @@ QString refusalText(WriteResult result, const timesheet::ClosedMonth& closed) {
         return data::lostCommitText(data::LostCommit::NotSaved);
     case WriteResult::LostUnknown:
         return data::lostCommitText(data::LostCommit::Unknown);
-    case WriteResult::DayTooLong:
+    case WriteResult::DayOverfilled:
         return timesheet::dayOverfilledText(QStringLiteral("Время"));
     case WriteResult::MonthClosed:
         return timesheet::closedMonthText(closed);
@@ -197,115 +186,97 @@ bool recordThere(data::Query& control, const RecordInput& r, const QString& wher
 }
 } // namespace
 
-WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& r,
+WriteResult addRecord(data::Query& control, const RecordInput& r,
                       timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
-    const QString insert =
-        "insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, "
-        "color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, "
-        "id_cons_use) select " +
-        integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
-        price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
-        ", " + data::sql::toDate(r.day) + ", " +
-        integer(r.shift) + ", " + integer(r.colour) + ", " + integer(r.hours) + ", '" +
-        today() + "', 'no', 0, 0, 0, 0, 0, 0 where " + timesheet::ChecksPass;
-    const data::Connection& from = command.connection();
-    return posted(
-        control, {}, {cell}, {},
-        [&](const QString& closedMonth) {
-            timesheet::Checks checks{{closedMonth + " as closed"},
-                                     {{"closed is not null", int(WriteResult::MonthClosed)}}};
-            addInputChecks(checks, r, 0);
-            return timesheet::cellsStatement({cell}, {}, {insert, 0, false, &from}, &checks);
-        },
-        // an equal record is refused, so one that holds these values is this one
-        closed, [&] { return recordThere(control, r, "ok='no'"); });
+    data::WritePlan plan;
+    addInputChecks(plan, r, 0);
+    timesheet::addCells(
+        plan, {cell}, {},
+        {data::WritePart::insert(
+             "accounts_dep.SMENA", "w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
+             "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use",
+             integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
+                 price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
+                 ", " + data::sql::toDate(r.day) + ", " + integer(r.shift) + ", " +
+                 integer(r.colour) + ", " + integer(r.hours) + ", '" + today() +
+                 "', 'no', 0, 0, 0, 0, 0, 0"),
+         {}, false, &control.connection()});
+    // an equal record is refused, so one that holds these values is this one
+    plan.landed = [&] { return recordThere(control, r, "ok='no'"); };
+    return posted(control, plan, closed);
 }
 
-WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& r, const data::SeenRow& seen,
-                         timesheet::ClosedMonth* closed) {
+WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,
+                         const data::SeenRow& seen, timesheet::ClosedMonth* closed) {
     const Cell cell = cellOf(r);
-    const QString update =
-        "update accounts_dep.SMENA set w_id=" + integer(r.worker) +
-        ", i_id=" + integer(r.product) + ", o_id=" + integer(r.operation) + ", cena=" + price(r) +
+    const QString set =
+        "w_id=" + integer(r.worker) + ", i_id=" + integer(r.product) +
+        ", o_id=" + integer(r.operation) + ", cena=" + price(r) +
         ", kol_vo=" + data::sql::general(r.quantity) + ", brak=" + integer(r.rejects) +
         ", data=" + data::sql::toDate(r.day) + ", smena=" + integer(r.shift) +
         ", color=" + integer(r.colour) + ", time=" + integer(r.hours) + ", vvod='" + today() +
-        "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 "
-        "where id=" +
-        integer(id) + " and " + timesheet::ChecksPass;
-    const data::Connection& from = command.connection();
+        "', prize=0, id_doc=0, id_doc_item=0, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0";
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         // the cell the record leaves is the one seen: a row that is no longer so is refused
         const SeenCell old = cellSeen(as);
-        std::vector<Cell> cells = old.cells;
-        cells.push_back(cell);
-        return posted(
-            control, lockRow(id), cells, old.months,
-            [&](const QString& closedMonth) {
-                timesheet::Checks checks = rowChecks(id, as, closedMonth);
-                addInputChecks(checks, r, id);
-                return timesheet::cellsStatement({cell}, old.cells, {update, id, false, &from},
-                                                 &checks);
-            },
-            closed, [&] { return recordThere(control, r, "id=" + integer(id)); });
+        data::WritePlan plan;
+        plan.row = target(id, as);
+        plan.months = old.months;
+        addInputChecks(plan, r, id);
+        timesheet::addCells(plan, {cell}, old.cells,
+                            {data::WritePart::update("accounts_dep.SMENA", set,
+                                                     "id=" + integer(id)),
+                             "id=" + integer(id), false, &control.connection()});
+        plan.landed = [&] { return recordThere(control, r, "id=" + integer(id)); };
+        return posted(control, plan, closed);
     });
 }
 
-WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
-                         const data::SeenRow& seen, timesheet::ClosedMonth* closed) {
-    const data::Connection& from = command.connection();
+WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& seen,
+                         timesheet::ClosedMonth* closed) {
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         const SeenCell old = cellSeen(as);
-        return posted(
-            control, lockRow(id), old.cells, {},
-            [&](const QString& closedMonth) {
-                const timesheet::Checks checks = rowChecks(id, as, closedMonth);
-                return timesheet::cellsStatement(
-                    {}, old.cells,
-                    {"delete from accounts_dep.smena where id=" + integer(id) + " and " +
-                         timesheet::ChecksPass,
-                     id, true, &from},
-                    &checks);
-            },
-            closed, [&] {
-                return data::lookupIn(control,
-                                      "select id from accounts_dep.smena where id=" + integer(id),
-                                      "id")
-                    .isNull();
-            });
+        data::WritePlan plan;
+        plan.row = target(id, as);
+        plan.months = old.months;
+        timesheet::addCells(plan, {}, old.cells,
+                            {data::WritePart::remove("accounts_dep.smena", "id=" + integer(id)),
+                             "id=" + integer(id), true, &control.connection()});
+        plan.landed = [&] {
+            return data::lookupIn(control,
+                                  "select id from accounts_dep.smena where id=" + integer(id), "id")
+                .isNull();
+        };
+        return posted(control, plan, closed);
     });
 }
 
-WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
+WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
                        timesheet::ClosedMonth* closed, const QDate& day) {
     const QString set = "ok=" + data::sql::quoted(mark);
-    const data::Connection& from = command.connection();
     auto write = [&](const data::SeenRow& as) {
         // only the day is compared: it names the month locked
-        const SeenCell old = cellSeen(as);
-        return posted(
-            control, lockRow(id), {}, old.months,
-            [&](const QString& closedMonth) {
-                const timesheet::Checks checks = rowChecks(id, as, closedMonth);
-                // the other copies hear of the record's day and shift when it commits
-                return "with " + timesheet::checkedParts(checks) +
-                       ", marked as (update accounts_dep.smena set " + set + " where id=" +
-                       integer(id) + " and " + timesheet::ChecksPass +
-                       " returning data, smena) select checked.*, (select count(*) from (select " +
-                       data::announcement(from, QStringLiteral("smena"),
-                                          QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
-                                          QStringLiteral("cast(smena as text)")) +
-                       " from marked) a) as told from checked";
-            },
-            closed, [&] {
-                return data::lookupIn(control,
-                                      "select count(*) as cnt from accounts_dep.smena where id=" +
-                                          integer(id) + " and " + set,
-                                      "cnt")
-                           .toLongLong() > 0;
-            });
+        data::WritePlan plan;
+        plan.row = target(id, as);
+        plan.months = cellSeen(as).months;
+        plan.parts = {data::WritePart::update("accounts_dep.smena", set, "id=" + integer(id),
+                                              "data, smena")
+                          .named("marked")};
+        // the other copies hear of the record's day and shift when it commits
+        plan.announcements << data::announceEach(
+            data::announcement(control.connection(), QStringLiteral("smena"),
+                               QStringLiteral("to_char(data, 'YYYY-MM-DD')"),
+                               QStringLiteral("cast(smena as text)")),
+            QStringLiteral("marked"));
+        plan.landed = [&] {
+            return data::lookupIn(control,
+                                  "select count(*) as cnt from accounts_dep.smena where id=" +
+                                      integer(id) + " and " + set,
+                                  "cnt")
+                       .toLongLong() > 0;
+        };
+        return posted(control, plan, closed);
     };
     if (day.isValid()) {
         const data::SeenRow shown{{QStringLiteral("data")}, {QVariant(day)}};

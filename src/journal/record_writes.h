@@ -1,20 +1,15 @@
 // Writes of shift records (accounts_dep.smena) together with the timesheet cells they feed,
-// safe while several copies of the program write the same workers and days. Each call is
-// one transaction on the connection of the given query and command, in one order:
+// safe while several copies of the program write the same workers and days. Each write is a
+// plan for the write engine (data/write_engine.h), sent as one transaction in one round trip:
+// the record's row lock (a change, deletion or acceptance), the locks of the months and
+// timesheet rows it touches, then one statement whose checks decide whether anything is
+// written: the record still there and as the user saw it, its months open, and the checks of
+// this file (worker and operation still there, no equal record, the day's hours within a
+// cell); the record's statement and the cells it touches follow in the same statement
+// (timesheet::addCells).
 //
-//   1. the record row being changed or deleted, select ... for update, read afresh, and
-//      compared with the row as the user saw it: changed meanwhile, it is left alone;
-//   2. the timesheet rows it leaves and enters (timesheet::lockForPosting);
-//   3. the checks that depend on other copies: the record still there, the worker and
-//      the operation still there, no equal record, the day's hours fitting a cell;
-//   4. the record's statement and the cells it touches, in one statement
-//      (timesheet::writeCells): each cell takes the records as the statement began, without
-//      the one replaced, with the one written.
-//
-// Steps 3 and 4 are statements of their own: a statement sees what was committed when it
-// began, so the checks must begin after the locks are granted; and the checks decide
-// whether anything is written at all. With the commit, an addition is four round trips, a
-// deletion five and a change six: the comparison with the row as seen is one of its own.
+// A new refusal rule for a record goes into addInputChecks in record_writes.cpp, with its
+// WriteResult value and its message in refusalText().
 //
 // A refused write changes nothing and says why; a failing statement raises data::DbError
 // and leaves nothing behind. When the connection goes while the commit waits for its
@@ -28,7 +23,6 @@
 #include <QString>
 
 namespace data {
-class Command;
 class Query;
 } // namespace data
 
@@ -48,13 +42,14 @@ struct RecordInput {
     qint64 colour = 0;
 };
 
+// Written first, the refusals after it; the write engine gives the codes no meaning of its own.
 enum class WriteResult {
     Written,
     Duplicate,     // an equal record (worker, operation, product, day, shift, colour) exists
     WorkerGone,    // the worker was deleted from the list meanwhile
     OperationGone, // so was the operation
     RecordGone,    // the record changed or deleted is no longer there
-    DayTooLong,    // the worker's hours of the day and shift would exceed a cell's limit
+    DayOverfilled,    // the worker's hours of the day and shift would exceed a cell's limit
     RecordChanged, // another user changed the record since it was shown
     MonthClosed,   // the record's month (the one it is in, or moved to) is closed
     // the connection went while the commit waited for its answer; once connected again:
@@ -79,29 +74,27 @@ data::SeenRow currentRecord(data::Query& control, qint64 id);
 // Each write below, when refused with MonthClosed, gives the month through closed.
 
 // A new record, unaccepted, entered today.
-WriteResult addRecord(data::Query& control, data::Command& command, const RecordInput& record,
+WriteResult addRecord(data::Query& control, const RecordInput& record,
                       timesheet::ClosedMonth* closed = nullptr);
 // Changes record id to the input, entered anew today, when it is still as seen (the row the
 // user opened; an empty one is not compared).
-WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                         const RecordInput& record, const data::SeenRow& seen = {},
-                         timesheet::ClosedMonth* closed = nullptr);
-inline WriteResult changeRecord(data::Query& control, data::Command& command, qint64 id,
-                                const RecordInput& record, timesheet::ClosedMonth* closed) {
-    return changeRecord(control, command, id, record, {}, closed);
+WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
+                         const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr);
+inline WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
+                                timesheet::ClosedMonth* closed) {
+    return changeRecord(control, id, record, {}, closed);
 }
 // Deletes record id when it is still as seen; the cell recomputed is that of the record as
 // the database held it.
-WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
-                         const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr);
-inline WriteResult deleteRecord(data::Query& control, data::Command& command, qint64 id,
-                                timesheet::ClosedMonth* closed) {
-    return deleteRecord(control, command, id, {}, closed);
+WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& seen = {},
+                         timesheet::ClosedMonth* closed = nullptr);
+inline WriteResult deleteRecord(data::Query& control, qint64 id, timesheet::ClosedMonth* closed) {
+    return deleteRecord(control, id, {}, closed);
 }
 // Sets the acceptance mark of record id ("ok" accepted, "no" not), under the lock of the
 // record's month as the database holds it. day: the record's day as the list shows it, which
 // saves reading it first (invalid: read).
-WriteResult markRecord(data::Query& control, data::Command& command, qint64 id, const QString& mark,
+WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
                        timesheet::ClosedMonth* closed = nullptr, const QDate& day = QDate());
 
 } // namespace journal

@@ -45,7 +45,7 @@ void TForm9::Button1Click() {
             QStringLiteral("vid='") + data::sql::escaped(name) + QStringLiteral("'");
         refdata::SeenReference row{QStringLiteral("accounts_dep.vid_oper"), KindId, {}, Seen};
         const refdata::RowWrite result =
-            refdata::updateRow(DataModule6->Control, DataModule6->SQL_exec, row, vid, vid);
+            refdata::updateRow(DataModule6->Control, row, vid, vid);
         const bool done =
             refdata::settleUpdate(result, refdata::RowKind::Kind, kinds, DataModule6->Control, row);
         Seen = row.seen;

@@ -4,6 +4,7 @@
 #include "refdata/kind_editor.h"
 #include "refdata/operation_editor.h"
 #include "ui/dbgrid.h"
+#include "refdata/reference_writes.h"
 #include "ui/dialogs.h"
 
 #include <QLineEdit>
@@ -59,7 +60,9 @@ void TForm8::Button3Click() {
     data::Query& kinds = DataModule6->Vid_oper;
     if (!hasRow()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить вид операции?"), QStringLiteral("Удаление"))) return;
-    kinds.remove();
+    if (const refdata::RowWrite r = refdata::deleteRow(DataModule6->Control, QStringLiteral("accounts_dep.vid_oper"), kinds.asInt("id"));
+        r != refdata::RowWrite::Written)
+        ui::error(refdata::refusalText(r, refdata::RowKind::Kind));
     kinds.close();
     kinds.open();
 }

@@ -20,11 +20,16 @@
 
 TForm10* Form10 = nullptr;
 
+namespace {
+// The first norm row of a new operation, whose key the part "made" returns.
+const QString NormColumns = QStringLiteral("o_id, price");
+QString normValues(double price) {
+    return QStringLiteral("made.id, ") + data::sql::general(price);
+}
+} // namespace
+
 TForm10::TForm10(QWidget* parent) : refdata::EditorWindow(parent) {
     Form10 = this;
-    Norm_ins = std::make_unique<data::Command>(DataModule6->ADO_DB);
-    Norm_ins->setSql(
-        QStringLiteral("insert into accounts_dep.norm(o_id, price)\nvalues (:o_id, :price)"));
 
     GroupBox1 = new QGroupBox(QStringLiteral("Цена операции"), this);
     Edit1 = new QLineEdit(GroupBox1);
@@ -123,21 +128,17 @@ void TForm10::Button1Click() {
                 QStringLiteral("select count(ID) as cnt from accounts_dep.OPER") + same, duplicate))
             return;
         // the operation with its first norm row, so that the list shows it at once
-        data::Transaction transaction(DataModule6->ADO_DB);
-        DataModule6->Oper_ins.setSql(
-            QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values (") +
-            kind + QStringLiteral(", ") + data::sql::integer(stage) + QStringLiteral(", ") +
-            product + QStringLiteral(", 0)"));
-        DataModule6->Oper_ins.execute();
-        const qint64 id =
-            DataModule6->lookup(QStringLiteral("select lastval() as id"), QStringLiteral("id"))
-                .toLongLong();
-        if (id <= 0) // never a norm row that belongs to no operation
-            throw data::DbError(QStringLiteral("Не получен ключ новой операции"));
-        Norm_ins->setParam("o_id", int(id));
-        Norm_ins->setParam("price", *price);
-        Norm_ins->execute();
-        transaction.commit();
+        if (!refdata::insertRows(
+                DataModule6->Control,
+                {data::WritePart::insert(QStringLiteral("accounts_dep.oper"),
+                                         QStringLiteral("vid, naimen, i_id, cena_new"),
+                                         kind + QStringLiteral(", ") + data::sql::integer(stage) +
+                                             QStringLiteral(", ") + product + QStringLiteral(", 0"),
+                                         {}, QStringLiteral("id"))
+                     .named(QStringLiteral("made")),
+                 data::WritePart::insert(QStringLiteral("accounts_dep.norm"), NormColumns,
+                                         normValues(*price) + QStringLiteral(" from made"))}))
+            ui::error(data::lostCommitText(data::LostCommit::Unknown));
     } else if (Tag == 2) {
         if (DataModule6->CheckDuplicate(
                 QStringLiteral("select count(*) as cnt from accounts_dep.OPER") + same +
@@ -149,7 +150,7 @@ void TForm10::Button1Click() {
         refdata::SeenReference row{QStringLiteral("accounts_dep.oper"), OperId,
                                    QStringLiteral("vid as oper_vid, naimen, i_id"), Seen};
         const refdata::RowWrite result = refdata::updateRow(
-            DataModule6->Control, DataModule6->Oper_ed, row, set,
+            DataModule6->Control, row, set,
             QStringLiteral("vid=") + kind + QStringLiteral(" and naimen=") +
                 data::sql::integer(stage) + QStringLiteral(" and i_id=") + product);
         const bool done = refdata::settleUpdate(result, refdata::RowKind::Operation,

@@ -25,8 +25,6 @@ public:
     QComboBox* ComboBox1; // "Вид": "Готовая продукция", "Заготовки"
     QLabel* Label4;       // "Цена"
     QLineEdit* Edit3;     // price of the first norm row of a new operation
-    // The first norm row of a new operation.
-    std::unique_ptr<data::Command> Norm_ins;
 
     qint64 ProductId = 0; // a product's key may be longer than the operation's column takes
     int KindId = 0;

@@ -7,6 +7,7 @@
 #include "reports/excel.h"
 #include "ui/busy_cursor.h"
 #include "ui/dbgrid.h"
+#include "refdata/reference_writes.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 
@@ -136,8 +137,9 @@ void TForm4::Button3Click() {
     data::Query& oper = DataModule6->Oper;
     if (!hasRow()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить операцию?"), QStringLiteral("Удаление"))) return;
-    DataModule6->Oper_del.setParam("id", int(oper.asInt("id")));
-    DataModule6->Oper_del.execute();
+    if (const refdata::RowWrite r = refdata::deleteRow(DataModule6->Control, QStringLiteral("accounts_dep.oper"), oper.asInt("id"));
+        r != refdata::RowWrite::Written)
+        ui::error(refdata::refusalText(r, refdata::RowKind::Operation));
     oper.close();
     oper.open();
 }

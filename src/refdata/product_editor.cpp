@@ -97,12 +97,14 @@ void TForm7::Button1Click() {
 
     data::Query& izdel = DataModule6->Izdel;
     if (Tag == 1) {
-        DataModule6->SQL_exec.setSql(
-            QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, "
-                           "id_msm_bs, massa, id_class_item)VALUES('") +
-            data::sql::escaped(mark) + QStringLiteral("', '', 6, ") + data::sql::general(*rate) +
-            QStringLiteral(",") + classKey + QStringLiteral(")"));
-        DataModule6->SQL_exec.execute();
+        if (!refdata::insertRows(
+                DataModule6->Control,
+                {data::WritePart::insert(
+                    QStringLiteral("cmn_gds_and_srv.gds_and_srv"),
+                    QStringLiteral("s_caption, s_description, id_msm_bs, massa, id_class_item"),
+                    data::sql::quoted(mark) + QStringLiteral(", '', 6, ") +
+                        data::sql::general(*rate) + QStringLiteral(",") + classKey)}))
+            ui::error(data::lostCommitText(data::LostCommit::Unknown));
     } else if (Tag == 2) {
         const QString caption =
             QStringLiteral("s_caption='") + data::sql::escaped(mark) + QStringLiteral("'");
@@ -112,7 +114,7 @@ void TForm7::Button1Click() {
                                    QStringLiteral("s_caption as marka, massa, id_class_item"),
                                    Seen};
         const refdata::RowWrite result = refdata::updateRow(
-            DataModule6->Control, DataModule6->SQL_exec, row,
+            DataModule6->Control, row,
             caption + QStringLiteral(", s_description='', id_msm_bs=6, ") + values,
             caption + QStringLiteral(" and massa=") + data::sql::general(*rate) +
                 QStringLiteral(" and id_class_item=") + classKey);

@@ -3,6 +3,7 @@
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "refdata/operation_editor.h"
+#include "refdata/product_deletion.h"
 #include "refdata/product_editor.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -16,14 +17,6 @@ TForm3::TForm3(QWidget* parent) : refdata::ListWindow(parent) {
     Form3 = this;
     setWindowTitle(QStringLiteral("Изделия (3)"));
     setDialogBorder(640, 520);
-
-    data::Connection& db = DataModule6->ADO_DB;
-    Izdel_Smena = std::make_unique<data::Query>(db);
-    Izdel_Smena->setSql(QStringLiteral("select count(*) as cnt from accounts_dep.smena s where "
-                                       "s.i_id =:id_ii and s.\"data\">=:dt"));
-    ii_oper = std::make_unique<data::Query>(db);
-    ii_oper->setSql(
-        QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
 
     DBGrid1->addNameColumn("marka", QStringLiteral("Марка изделия"), 200);
     DBGrid1->addNameColumn("nom", QStringLiteral("Номенклатурная группа"), 250);
@@ -92,50 +85,35 @@ void TForm3::changeRow() {
     backTo(izdel, rec);
 }
 
-QString TForm3::CountFromText(const QDate& today) {
-    int m = today.month();
-    if (m == 1) m = 13;
-    return QStringLiteral("01.") + QString::number(m - 1) + QStringLiteral(".2000");
-}
-
 void TForm3::Button3Click() {
     data::Query& izdel = DataModule6->Izdel;
     if (!hasRow()) return;
     const qint64 id = izdel.asInt("id");
-    const QString key = data::sql::integer(id);
-    const QDate from =
-        QDate::fromString(CountFromText(QDate::currentDate()), QStringLiteral("dd.M.yyyy"));
-
-    Izdel_Smena->close();
-    Izdel_Smena->setParam("id_ii", int(id));
-    Izdel_Smena->setParam("dt", QDateTime(from, QTime(0, 0)));
-    Izdel_Smena->open();
-    ii_oper->close();
-    ii_oper->setParam("id_ii", int(id));
-    ii_oper->open();
-
-    data::Command& del = DataModule6->DelSmena;
     const QString caption = QStringLiteral("Удаление");
-    const QString deleteProduct =
-        QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=") + key;
-    if (ii_oper->asInt("cnt") > 0 &&
-        ui::askYesNo(QStringLiteral("По изделию есть расценки они будут удалены!!!"), caption)) {
-        del.setSql(QStringLiteral("delete from accounts_dep.oper o where o.i_id =") + key);
-        del.execute();
+    const refdata::ProductUse use = refdata::productUse(DataModule6->Control, id);
+    // a record in a closed month keeps the product, its operations and records as they are
+    if (use.closed.found()) {
+        ui::error(refdata::deletionText(refdata::ProductDeletion::MonthClosed, use.closed));
+        return;
     }
-    if (Izdel_Smena->asInt("cnt") > 0) {
-        if (ui::askYesNo(QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и "
-                                        "ранее, они будут удалены. Удалить изделие? "),
-                         caption)) {
-            del.setSql(QStringLiteral("delete from accounts_dep.smena s where s.i_id =") + key);
-            del.execute();
-            del.setSql(deleteProduct);
-            del.execute();
-        }
-    } else if (ui::askYesNo(QStringLiteral("Удалить изделие? "), caption)) {
-        del.setSql(deleteProduct);
-        del.execute();
-    }
+    bool operations = false, product = false;
+    if (use.operations > 0)
+        operations =
+            ui::askYesNo(QStringLiteral("По изделию есть расценки они будут удалены!!!"), caption);
+    if (use.records > 0)
+        product = ui::askYesNo(QStringLiteral("По изделию есть операции в текущем, предыдущем "
+                                              "месяцах и ранее, они будут удалены (") +
+                                   refdata::recordsText(use) +
+                                   QStringLiteral("). Удалить изделие? "),
+                               caption);
+    else
+        product = ui::askYesNo(QStringLiteral("Удалить изделие? "), caption);
+    timesheet::ClosedMonth closed;
+    const refdata::ProductDeletion result =
+        refdata::deleteProduct(DataModule6->Control, use, operations, product, &closed);
     izdel.close();
     izdel.open();
+    if (result != refdata::ProductDeletion::Deleted)
+        ui::error(refdata::deletionText(result, closed));
 }
+

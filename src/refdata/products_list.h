@@ -13,21 +13,16 @@ public:
 
     // Edit1 searches by mark.
 
-    // Counts of a product's shift records (from the date dt on) and of its operations.
-    std::unique_ptr<data::Query> Izdel_Smena;
-    std::unique_ptr<data::Query> ii_oper;
-
     // Browse mode, from the menu "Справочники" → "Изделия".
     void ShowBrowse();
     // Pick mode for the operation editor.
     void ShowPick();
-    // The date text the deletion counts shift records from: the first of the month before
-    // today's month, in the year 2000 ("01.2.2000" in March, "01.12.2000" in January).
-    static QString CountFromText(const QDate& today);
 
 public slots:
     void Button1Click() override; // add
-    void Button3Click() override; // delete
+    // Deletes the product, after asking, with its operations and shift records as one write
+    // (refdata/product_deletion.h); refused when a record lies in a closed month.
+    void Button3Click() override;
 
 protected:
     void changeRow() override;

@@ -1,7 +1,5 @@
 #include "refdata/reference_writes.h"
 
-#include "data/connection.h"
-#include "data/db_error.h"
 #include "data/query.h"
 #include "data/sql_text.h"
 #include "ui/dialogs.h"
@@ -47,6 +45,8 @@ Named named(RowKind kind) {
     return n;
 }
 
+RowWrite outcomeOf(const data::WriteOutcome& out);
+
 QString select(const SeenReference& row) {
     return "select " + (row.columns.isEmpty() ? row.seen.fields.join(u',') : row.columns) +
            " from " + row.table + " where id=" + integer(row.id);
@@ -90,41 +90,61 @@ data::SeenRow currentRow(data::Query& control, const SeenReference& row) {
     return data::SeenRow::of(control, row.seen.fields);
 }
 
-RowWrite updateRow(data::Query& control, data::Command& command, const SeenReference& row,
-                   const QString& set, const QString& written) {
-    try {
-        data::Transaction t(control.connection());
-        switch (data::compareRow(control, select(row) + " for update", row.seen)) {
-        case data::RowNow::Gone:
-            return RowWrite::Gone;
-        case data::RowNow::Changed:
-            return RowWrite::Changed;
-        case data::RowNow::Same:
-            break;
-        }
-        command.setSql("update " + row.table + " set " + set + " where id=" + integer(row.id));
-        // locked and there, so the update touches it; anything else is no write of ours
-        if (command.execute() != 1) return RowWrite::Gone;
-        t.commit();
+RowWrite updateRow(data::Query& control, const SeenReference& row, const QString& set,
+                   const QString& written) {
+    data::WritePlan plan;
+    plan.row = row;
+    plan.parts = {data::WritePart::update(row.table, set, "id=" + integer(row.id))};
+    plan.landed = [&] {
+        return data::lookupIn(control,
+                              "select count(*) as cnt from " + row.table +
+                                  " where id=" + integer(row.id) + " and " + written,
+                              "cnt")
+                   .toLongLong() > 0;
+    };
+    return outcomeOf(data::write(control, plan));
+}
+
+namespace {
+RowWrite outcomeOf(const data::WriteOutcome& out) {
+    using S = data::WriteOutcome::Status;
+    switch (out.status) {
+    case S::Written:
         return RowWrite::Written;
-    } catch (const data::CommitLost&) {
-        const auto landed = [&] {
-            return data::lookupIn(control,
-                                  "select count(*) as cnt from " + row.table +
-                                      " where id=" + integer(row.id) + " and " + written,
-                                  "cnt")
-                       .toLongLong() > 0;
-        };
-        switch (data::settleLostCommit(control.connection(), landed)) {
-        case data::LostCommit::Saved:
-            return RowWrite::LostSaved;
-        case data::LostCommit::NotSaved:
-            return RowWrite::LostNotSaved;
-        case data::LostCommit::Unknown:
-            break;
-        }
-        return RowWrite::LostUnknown;
+    case S::Gone:
+        return RowWrite::Gone;
+    case S::Changed:
+        return RowWrite::Changed;
+    case S::LostSaved:
+        return RowWrite::LostSaved;
+    case S::LostNotSaved:
+        return RowWrite::LostNotSaved;
+    case S::MonthClosed:
+    case S::Refused:
+    case S::LostUnknown:
+        break;
     }
+    return RowWrite::LostUnknown;
+}
+} // namespace
+
+RowWrite deleteRow(data::Query& control, const QString& table, qint64 id) {
+    data::WritePlan plan;
+    plan.row = SeenReference{table, id, {}, {}};
+    plan.parts = {data::WritePart::remove(table, "id=" + integer(id))};
+    plan.landed = [&] {
+        return data::lookupIn(control,
+                              "select count(*) as cnt from " + table + " where id=" + integer(id),
+                              "cnt")
+                   .toLongLong() == 0;
+    };
+    return outcomeOf(data::write(control, plan));
+}
+
+bool insertRows(data::Query& control, const std::vector<data::WritePart>& parts) {
+    data::WritePlan plan;
+    plan.parts = parts;
+    return data::write(control, plan).written();
 }
 
 bool settleUpdate(RowWrite result, RowKind kind, data::Query& list, data::Query& control,

@@ -27,7 +27,6 @@ TForm2::TForm2(QWidget* parent) : refdata::EditorWindow(parent) {
     roles = std::make_unique<data::Table>(db, QStringLiteral("adm_role.roles"));
     for (data::Table* t : {department.get(), staffpos.get(), roles.get()})
         t->setOrder("s_caption");
-    cmd_person = std::make_unique<data::Command>(db);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Данные о работнике"), this);
     Edit1 = new QLineEdit(GroupBox1);
@@ -87,16 +86,18 @@ void TForm2::Button1Click() {
     QString position = LCB_staffpos->text();
     if (position.isEmpty() && Tag == 2) position = CurrentPosition;
     if (Tag == 1) {
-        cmd_person->setSql(
-            QStringLiteral("INSERT INTO accounts_dep.person (fio, s_staffpos_hl)VALUES('") +
-            escaped(name) + QStringLiteral("', '") + escaped(position) + QStringLiteral("')"));
-        cmd_person->execute();
+        if (!refdata::insertRows(DataModule6->Control,
+                                 {data::WritePart::insert(QStringLiteral("accounts_dep.person"),
+                                                          QStringLiteral("fio, s_staffpos_hl"),
+                                                          data::sql::quoted(name) + u',' +
+                                                              data::sql::quoted(position))}))
+            ui::error(data::lostCommitText(data::LostCommit::Unknown));
     } else if (Tag == 2) {
         const QString fio = QStringLiteral("fio='") + escaped(name) + QStringLiteral("'");
         const QString pos =
             QStringLiteral("s_staffpos_hl='") + escaped(position) + QStringLiteral("'");
         refdata::SeenReference row{QStringLiteral("accounts_dep.person"), WorkerId, {}, Seen};
-        const refdata::RowWrite result = refdata::updateRow(DataModule6->Control, *cmd_person, row,
+        const refdata::RowWrite result = refdata::updateRow(DataModule6->Control, row,
                                                             fio + QStringLiteral(", ") + pos,
                                                             fio + QStringLiteral(" and ") + pos);
         const bool done = refdata::settleUpdate(result, refdata::RowKind::Worker,

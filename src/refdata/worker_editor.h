@@ -27,7 +27,6 @@ public:
     std::unique_ptr<data::Table> department; // cmn_department.department
     std::unique_ptr<data::Table> staffpos;   // hrms_staffpos.staffpos
     std::unique_ptr<data::Table> roles;      // adm_role.roles
-    std::unique_ptr<data::Command> cmd_person;
 
     int WorkerId = 0;        // the worker being changed
     data::SeenRow Seen;      // his row as the list showed it

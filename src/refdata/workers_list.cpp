@@ -4,6 +4,7 @@
 #include "data/sql_text.h"
 #include "refdata/worker_editor.h"
 #include "ui/dbgrid.h"
+#include "refdata/reference_writes.h"
 #include "ui/dialogs.h"
 #include "ui/lookup_combo.h"
 
@@ -76,8 +77,8 @@ void TForm5::Button3Click() {
     data::Query& workers = DataModule6->Workers;
     if (!hasRow()) return;
     if (!ui::askYesNo(QStringLiteral("Удалить работника?"), QStringLiteral("Удаление"))) return;
-    Form2->cmd_person->setSql(QStringLiteral("delete from accounts_dep.person where id =") +
-                              data::sql::integer(workers.asInt("id")));
-    Form2->cmd_person->execute();
+    if (const refdata::RowWrite r = refdata::deleteRow(DataModule6->Control, QStringLiteral("accounts_dep.person"), workers.asInt("id"));
+        r != refdata::RowWrite::Written)
+        ui::error(refdata::refusalText(r, refdata::RowKind::Worker));
     workers.refresh();
 }

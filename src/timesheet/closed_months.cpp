@@ -1,9 +1,8 @@
 #include "timesheet/closed_months.h"
 
-#include "data/connection.h"
+#include "data/db_error.h"
 #include "data/query.h"
 #include "data/sql_text.h"
-#include "timesheet/timesheet_locks.h"
 #include "timesheet/timesheet_month.h"
 
 #include <QStringList>
@@ -14,13 +13,26 @@ using data::sql::integer;
 
 namespace {
 
-bool tableExists(data::Query& control) {
-    control.close();
-    control.setSql(QStringLiteral("select ") + closedMonthTableTest() +
-                   QStringLiteral(" as closable"));
-    control.open();
-    data::ClosedOnExit closing{control};
-    return control.asInt(QStringLiteral("closable")) != 0;
+// A close or open of the month, under its exclusive lock; refused (Unchanged) when the month
+// is already as asked.
+MonthChange changed(data::Query& control, int year, int month, bool closing,
+                    const data::WritePart& part) {
+    data::WritePlan plan;
+    plan.months = {{year, month}};
+    plan.exclusiveMonths = true;
+    plan.intoClosedMonth = !closing;
+    if (!closing) plan.refusals = {{QStringLiteral("closed is null"), int(MonthChange::Unchanged)}};
+    plan.parts = {part};
+    const QString there = QStringLiteral("select count(*) as cnt from accounts_dep.closed_month "
+                                         "where year=") +
+                          integer(year) + QStringLiteral(" and month=") + integer(month);
+    plan.landed = [&] { return (data::lookupIn(control, there, QStringLiteral("cnt")).toLongLong() > 0) == closing; };
+    const data::WriteOutcome out = data::write(control, plan);
+    if (out.written()) return MonthChange::Done;
+    if (out.status == data::WriteOutcome::Status::MonthClosed ||
+        out.refusedWith(int(MonthChange::Unchanged)))
+        return MonthChange::Unchanged;
+    throw data::DbError(data::lostCommitText(data::LostCommit::Unknown));
 }
 
 } // namespace
@@ -33,30 +45,8 @@ QString closedMonthText(const ClosedMonth& m) {
     return QStringLiteral("%1 закрыт: изменения не сохранены.").arg(monthTitle(m.year, m.month));
 }
 
-QString closedMonthTableTest() {
-    return QStringLiteral("(to_regclass('accounts_dep.closed_month') is not null)::int");
-}
-
-ClosedMonth firstClosed(data::Query& control, const std::set<std::pair<int, int>>& months) {
-    if (months.empty()) return {};
-    QStringList keys;
-    for (const auto& [year, month] : months)
-        keys << QStringLiteral("(%1, %2)").arg(year).arg(month);
-    control.close();
-    control.setSql(QStringLiteral("select year, month from accounts_dep.closed_month where "
-                                  "(year, month) in (") +
-                   keys.join(QStringLiteral(", ")) +
-                   QStringLiteral(") order by year, month limit 1"));
-    control.open();
-    data::ClosedOnExit closing{control};
-    if (control.isEmpty()) return {};
-    return {int(control.asInt(QStringLiteral("year"))),
-            int(control.asInt(QStringLiteral("month")))};
-}
-
 std::set<ClosedMonth> closedMonths(data::Query& control) {
     std::set<ClosedMonth> closed;
-    if (!tableExists(control)) return closed;
     control.close();
     control.setSql(QStringLiteral("select year, month from accounts_dep.closed_month"));
     control.open();
@@ -75,48 +65,30 @@ bool isClosed(data::Query& control, int year, int month) {
     return closedIn(control);
 }
 
-QString closedExpression(int year, int month) {
-    // The table is looked for when the statement runs, so one text serves a database with
-    // and without it: query_to_xml runs the count only where the table exists.
-    return QStringLiteral("coalesce((xpath('/row/n/text()', query_to_xml(case when "
-                          "to_regclass('accounts_dep.closed_month') is null then 'select 0 as n' "
-                          "else 'select count(*) as n from accounts_dep.closed_month where "
-                          "year=%1 and month=%2' end, false, true, '')))[1]::text::int, 0)")
-        .arg(year)
-        .arg(month);
-}
-
 QString closedStatement(int year, int month) {
-    return QStringLiteral("select ") + closedExpression(year, month) + QStringLiteral(" as closed");
+    return QStringLiteral("select (") + data::closedMonthExpression({{year, month}}) +
+           QStringLiteral(" is not null)::int as closed");
 }
 
 bool closedIn(const data::Query& query) {
     return !query.isEmpty() && query.asInt(QStringLiteral("closed")) > 0;
 }
 
-MonthChange closeMonth(data::Query& control, data::Command& command, int year, int month,
-                       const QString& closedBy) {
-    data::Transaction t(control.connection());
-    if (!tableExists(control)) return MonthChange::NoTable;
-    if (lockMonthForRebuild(control, year, month).found()) return MonthChange::Unchanged;
-    command.setSql(QStringLiteral("insert into accounts_dep.closed_month(year, month, closed_by, "
-                                  "closed_at) values(") +
-                   integer(year) + QStringLiteral(", ") + integer(month) + QStringLiteral(", ") +
-                   data::sql::quoted(closedBy.left(50)) + QStringLiteral(", localtimestamp(0))"));
-    command.execute();
-    t.commit();
-    return MonthChange::Done;
+MonthChange closeMonth(data::Query& control, int year, int month, const QString& closedBy) {
+    return changed(control, year, month, true,
+                   data::WritePart::insert(
+                       QStringLiteral("accounts_dep.closed_month"),
+                       QStringLiteral("year, month, closed_by, closed_at"),
+                       integer(year) + QStringLiteral(", ") + integer(month) +
+                           QStringLiteral(", ") + data::sql::quoted(closedBy.left(50)) +
+                           QStringLiteral(", localtimestamp(0)")));
 }
 
-MonthChange openMonth(data::Query& control, data::Command& command, int year, int month) {
-    data::Transaction t(control.connection());
-    if (!tableExists(control)) return MonthChange::NoTable;
-    if (!lockMonthForRebuild(control, year, month).found()) return MonthChange::Unchanged;
-    command.setSql(QStringLiteral("delete from accounts_dep.closed_month where year=") +
-                   integer(year) + QStringLiteral(" and month=") + integer(month));
-    command.execute();
-    t.commit();
-    return MonthChange::Done;
+MonthChange openMonth(data::Query& control, int year, int month) {
+    return changed(control, year, month, false,
+                   data::WritePart::remove(QStringLiteral("accounts_dep.closed_month"),
+                                           QStringLiteral("year=") + integer(year) +
+                                               QStringLiteral(" and month=") + integer(month)));
 }
 
 QString monthChangeText(MonthChange change, int year, int month, bool closing) {
@@ -127,10 +99,6 @@ QString monthChangeText(MonthChange change, int year, int month, bool closing) {
     case MonthChange::Unchanged:
         return closing ? QStringLiteral("%1 уже закрыт.").arg(title)
                        : QStringLiteral("%1 не закрыт.").arg(title);
-    case MonthChange::NoTable:
-        return QStringLiteral("В базе данных нет таблицы закрытых месяцев "
-                              "(accounts_dep.closed_month). Администратору нужно выполнить "
-                              "sql/upgrade/closed_month.sql.");
     }
     return {};
 }

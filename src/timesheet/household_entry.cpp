@@ -229,13 +229,12 @@ void TForm24::Button1Click() {
     if (Tag == ui::NewRow && !ui::confirmFarDate(Form25->DTPcker1->date())) return;
 
     data::Query& control = DataModule6->Control;
-    data::Command& command = DataModule6->SQL_exec;
     timesheet::ClosedMonth closed;
     const timesheet::Saved saved =
-        Tag == ui::NewRow ? timesheet::addEntry(control, command, entry, Form25->DTPcker1->date(),
+        Tag == ui::NewRow ? timesheet::addEntry(control, entry, Form25->DTPcker1->date(),
                                                 Form25->EntrySmena, &closed)
-                          : timesheet::changeEntry(control, command, EntryId, entry, Seen, &closed);
-    if (saved != timesheet::Saved::Done) {
+                          : timesheet::changeEntry(control, EntryId, entry, Seen, &closed);
+    if (saved != timesheet::Saved::Written) {
         ui::error(timesheet::savedText(saved, closed));
         if (saved == timesheet::Saved::EntryChanged) {
             // the list shows the other user's change; the next "Записать" saves over it

@@ -266,8 +266,8 @@ void TForm25::Button7Click() {
         return;
     timesheet::ClosedMonth closed;
     const timesheet::Saved done =
-        timesheet::deleteEntry(DataModule6->Control, DataModule6->SQL_exec, id, seen, &closed);
-    if (done != timesheet::Saved::Done) ui::error(timesheet::savedText(done, closed));
+        timesheet::deleteEntry(DataModule6->Control, id, seen, &closed);
+    if (done != timesheet::Saved::Written) ui::error(timesheet::savedText(done, closed));
     Reopen();
 }
 
@@ -275,14 +275,13 @@ void TForm25::Button1Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     const QDate day = DTPcker1->date();
     int priced = 0;
-    timesheet::Saved refused = timesheet::Saved::Done;
+    timesheet::Saved refused = timesheet::Saved::Written;
     {
         ui::BusyCursor busy;
-        priced = timesheet::priceAverageEntries(DataModule6->Control, DataModule6->SQL_exec,
-                                                day.year(), day.month(), &refused);
+        priced = timesheet::priceAverageEntries(DataModule6->Control, day.year(), day.month(), &refused);
         Reopen();
     }
-    if (refused != timesheet::Saved::Done)
+    if (refused != timesheet::Saved::Written)
         ui::error(timesheet::savedText(refused, {day.year(), day.month()}));
     else if (priced == 0)
         ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."),

@@ -6,6 +6,7 @@
 #include "data/query.h"
 #include "data/rights.h"
 #include "data/sql_text.h"
+#include "data/write_engine.h"
 #include "timesheet/timesheet_table.h"
 
 #include <cmath>
@@ -39,54 +40,55 @@ Cell cellSeen(const data::SeenRow& seen) {
                        value("d_date").toDate());
 }
 
-// The checks of a write of an existing entry, in the order tried: the row is there, as seen,
-// and its month is open.
-Checks rowChecks(qint64 id, const data::SeenRow& seen, const QString& closedMonth) {
-    const QString row = "from accounts_dep.fatigue where id=" + integer(id);
-    return {{"(select count(*) " + row + ") as found",
-             "(select count(*) " + row + " and " + data::sameAsSeen(seen) + ") as same",
-             closedMonth + " as closed"},
-            {{"found=0", int(Saved::EntryGone)},
-             {"same=0", int(Saved::EntryChanged)},
-             {"closed is not null", int(Saved::MonthClosed)}}};
+// The entry row a write changes or deletes, as seen.
+data::SeenTarget target(qint64 id, const data::SeenRow& seen) {
+    return {QStringLiteral("accounts_dep.fatigue"), id, {}, seen};
 }
 
 // The checks other copies can upset, read after the locks were granted: the worker (kept
 // from deletion until the transaction ends), the class (the resource-planning system's,
 // only read) and the hours the cell would hold. except: the entry being changed.
-void addInputChecks(Checks& checks, const HouseholdEntry& e, const Cell& cell, qint64 except) {
-    checks.columns << "(select count(*) from (select id from accounts_dep.person where id=" +
-                          integer(e.worker) + " for key share) w) as worker"
-                   << "(select count(*) from cmn_classifier.item where id=" +
-                          integer(e.productClass) + " and id_level=2) as cls"
-                   << sourceHours(cell, except) + " as hours";
-    checks.refusals.insert(checks.refusals.end(),
-                           {{"worker=0", int(Saved::WorkerGone)},
-                            {"cls=0", int(Saved::ClassGone)},
-                            {"hours+" + integer(e.hours) + ">" + integer(MaxDayHours),
-                             int(Saved::DayOverfilled)}});
+void addInputChecks(data::WritePlan& plan, const HouseholdEntry& e, const Cell& cell,
+                    qint64 except) {
+    plan.columns << "(select count(*) from (select id from accounts_dep.person where id=" +
+                        integer(e.worker) + " for key share) w) as worker"
+                 << "(select count(*) from cmn_classifier.item where id=" +
+                        integer(e.productClass) + " and id_level=2) as cls"
+                 << sourceHours(cell, except > 0 ? "id=" + integer(except) : QString()) +
+                        " as hours";
+    plan.refusals.insert(plan.refusals.end(),
+                         {{"worker=0", int(Saved::WorkerGone)},
+                          {"cls=0", int(Saved::ClassGone)},
+                          {"hours+" + integer(e.hours) + ">" + integer(MaxDayHours),
+                           int(Saved::DayOverfilled)}});
 }
 
-// Sends a checked write in one round trip (openPosting) and says what became of it.
-Saved posted(data::Query& control, const QString& first, const std::vector<Cell>& cells,
-             const std::function<QString(const QString&)>& build, ClosedMonth* closed,
-             const std::function<void()>& after = {}) {
-    std::vector<RowKey> keys;
-    for (const Cell& c : cells)
-        keys.push_back(c.row);
-    data::ClosedOnExit closing{control};
-    try {
-        openPosting(control, first, keys, {}, build);
-    } catch (const data::CommitLost&) {
-        return Saved::LostUnknown; // until settled() has looked
+// Sends the write and says what became of it.
+Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* closed,
+             data::WriteOutcome* outcome = nullptr) {
+    const data::WriteOutcome out = data::write(control, plan);
+    if (outcome) *outcome = out;
+    if (closed) *closed = out.closed;
+    using S = data::WriteOutcome::Status;
+    switch (out.status) {
+    case S::Written:
+        return Saved::Written;
+    case S::Gone:
+        return Saved::EntryGone;
+    case S::Changed:
+        return Saved::EntryChanged;
+    case S::MonthClosed:
+        return Saved::MonthClosed;
+    case S::Refused:
+        return Saved(out.refusal);
+    case S::LostSaved:
+        return Saved::LostSaved;
+    case S::LostNotSaved:
+        return Saved::LostNotSaved;
+    case S::LostUnknown:
+        break;
     }
-    if (after) after();
-    if (closed) *closed = closedMonthOf(control.asInt("closed"));
-    return Saved(control.asInt("refusal"));
-}
-
-QString lockRow(qint64 id) {
-    return "select 1 from accounts_dep.fatigue where id=" + integer(id) + " for update";
+    return Saved::LostUnknown;
 }
 
 // A write of entry id that compares with seen: with none, with the row as it is now, again
@@ -116,21 +118,6 @@ qint64 newEntryId(data::Query& control) {
         .toLongLong();
 }
 
-// A commit that lost its answer is settled by landed, which tells whether the write is in
-// the database once connected again.
-Saved settled(Saved saved, data::Query& control, const std::function<bool()>& landed) {
-    if (saved != Saved::LostUnknown) return saved;
-    switch (data::settleLostCommit(control.connection(), landed)) {
-    case data::LostCommit::Saved:
-        return Saved::LostSaved;
-    case data::LostCommit::NotSaved:
-        return Saved::LostNotSaved;
-    case data::LostCommit::Unknown:
-        break;
-    }
-    return Saved::LostUnknown;
-}
-
 // An entry id holding the values e writes (none: id holds no entry).
 bool entryThere(data::Query& control, qint64 id, const HouseholdEntry* e) {
     QString sql = "select count(*) as cnt from accounts_dep.fatigue where id=" + integer(id);
@@ -152,7 +139,7 @@ void requireFits(const HouseholdEntry& e) {
 
 QString savedText(Saved saved, const ClosedMonth& closed) {
     switch (saved) {
-    case Saved::Done:
+    case Saved::Written:
         return {};
     case Saved::EntryChanged:
         return QStringLiteral("Позицию изменил другой пользователь, пока она была открыта у вас; "
@@ -180,7 +167,7 @@ QString savedText(Saved saved, const ClosedMonth& closed) {
 }
 
 bool isSaved(Saved saved) {
-    return saved == Saved::Done || saved == Saved::LostSaved;
+    return saved == Saved::Written || saved == Saved::LostSaved;
 }
 
 const QStringList SeenEntryFields{"id_p", "id_o",  "id_nom",    "d_date", "i_smena",
@@ -217,110 +204,109 @@ QString checkEntry(const HouseholdEntry& e) {
     return {};
 }
 
-Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& e,
-               const QDate& day, int shift, ClosedMonth* closed) {
+Saved addEntry(data::Query& control, const HouseholdEntry& e, const QDate& day, int shift,
+               ClosedMonth* closed) {
     data::requirePayRights();
     requireFits(e);
     const qint64 id = newEntryId(control);
     const Cell cell = cellOf(e, day);
-    const data::Connection& from = command.connection();
-    const Saved saved = posted(
-        control, {}, {cell},
-        [&](const QString& closedMonth) {
-            Checks checks{{closedMonth + " as closed", TakeEntryId + " as next_id"},
-                          {{"closed is not null", int(Saved::MonthClosed)}}};
-            addInputChecks(checks, e, cell, 0);
-            return cellsStatement(
-                {cell}, {},
-                {"INSERT INTO accounts_dep.fatigue(id, id_nom, id_o, id_p, d_date, i_mnth, "
-                 "i_year, i_smena, cnt, price, i_holiday, i_night) select " +
-                     integer(id) + ", " + integer(e.productClass) + ", " + integer(e.kind) +
-                     " ," + integer(e.worker) + ", " + data::sql::toDate(day) + ", " +
-                     integer(day.month()) + ", " + integer(day.year()) + ", " + integer(shift) +
-                     ", " + integer(e.hours) + ", " + price(e) + ", " +
-                     integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0) + " where " +
-                     ChecksPass,
-                 0, false, &from},
-                &checks);
-        },
-        closed,
-        [&] { control.connection().setSessionFact(NextEntryId, control.asInt("next_id")); });
-    return settled(saved, control, [&] { return entryThere(control, id, &e); });
+    data::WritePlan plan;
+    plan.columns << TakeEntryId + " as next_id";
+    addInputChecks(plan, e, cell, 0);
+    addCells(plan, {cell}, {},
+             {data::WritePart::insert(
+                  "accounts_dep.fatigue",
+                  "id, id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, price, "
+                  "i_holiday, i_night",
+                  integer(id) + ", " + integer(e.productClass) + ", " + integer(e.kind) + " ," +
+                      integer(e.worker) + ", " + data::sql::toDate(day) + ", " +
+                      integer(day.month()) + ", " + integer(day.year()) + ", " +
+                      integer(shift) + ", " + integer(e.hours) + ", " + price(e) + ", " +
+                      integer(e.holiday ? 1 : 0) + ", " + integer(e.night ? 1 : 0)),
+              {}, false, &control.connection()});
+    plan.landed = [&] { return entryThere(control, id, &e); };
+    data::WriteOutcome out;
+    const Saved saved = posted(control, plan, closed, &out);
+    if (out.values.contains(QStringLiteral("next_id")))
+        control.connection().setSessionFact(NextEntryId, out.values.value(QStringLiteral("next_id")));
+    return saved;
 }
 
-Saved changeEntry(data::Query& control, data::Command& command, qint64 id, const HouseholdEntry& e,
+Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& e,
                   const data::SeenRow& seen, ClosedMonth* closed) {
     data::requirePayRights();
     requireFits(e);
-    const data::Connection& from = command.connection();
-    const Saved saved = withSeen(control, id, seen, [&](const data::SeenRow& as) {
+    return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         // the cell the entry leaves is the one seen: a row that is no longer so is refused
         const Cell held = cellSeen(as);
         const Cell cell = cellOf(e, held.day);
         std::vector<Cell> left;
         if (held.row != cell.row) left.push_back(held);
-        return posted(control, lockRow(id), {held, cell}, [&](const QString& closedMonth) {
-            Checks checks = rowChecks(id, as, closedMonth);
-            addInputChecks(checks, e, cell, id);
-            return cellsStatement(
-                {cell}, left,
-                {"UPDATE accounts_dep.fatigue SET id_nom=" + integer(e.productClass) +
-                     ", id_o=" + integer(e.kind) + ", id_p=" + integer(e.worker) +
-                     ", cnt=" + integer(e.hours) + ", price=" + price(e) +
-                     ", i_holiday=" + integer(e.holiday ? 1 : 0) +
-                     ", i_night=" + integer(e.night ? 1 : 0) + " where id=" + integer(id) +
-                     " and " + ChecksPass,
-                 id, false, &from},
-                &checks);
-        }, closed);
+        data::WritePlan plan;
+        plan.row = target(id, as);
+        plan.months.emplace(held.day.year(), held.day.month());
+        addInputChecks(plan, e, cell, id);
+        addCells(plan, {cell}, left,
+                 {data::WritePart::update(
+                      "accounts_dep.fatigue",
+                      "id_nom=" + integer(e.productClass) + ", id_o=" + integer(e.kind) +
+                          ", id_p=" + integer(e.worker) + ", cnt=" + integer(e.hours) +
+                          ", price=" + price(e) + ", i_holiday=" + integer(e.holiday ? 1 : 0) +
+                          ", i_night=" + integer(e.night ? 1 : 0),
+                      "id=" + integer(id)),
+                  "id=" + integer(id), false, &control.connection()});
+        plan.landed = [&] { return entryThere(control, id, &e); };
+        return posted(control, plan, closed);
     });
-    return settled(saved, control, [&] { return entryThere(control, id, &e); });
 }
 
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
-                  const data::SeenRow& seen, ClosedMonth* closed) {
+Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen,
+                  ClosedMonth* closed) {
     data::requirePayRights();
-    const data::Connection& from = command.connection();
-    const Saved saved = withSeen(control, id, seen, [&](const data::SeenRow& as) {
+    return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         const Cell held = cellSeen(as);
-        return posted(control, lockRow(id), {held}, [&](const QString& closedMonth) {
-            const Checks checks = rowChecks(id, as, closedMonth);
-            return cellsStatement({}, {held},
-                                  {"delete from accounts_dep.fatigue where id=" + integer(id) +
-                                       " and " + ChecksPass,
-                                   id, true, &from},
-                                  &checks);
-        }, closed);
+        data::WritePlan plan;
+        plan.row = target(id, as);
+        plan.months.emplace(held.day.year(), held.day.month());
+        addCells(plan, {}, {held},
+                 {data::WritePart::remove("accounts_dep.fatigue", "id=" + integer(id)),
+                  "id=" + integer(id), true, &control.connection()});
+        plan.landed = [&] { return !entryThere(control, id, nullptr); };
+        return posted(control, plan, closed);
     });
-    return settled(saved, control, [&] { return !entryThere(control, id, nullptr); });
 }
 
-int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
-                        Saved* refused) {
+int priceAverageEntries(data::Query& control, int year, int month, Saved* refused) {
     data::requirePayRights();
-    data::Transaction t(control.connection());
-    const bool closed = lockMonths(control, {std::pair{year, month}}).found();
-    if (refused) *refused = closed ? Saved::MonthClosed : Saved::Done;
-    if (closed) return 0;
-    const int nextMonth = month == 12 ? 1 : month + 1;
-    const int nextYear = month == 12 ? year + 1 : year;
-    command.setSql(
-        "UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
-        "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
-        "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::numeric(10,2) "
-        "end as price  from cmn_classifier.item i, accounts_dep.smena s, accounts_dep.izdel gas, "
-        "accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and gas.id_class_item "
-        "=i.id  and s.data<" +
-        data::sql::toDate(QDate(nextYear, nextMonth, 1)) + " and s.data>=" +
-        data::sql::toDate(QDate(year, month, 1)) +
-        " and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id "
-        "order by fio),0) from (select " +
-        data::monthAnnouncement(command.connection(), QStringLiteral("fatigue"), year, month) +
-        ") announced where i_mnth = " +
-        integer(month) + " and i_year = " + integer(year) + " and id_o =7778");
-    const int priced = command.execute();
-    t.commit();
-    return priced;
+    const QDate first(year, month, 1);
+    data::WritePlan plan;
+    plan.months = {{year, month}};
+    plan.parts = {
+        data::WritePart::update(
+            "accounts_dep.fatigue f",
+            "price=coalesce((select case when coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 "
+            "else  coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday))/sum(time),0)::"
+            "numeric(10,2) end as price  from cmn_classifier.item i, accounts_dep.smena s, "
+            "accounts_dep.izdel gas, accounts_dep.person p where i.id_level =2 and s.i_id = "
+            "gas.id and gas.id_class_item =i.id  and s.data<" +
+                data::sql::toDate(first.addMonths(1)) + " and s.data>=" +
+                data::sql::toDate(first) +
+                " and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, "
+                "p.id order by fio),0)",
+            "i_mnth = " + integer(month) + " and i_year = " + integer(year) + " and id_o =7778",
+            "f.id")
+            .named("priced")};
+    plan.counted << QStringLiteral("priced");
+    plan.announcements << data::announceOnce(
+        data::monthAnnouncement(control.connection(), QStringLiteral("fatigue"), year, month));
+    const data::WriteOutcome out = data::write(control, plan);
+    if (refused)
+        *refused = out.status == data::WriteOutcome::Status::MonthClosed ? Saved::MonthClosed
+                   : out.written()                                        ? Saved::Written
+                                                                          : Saved::LostUnknown;
+    if (!out.written() && out.status != data::WriteOutcome::Status::MonthClosed)
+        throw data::DbError(data::lostCommitText(data::LostCommit::Unknown));
+    return int(out.values.value(QStringLiteral("priced")).toLongLong());
 }
 
 } // namespace timesheet

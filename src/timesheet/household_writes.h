@@ -1,20 +1,16 @@
 // Household-works and average piece-rate entries (accounts_dep.fatigue) and the timesheet
-// cells they feed. One way through every write:
+// cells they feed. Every write is a plan for the write engine (data/write_engine.h), sent as
+// one transaction in one round trip: checkEntry first (input against the columns it feeds,
+// before any statement); then the entry's row lock (change, delete), the locks of the months
+// and timesheet rows it touches, and one statement whose checks decide whether anything is
+// written: the entry still there and as the user saw it, its month open, and the checks of
+// this file (worker and class still there, the day's cell within MaxDayHours); the entry's
+// statement and every touched day cell follow in the same statement (timesheet::addCells).
 //
-//   checkEntry (input against the columns it feeds, before any statement)
-//   -> one data::Transaction
-//   -> the entry row, select ... for update (change, delete), compared with the row as the
-//      user saw it: another copy's change in between is not overwritten or deleted unseen
-//   -> lockForPosting for the timesheet keys the entry leaves and enters
-//   -> the checks other copies can upset (entry, worker and class still there, the day's
-//      cell within MaxDayHours), in one statement
-//   -> the entry's statement and every touched day cell, in one statement
-//      (timesheet::writeCells).
-//
-// A refusal rolls everything back and comes back as a Saved value; a server error is
-// raised as data::DbError after the same rollback. A commit whose answer the connection
-// lost is settled by a look at the database once connected again. The windows pass in their
-// lookup query and command, so the writes run on any connection.
+// A refusal comes back as a Saved value and changes nothing; a server error is raised as
+// data::DbError. A commit whose answer the connection lost is settled by a look at the
+// database once connected again. The windows pass in their lookup query, so the writes run
+// on any connection.
 #pragma once
 
 #include "data/row_check.h"
@@ -24,7 +20,6 @@
 #include <QString>
 
 namespace data {
-class Command;
 class Query;
 } // namespace data
 
@@ -42,7 +37,7 @@ struct HouseholdEntry {
 };
 
 enum class Saved {
-    Done,
+    Written,
     EntryGone,     // another copy deleted the entry meanwhile
     WorkerGone,    // another copy deleted the worker meanwhile
     ClassGone,     // the product class is no longer in the classifier
@@ -56,9 +51,9 @@ enum class Saved {
 };
 
 // The Russian message of a refusal, or of what became of a write when the connection went
-// ("" for Done); closed: the month MonthClosed names.
+// ("" for Written); closed: the month MonthClosed names.
 QString savedText(Saved saved, const ClosedMonth& closed = {});
-// True when the write is in the database (Done, LostSaved).
+// True when the write is in the database (Written, LostSaved).
 bool isSaved(Saved saved);
 
 // The entry's own fields the list shows, which a change or deletion compares.
@@ -78,30 +73,27 @@ QString checkEntry(const HouseholdEntry& entry);
 // Each write below, when refused with MonthClosed, gives the month through closed.
 
 // Writes a new entry for day and shift and posts its cell.
-Saved addEntry(data::Query& control, data::Command& command, const HouseholdEntry& entry,
-               const QDate& day, int shift, ClosedMonth* closed = nullptr);
+Saved addEntry(data::Query& control, const HouseholdEntry& entry, const QDate& day, int shift,
+               ClosedMonth* closed = nullptr);
 // Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
 // the one it leaves, when it is still as seen (an empty seen row is not compared).
-Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                  const HouseholdEntry& entry, const data::SeenRow& seen = {},
-                  ClosedMonth* closed = nullptr);
-inline Saved changeEntry(data::Query& control, data::Command& command, qint64 id,
-                         const HouseholdEntry& entry, ClosedMonth* closed) {
-    return changeEntry(control, command, id, entry, {}, closed);
+Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
+                  const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr);
+inline Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
+                         ClosedMonth* closed) {
+    return changeEntry(control, id, entry, {}, closed);
 }
 // Deletes entry id, when it is still as seen, and recomputes the cell of its own day.
-Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
-                  const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr);
-inline Saved deleteEntry(data::Query& control, data::Command& command, qint64 id,
-                         ClosedMonth* closed) {
-    return deleteEntry(control, command, id, {}, closed);
+Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen = {},
+                  ClosedMonth* closed = nullptr);
+inline Saved deleteEntry(data::Query& control, qint64 id, ClosedMonth* closed) {
+    return deleteEntry(control, id, {}, closed);
 }
 
 // Sets the price of every average piece-rate entry of the month to what its worker earned
 // per hour by piece work on its product class that month (doubled for holiday entries, 0
 // without such work), under the month's lock. Returns the number of entries priced, or
 // MonthClosed (nothing priced) through refused.
-int priceAverageEntries(data::Query& control, data::Command& command, int year, int month,
-                        Saved* refused = nullptr);
+int priceAverageEntries(data::Query& control, int year, int month, Saved* refused = nullptr);
 
 } // namespace timesheet

@@ -3,41 +3,43 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/query.h"
-#include "timesheet/timesheet_locks.h"
+#include "data/db_error.h"
+#include "data/row_check.h"
 
 namespace timesheet {
 
-RebuildRefusal rebuildMonth(data::Query& control, data::Command&, int year, int month,
+RebuildRefusal rebuildMonth(data::Query& control, int year, int month,
                             const std::function<void(int step)>& progress,
                             const QList<data::Query*>& alsoRead) {
     auto step = [&](int n) {
         if (progress) progress(n);
     };
-    data::Connection& connection = control.connection();
-    data::Transaction t(connection);
-    // One exchange: the lock, then the rebuild (which begins after the lock is granted and
-    // checks the month itself), then what the window shows of the month as it now stands.
-    data::Query lock(connection);
-    lock.setSql(rebuildLockStatement(year, month));
-    control.close();
-    control.setSql(rebuildStatement(connection, year, month));
-    data::openTogether(QList<data::Query*>{&lock, &control} + alsoRead);
-    lock.close();
-    data::ClosedOnExit closing{control};
-    if (closedIn(control)) return {{}, {year, month}};
     step(1);
-    const OverfilledCell overfilled = overfilledIn(control);
-    if (overfilled.found()) return {overfilled, {}}; // rolled back; nothing was written anyway
+    data::WritePlan plan = rebuildPlan(control.connection(), year, month);
+    plan.alsoRead = alsoRead;
+    const data::WriteOutcome out = data::write(control, plan);
     step(2);
-    t.commit();
+    RebuildRefusal refusal;
+    switch (out.status) {
+    case data::WriteOutcome::Status::Written:
+        break;
+    case data::WriteOutcome::Status::MonthClosed:
+        refusal.closed = out.closed;
+        break;
+    case data::WriteOutcome::Status::Refused:
+        refusal.cell = overfilledIn(out);
+        break;
+    default:
+        // no look after a lost answer: the month's rows are read again anyway
+        throw data::DbError(data::lostCommitText(data::LostCommit::Unknown));
+    }
     step(3);
-    return {};
+    return refusal;
 }
 
 RebuildRefusal rebuildMonth(int year, int month, const std::function<void(int step)>& progress,
                             const QList<data::Query*>& alsoRead) {
-    return rebuildMonth(DataModule6->Control, DataModule6->DelSmena, year, month, progress,
-                        alsoRead);
+    return rebuildMonth(DataModule6->Control, year, month, progress, alsoRead);
 }
 
 QString rebuildRefusalText(const RebuildRefusal& refusal) {

@@ -1,31 +1,23 @@
-// Locks that keep the monthly timesheet (accounts_dep.h_tabel) in step with its sources when
-// several copies of the program write at once. The shared database has no constraint for
-// this, so every writer takes transaction-scoped advisory locks in one fixed order:
+// The keys of the monthly timesheet's rows (accounts_dep.h_tabel) and the locks that keep the
+// table in step with its sources when several copies of the program write at once. The
+// shared database has no constraint for this, so every write takes transaction-scoped
+// advisory locks in one fixed order (the write engine, data/write_engine.h, takes them):
 //
-//   1. the source row it changes or deletes (select ... for update, the writer's own job);
-//   2. the months it touches, shared; a month's rebuild takes its month
-//      exclusively (lockMonthForRebuild) and so waits for, and holds off, every posting;
-//   3. the timesheet rows it leaves and enters, sorted (lockForPosting takes 2 and 3).
+//   1. the source row it changes or deletes (select ... for update);
+//   2. the months it touches, shared; a month's rebuild, closing or opening takes its month
+//      exclusively and so waits for, and holds off, every other write of the month;
+//   3. the timesheet rows it leaves and enters, sorted by their keys (rowLockKey).
 //
-// Taking a month's lock also answers whether the month is closed (closed_months.h): a writer
-// refused for a closed month returns before it writes anything.
-//
-// All locks end with the surrounding transaction; call these inside a data::Transaction.
+// Taking a month's lock is also what makes a closed month's refusal sound: the check whether
+// the month is closed begins after the lock is granted (closed_months.h).
 #pragma once
 
 #include "timesheet/closed_months.h"
 
+#include <QStringList>
 #include <QtGlobal>
-#include <QString>
 #include <compare>
-#include <functional>
-#include <set>
-#include <utility>
 #include <vector>
-
-namespace data {
-class Query;
-}
 
 namespace timesheet {
 
@@ -51,29 +43,7 @@ struct RowKey {
     auto operator<=>(const RowKey&) const = default;
 };
 
-// Steps 2 and 3 for a posting, in one statement: the months of the given keys shared, then
-// every distinct key, each in ascending order. Returns the first closed month among them.
-[[nodiscard]] ClosedMonth lockForPosting(data::Query& control, const std::vector<RowKey>& keys);
-// Step 2 alone, for a write that changes no timesheet row of the months (acceptance, prices).
-[[nodiscard]] ClosedMonth lockMonths(data::Query& control,
-                                     const std::set<std::pair<int, int>>& months);
-// A write sent in one round trip (data::Connection::execWrite), in the order above: `first`
-// (the source row's lock, step 1; empty for none), the locks of the months of keys and of
-// months (step 2) and of keys (step 3) in one statement, then the statement that build
-// makes from the SQL expression of the first closed month among them (year * 100 + month,
-// null when none is closed), which therefore begins after the locks are granted. control
-// holds that last statement's rows.
-void openPosting(data::Query& control, const QString& first, const std::vector<RowKey>& keys,
-                 const std::set<std::pair<int, int>>& months,
-                 const std::function<QString(const QString& closedMonth)>& build);
-// The month such an expression gave.
-ClosedMonth closedMonthOf(qint64 yearMonth);
-
-// A month's rebuild, closing or opening: exclusive, so no posting of that month runs
-// meanwhile. Returns the month when it is closed.
-[[nodiscard]] ClosedMonth lockMonthForRebuild(data::Query& control, int year, int month);
-// The statement that takes that lock, to go first in a batch whose next statements check the
-// month themselves (they begin after the lock is granted); it tells nothing of the month.
-QString rebuildLockStatement(int year, int month);
+// The advisory lock key of a timesheet row, as every copy names it (step 3).
+QString rowLockKey(const RowKey& key);
 
 } // namespace timesheet

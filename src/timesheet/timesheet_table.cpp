@@ -4,7 +4,6 @@
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
-#include "timesheet/closed_months.h"
 
 #include <QStringList>
 #include <map>
@@ -30,9 +29,9 @@ struct Source {
     const char* returning;
 };
 const Source ShiftRecords{"smena", "accounts_dep.smena", "time",
-                          " returning w_id, smena, data, time"};
+                          "w_id, smena, data, time"};
 const Source Entries{"fatigue", "accounts_dep.fatigue", "cnt",
-                     " returning id_p, id_o, i_night, d_date, cnt"};
+                     "id_p, id_o, i_night, d_date, cnt"};
 
 const Source& sourceOf(const RowKey& key) {
     return key.type == ShiftHours ? ShiftRecords : Entries;
@@ -48,7 +47,7 @@ QString sourceRowsOf(const Cell& c) {
 
 // The condition that finds the key's row, and the columns and values that make it.
 QString rowOf(const RowKey& k) {
-    QString where = " where w_id=" + integer(k.worker);
+    QString where = "w_id=" + integer(k.worker);
     where += k.type == ShiftHours ? " and smena=" + integer(k.shift)
                                   : " and i_type=" + integer(k.type) +
                                         " and i_night=" + integer(k.night);
@@ -69,7 +68,7 @@ QString keyValues(const RowKey& k) {
 // the row the write replaces, and the row it returns.
 QString hoursAfter(const Cell& c, const SourceWrite& write) {
     QString hours = sourceHours(c, write.replaced);
-    if (!write.statement.isEmpty() && !write.deletes)
+    if (write.part && !write.deletes)
         hours += QStringLiteral(" + (select coalesce(sum(") + sourceOf(c.row).hours +
                  ("),0) from written where " + sourceRowsOf(c) + u')');
     return hours;
@@ -83,25 +82,16 @@ struct RowCells {
 
 } // namespace
 
-QString sourceHours(const Cell& c, qint64 except) {
+QString sourceHours(const Cell& c, const QString& except) {
     const Source& s = sourceOf(c.row);
     QString hours = QStringLiteral("(select coalesce(sum(") + s.hours + "),0) from " + s.table +
                     " where " + sourceRowsOf(c);
-    if (except > 0) hours += " and id<>" + integer(except);
+    if (!except.isEmpty()) hours += " and (" + except + ") is not true";
     return hours + u')';
 }
 
-QString checkedParts(const Checks& checks) {
-    QString refusal = QStringLiteral("case");
-    for (const auto& [condition, code] : checks.refusals)
-        refusal += " when " + condition + " then " + integer(code);
-    return "checked as (select *, " + refusal + " else 0 end as refusal from (select " +
-           checks.columns.join(QStringLiteral(", ")) +
-           ") c), passed as (select 1 from checked where refusal=0)";
-}
-
-QString cellsStatement(const std::vector<Cell>& entered, const std::vector<Cell>& left,
-                       const SourceWrite& write, const Checks* checks) {
+void addCells(data::WritePlan& plan, const std::vector<Cell>& entered,
+              const std::vector<Cell>& left, const SourceWrite& write) {
     std::map<RowKey, RowCells> rows;
     for (const Cell& c : left)
         rows[c.row].days[c.day.day()] = c;
@@ -110,117 +100,102 @@ QString cellsStatement(const std::vector<Cell>& entered, const std::vector<Cell>
         r.days[c.day.day()] = c;
         r.entered.insert(c.day.day());
     }
-    // with checks, every data-modifying part runs only when they pass
-    const QString passing = checks ? QStringLiteral(" and ") + ChecksPass : QString();
-
-    // One update per row and, for the rows entered, an insert that runs only when the
-    // update found no row: a statement of data-modifying parts that all run.
-    QStringList parts;
-    if (checks) parts << checkedParts(*checks);
-    if (!write.statement.isEmpty()) {
-        QString statement = write.statement;
+    if (write.part) {
+        data::WritePart part = *write.part;
         if (!write.deletes && !rows.empty())
-            statement += QLatin1String(sourceOf(rows.begin()->first).returning);
-        parts << "written as (" + statement + ")";
+            part.returning = QLatin1String(sourceOf(rows.begin()->first).returning);
+        plan.parts.push_back(part.named(QStringLiteral("written")));
     }
+    // One update per row and, for the rows entered, an insert that runs only when the
+    // update found no row.
     int n = 0;
     for (const auto& [key, r] : rows) {
+        plan.months.emplace(key.year, key.month);
+        plan.rowLocks << rowLockKey(key);
         const QString name = "r" + integer(n++);
         QStringList sets;
         for (const auto& [day, cell] : r.days)
             sets << "d" + integer(day) + "=" + hoursAfter(cell, write);
-        parts << name + " as (update accounts_dep.h_tabel set " + sets.join(", ") + rowOf(key) +
-                     passing + " returning id)";
+        plan.parts.push_back(data::WritePart::update(QStringLiteral("accounts_dep.h_tabel"),
+                                                     sets.join(", "), rowOf(key),
+                                                     QStringLiteral("id"))
+                                 .named(name));
         if (r.entered.empty()) continue;
         QString columns, values;
         for (int day : r.entered) {
             columns += ", d" + integer(day);
             values += ", " + hoursAfter(r.days.at(day), write);
         }
-        parts << "i" + name + " as (insert into accounts_dep.h_tabel(" + keyColumns(key) +
-                     columns + ") select " + keyValues(key) + values +
-                     " where not exists (select 1 from " + name + ")" + passing +
-                     " returning id)";
+        plan.parts.push_back(data::WritePart::insert(QStringLiteral("accounts_dep.h_tabel"),
+                                                     keyColumns(key) + columns,
+                                                     keyValues(key) + values,
+                                                     "not exists (select 1 from " + name + ")",
+                                                     QStringLiteral("id"))
+                                 .named("i" + name));
     }
-    if (parts.isEmpty()) return {};
     // the other copies hear of the days it changed when it commits
     std::set<std::pair<QDate, int>> days;
     for (const auto& [key, r] : rows)
         for (const auto& [day, cell] : r.days)
             days.insert({cell.day, key.type == ShiftHours ? key.shift : 0});
-    QStringList announced;
     for (const auto& [day, shift] : days)
-        announced << data::announcement(
-            *write.from, QLatin1String(sourceOf(rows.begin()->first).name), day, shift);
-    if (!checks)
-        return "with " + parts.join(", ") + " select " +
-               (announced.isEmpty() ? QStringLiteral("1") : announced.join(", "));
-    return "with " + parts.join(", ") + " select checked.*, (select count(*) from (select " +
-           (announced.isEmpty() ? QStringLiteral("1") : announced.join(", ")) +
-           " from passed) a) as told from checked";
+        plan.announcements << data::announceOnce(data::announcement(
+            *write.from, QLatin1String(sourceOf(rows.begin()->first).name), day, shift));
 }
 
-void writeCells(data::Command& command, const std::vector<Cell>& entered,
-                const std::vector<Cell>& left, const SourceWrite& write) {
-    SourceWrite from = write;
-    from.from = &command.connection();
-    const QString statement = cellsStatement(entered, left, from, nullptr);
-    if (statement.isEmpty()) return;
-    command.setSql(statement);
-    command.execute();
-}
-
-QString rebuildStatement(const data::Connection& from, int year, int month) {
+data::WritePlan rebuildPlan(const data::Connection& from, int year, int month) {
     const MonthPeriod period = monthPeriod(year, month);
-    // The records summed per worker, shift and day; the first day beyond the limit, if any;
-    // the month's rows deleted and written anew only when there is none and the month is
-    // open, and then the other copies hear of the month. A cell is null on days without
-    // records and counts a record without hours as 0, as writeCells does; a record
-    // without a worker or shift has no row.
+    // The records summed per worker, shift and day; the first day beyond the limit, if any.
+    // A cell is null on days without records and counts a record without hours as 0, as the
+    // postings do; a record without a worker or shift has no row.
     QStringList columns, cells;
     for (int day = 1; day <= period.days(); ++day) {
         columns << QStringLiteral("d%1").arg(day);
         cells << QStringLiteral("max(hours) filter (where data=%1)")
                      .arg(dateLiteral(period.first.addDays(day - 1)));
     }
-    const QString untouched =
-        QStringLiteral("not exists (select 1 from over) and (select closed from shut)=0");
-    return QStringLiteral("with shut as (select ") + closedExpression(year, month) +
-           QStringLiteral(" as closed), days as (select smena, w_id, data, "
-                          "sum(coalesce(time,0)) as hours from accounts_dep.smena where data>=") +
-           dateLiteral(period.first) + QStringLiteral(" and data<") + dateLiteral(period.next) +
-           QStringLiteral(" and w_id is not null and smena is not null group by smena, w_id, "
-                          "data), over as (select * from days where hours>") +
-           integer(MaxDayHours) +
-           QStringLiteral(" order by data, w_id, smena limit 1), gone as (delete from "
-                          "accounts_dep.h_tabel where month=") +
-           integer(month) + QStringLiteral(" and year=") + integer(year) +
-           QStringLiteral(" and i_type=0 and ") + untouched +
-           QStringLiteral("), made as (insert into accounts_dep.h_tabel(smena, w_id, month, "
-                          "year, ") +
-           columns.join(QStringLiteral(", ")) + QStringLiteral(") select smena, w_id, ") +
-           integer(month) + QStringLiteral(", ") + integer(year) + QStringLiteral(", ") +
-           cells.join(QStringLiteral(", ")) + QStringLiteral(" from days where ") + untouched +
-           QStringLiteral(" group by smena, w_id), told as (select ") +
-           data::monthAnnouncement(from, QStringLiteral("h_tabel"), year, month) +
-           QStringLiteral(" where ") + untouched +
-           QStringLiteral(") select shut.closed, o.w_id, o.smena, o.data, o.hours, (select fio "
-                          "from accounts_dep.person p where p.id=o.w_id) as fio, (select "
-                          "count(*) from told) as told from shut left join over o on true");
+    data::WritePlan plan;
+    plan.months = {{year, month}};
+    plan.exclusiveMonths = true;
+    plan.with << QStringLiteral("days as (select smena, w_id, data, sum(coalesce(time,0)) as "
+                                "hours from accounts_dep.smena where data>=") +
+                     dateLiteral(period.first) + QStringLiteral(" and data<") +
+                     dateLiteral(period.next) +
+                     QStringLiteral(" and w_id is not null and smena is not null group by smena, "
+                                    "w_id, data)")
+              << QStringLiteral("over as (select * from days where hours>") +
+                     integer(MaxDayHours) + QStringLiteral(" order by data, w_id, smena limit 1)");
+    plan.columns << QStringLiteral("(select w_id from over) as w_id")
+                 << QStringLiteral("(select smena from over) as smena")
+                 << QStringLiteral("(select data from over) as data")
+                 << QStringLiteral("(select hours from over) as hours")
+                 << QStringLiteral("(select fio from accounts_dep.person p, over o where "
+                                   "p.id=o.w_id) as fio");
+    plan.refusals = {{QStringLiteral("data is not null"), 1}};
+    plan.parts.push_back(data::WritePart::remove(
+        QStringLiteral("accounts_dep.h_tabel"), QStringLiteral("month=") + integer(month) +
+                                                    QStringLiteral(" and year=") + integer(year) +
+                                                    QStringLiteral(" and i_type=0")));
+    data::WritePart made = data::WritePart::insert(
+        QStringLiteral("accounts_dep.h_tabel"),
+        QStringLiteral("smena, w_id, month, year, ") + columns.join(QStringLiteral(", ")),
+        QStringLiteral("smena, w_id, ") + integer(month) + QStringLiteral(", ") + integer(year) +
+            QStringLiteral(", ") + cells.join(QStringLiteral(", ")) +
+            QStringLiteral(" from days"));
+    made.tail = QStringLiteral("group by smena, w_id");
+    plan.parts.push_back(made);
+    plan.announcements << data::announceOnce(
+        data::monthAnnouncement(from, QStringLiteral("h_tabel"), year, month));
+    return plan;
 }
 
-OverfilledCell overfilledIn(const data::Query& rebuilt) {
-    if (rebuilt.isEmpty() || rebuilt.isNull("data")) return {};
-    return {rebuilt.asInt("w_id"), rebuilt.asText("fio").trimmed(), int(rebuilt.asInt("smena")),
-            rebuilt.asDate("data"), rebuilt.asInt("hours")};
-}
-
-OverfilledCell rebuildShiftRows(data::Query& control, int year, int month) {
-    control.close();
-    control.setSql(rebuildStatement(control.connection(), year, month));
-    control.open();
-    data::ClosedOnExit closing{control};
-    return overfilledIn(control);
+OverfilledCell overfilledIn(const data::WriteOutcome& rebuilt) {
+    const QVariant day = rebuilt.values.value(QStringLiteral("data"));
+    if (day.isNull() || !day.isValid()) return {};
+    return {rebuilt.values.value(QStringLiteral("w_id")).toLongLong(),
+            rebuilt.values.value(QStringLiteral("fio")).toString().trimmed(),
+            rebuilt.values.value(QStringLiteral("smena")).toInt(), day.toDate(),
+            rebuilt.values.value(QStringLiteral("hours")).toLongLong()};
 }
 
 QString hoursRangeText(const QString& field, int least) {

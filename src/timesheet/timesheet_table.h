@@ -9,9 +9,10 @@
 //     (accounts_dep.fatigue by worker, kind, night flag and day); null when never written;
 //   - no cell holds more than MaxDayHours: a write that would make one do so is refused
 //     before anything is written;
-//   - every writer locks in the order of timesheet_locks.h, checks, then writes its source
-//     row and recomputes the cells it touches in one statement (writeCells); a month's
-//     rebuild recomputes all shift-hours rows of the month (month_rebuild.h).
+//   - every write goes through the write engine (data/write_engine.h), which locks in the
+//     order of timesheet_locks.h and checks; the cells a write of source rows touches are
+//     recomputed in its statement (addCells); a month's rebuild recomputes all shift-hours
+//     rows of the month (rebuildPlan, month_rebuild.h).
 //
 // The statements the timesheet windows read the table through are here too.
 #pragma once
@@ -19,18 +20,16 @@
 #include "timesheet/timesheet_locks.h"
 #include "timesheet/timesheet_month.h"
 
-namespace data {
-class Query;
-}
+#include "data/write_engine.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <utility>
 #include <vector>
 
 namespace data {
-class Command;
 class Connection;
 } // namespace data
 
@@ -54,46 +53,27 @@ struct Cell {
 };
 
 // The hours the cell's sources hold, as an expression of a statement, without the source
-// row except (0: none).
-QString sourceHours(const Cell& cell, qint64 except = 0);
+// rows of the condition `except` (e.g. "id=5": the row a write replaces; empty: none).
+QString sourceHours(const Cell& cell, const QString& except = {});
 
-// A source row's insert, update or delete (a shift record or an entry), run in the
-// statement that sets its cells. An insert or update is given without a returning clause.
+// A write of source rows (shift records or entries) whose cells are set in the same statement.
 struct SourceWrite {
-    QString statement;
-    qint64 replaced = 0;  // the source row it changes or deletes; 0 for an insert
-    bool deletes = false; // a delete returns nothing
+    // The insert, update or delete, without a returning clause; none for a write of cells
+    // alone.
+    std::optional<data::WritePart> part;
+    QString replaced; // the condition naming the source rows it changes or deletes
+    bool deletes = false;
     const data::Connection* from = nullptr; // the writing copy, as the others hear of it
 };
 
-// A write's checks made in the statement that writes: columns ("<expression> as <name>")
-// computed as the statement begins, i.e. after the locks its batch took before it, and the
-// refusals, conditions over those names tried in order, each with its code. The write and its
-// cells are done only when none holds; the statement then returns one row: the columns,
-// "refusal" (0: written) and "told".
-struct Checks {
-    QStringList columns;
-    std::vector<std::pair<QString, int>> refusals;
-};
-// The parts "checked" and "passed" of a with-clause that makes the checks, for a checked
-// statement written by hand.
-QString checkedParts(const Checks& checks);
-// The condition the source write of a checked statement adds to its own (an update's or
-// delete's where, an insert's select) so that it runs only when the checks pass.
-inline const QString ChecksPass = QStringLiteral("exists (select 1 from passed)");
-
-// Sets every cell to the hours its sources hold, in one statement. A cell in `entered`
-// gets its row made when the month has none yet; a cell in `left` is set only where its
-// row exists. With a write, the write is the statement's first part and the cells take
-// their sources as the statement began, without the row it replaces and with the row it
-// writes: the database's hours once the write is done. All cells of one call with a write
-// are of the write's source. Run under the locks of the cells' rows.
-void writeCells(data::Command& command, const std::vector<Cell>& entered,
-                const std::vector<Cell>& left, const SourceWrite& write = {});
-// The same statement with the write's checks first (see Checks), to be sent after the locks
-// in one round trip (data::Connection::execWrite); write.from names the writing connection.
-QString cellsStatement(const std::vector<Cell>& entered, const std::vector<Cell>& left,
-                       const SourceWrite& write, const Checks* checks);
+// Adds to plan a write of source rows and the cells it touches: the write first (its rows
+// named "written"), then every cell set to the hours its sources hold once the write is done
+// (its sources as the statement began, without the rows it replaces, with the rows it
+// writes); a cell in `entered` gets its row made when the month has none yet, a cell in
+// `left` is set only where its row exists. Also the cells' months and row locks, and the
+// announcement of each day changed. All cells are of the write's source.
+void addCells(data::WritePlan& plan, const std::vector<Cell>& entered,
+              const std::vector<Cell>& left, const SourceWrite& write);
 
 // A cell the month's shift records would fill beyond MaxDayHours.
 struct OverfilledCell {
@@ -105,17 +85,13 @@ struct OverfilledCell {
     bool found() const { return day.isValid(); }
 };
 
-// Deletes the month's shift-hours rows and writes them anew from its shift records, in one
-// statement: one row per worker and shift with records, a cell per day with records. When
-// the records would fill a cell beyond MaxDayHours nothing is deleted or written, and the
-// first such cell (by day, worker, shift) is returned. Run under the month's exclusive lock.
-OverfilledCell rebuildShiftRows(data::Query& control, int year, int month);
-// The statement of rebuildShiftRows, for a batch after the month's lock: it also leaves a
-// closed month as it is, and announces the month to the other copies when it writes (from: the
-// writing connection). One row: "closed" (1 for a closed month, see closedIn) and the
-// overfilled cell's w_id, smena, data, hours and fio (nulls when there is none).
-QString rebuildStatement(const data::Connection& from, int year, int month);
-OverfilledCell overfilledIn(const data::Query& rebuilt);
+// The rebuild of a month's shift-hours rows from its shift records (month_rebuild.h): under
+// the month's exclusive lock, the rows deleted and written anew, one per worker and shift
+// with records, a cell per day with records; refused with the first cell (by day, worker,
+// shift) that the records would fill beyond MaxDayHours (refusal code 1, the cell in
+// overfilledIn), or when the month is closed. Announced to the other copies when written.
+data::WritePlan rebuildPlan(const data::Connection& from, int year, int month);
+OverfilledCell overfilledIn(const data::WriteOutcome& rebuilt);
 
 // The messages of the hours limit, the same for shift records and entries. field: the
 // window's caption of the hours box.

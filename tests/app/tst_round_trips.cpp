@@ -350,37 +350,37 @@ void RoundTripsTest::writes() {
         return fixture::scalar("select max(id) from accounts_dep." + table).toLongLong();
     };
     // the first entry of a session takes its key alone: the one counted comes after
-    QVERIFY(timesheet::isSaved(timesheet::addEntry(control, command, e, day, 1)));
+    QVERIFY(timesheet::isSaved(timesheet::addEntry(control, e, day, 1)));
     Count n;
     if (write == "add a record") {
-        n = counted([&] { QCOMPARE(journal::addRecord(control, command, r), journal::WriteResult::Written); });
+        n = counted([&] { QCOMPARE(journal::addRecord(control, r), journal::WriteResult::Written); });
     } else if (write.endsWith("a record")) {
         r.quantity = 2;
-        QCOMPARE(journal::addRecord(control, command, r), journal::WriteResult::Written);
+        QCOMPARE(journal::addRecord(control, r), journal::WriteResult::Written);
         const qint64 id = lastId("smena");
         const data::SeenRow seen = journal::currentRecord(control, id);
         n = counted([&] {
             journal::WriteResult result = journal::WriteResult::Written;
             if (write == "change a record") {
                 r.quantity = 3;
-                result = journal::changeRecord(control, command, id, r, seen);
+                result = journal::changeRecord(control, id, r, seen);
             } else if (write == "accept a record") {
-                result = journal::markRecord(control, command, id, "ok", nullptr, r.day);
+                result = journal::markRecord(control, id, "ok", nullptr, r.day);
             } else {
-                result = journal::deleteRecord(control, command, id, seen);
+                result = journal::deleteRecord(control, id, seen);
             }
             QCOMPARE(result, journal::WriteResult::Written);
         });
     } else if (write == "add an entry") {
-        n = counted([&] { QVERIFY(timesheet::isSaved(timesheet::addEntry(control, command, e, day, 1))); });
+        n = counted([&] { QVERIFY(timesheet::isSaved(timesheet::addEntry(control, e, day, 1))); });
     } else {
         const qint64 id = lastId("fatigue");
         const data::SeenRow seen = timesheet::currentEntry(control, id);
         n = counted([&] {
             e.hours = 3;
             QVERIFY(timesheet::isSaved(write == "change an entry"
-                                           ? timesheet::changeEntry(control, command, id, e, seen)
-                                           : timesheet::deleteEntry(control, command, id, seen)));
+                                           ? timesheet::changeEntry(control, id, e, seen)
+                                           : timesheet::deleteEntry(control, id, seen)));
         });
     }
     QCOMPARE(n.wire, int(n.trips));

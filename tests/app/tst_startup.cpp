@@ -30,6 +30,7 @@ private slots:
     void versionCheck();
     void loginRoles_data();
     void loginRoles();
+    void missingClosedMonthTableEnds();
     void wrongThenRight();
     void cancelEndsProgram();
     void endDestroysInReverse();
@@ -204,6 +205,24 @@ void StartupTest::loginRoles() {
     // closing the journal closes the login window, which ends the program
     QVERIFY(app::terminationRequested());
     Form23->show();
+    app::clearTermination();
+}
+
+void StartupTest::missingClosedMonthTableEnds() {
+    // a database from before closed months: the program says which script the administrator
+    // runs and ends, as for a wrong version, having written nothing
+    fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (20240218, "
+                  "50000, ','); alter table accounts_dep.closed_month rename to closed_month_old");
+    Form23->Timer1->stop();
+    app::clearTermination();
+    ui::Script script;
+    app::checkVersion();
+    fixture::exec("alter table accounts_dep.closed_month_old rename to closed_month");
+    QVERIFY(app::terminationRequested());
+    QCOMPARE(script.texts(), QStringList{app::missingTableText()});
+    QVERIFY(app::missingTableText().contains("sql/upgrade/closed_month.sql"));
+    QCOMPARE(script.shown().first().caption, QString("Ошибка"));
+    QCOMPARE(fixture::scalar("select d || '|' || t from accounts_dep.ver"), QString("20240218|50000"));
     app::clearTermination();
 }
 

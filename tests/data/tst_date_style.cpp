@@ -80,24 +80,24 @@ void DateStyleTest::writesAndReads() {
 
     // a record added on the 3rd of April, one moved to the 13th, a household entry and an
     // average piece-rate entry priced from the month's records
-    QCOMPARE(journal::addRecord(control, command, welding(April3)), journal::WriteResult::Written);
+    QCOMPARE(journal::addRecord(control, welding(April3)), journal::WriteResult::Written);
     journal::RecordInput moved = welding(April3);
     moved.operation = 2;
     moved.product = 102;
     moved.price = 20;
     moved.hours = 2;
-    QCOMPARE(journal::addRecord(control, command, moved), journal::WriteResult::Written);
+    QCOMPARE(journal::addRecord(control, moved), journal::WriteResult::Written);
     const qint64 id =
         fixture::scalar("select id from accounts_dep.smena where o_id=2").toLongLong();
     moved.day = April13;
-    QCOMPARE(journal::changeRecord(control, command, id, moved), journal::WriteResult::Written);
+    QCOMPARE(journal::changeRecord(control, id, moved), journal::WriteResult::Written);
     timesheet::HouseholdEntry entry;
     entry.worker = 1;
     entry.productClass = 11;
     entry.kind = 7778;
     entry.hours = 2;
-    QCOMPARE(timesheet::addEntry(control, command, entry, April3, 1), timesheet::Saved::Done);
-    QCOMPARE(timesheet::priceAverageEntries(control, command, 2024, 4), 1);
+    QCOMPARE(timesheet::addEntry(control, entry, April3, 1), timesheet::Saved::Written);
+    QCOMPARE(timesheet::priceAverageEntries(control, 2024, 4), 1);
 
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     QCOMPARE(fixture::scalar("select string_agg(to_char(data, 'YYYY-MM-DD') || ' ' || "

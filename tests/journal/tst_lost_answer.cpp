@@ -106,20 +106,20 @@ void LostAnswerTest::answerLost() {
     data::Command command(c);
     qint64 id = 0;
     if (write.startsWith("record") && write != "record added") {
-        QCOMPARE(journal::addRecord(control, command, welding()), journal::WriteResult::Written);
+        QCOMPARE(journal::addRecord(control, welding()), journal::WriteResult::Written);
         id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
     }
     const int cuts = proxy->cuts();
     proxy->cutNextCommit(Cut(cut));
     QString told;
     if (write == "record added") {
-        told = journal::refusalText(journal::addRecord(control, command, welding()));
+        told = journal::refusalText(journal::addRecord(control, welding()));
     } else if (write == "record changed") {
-        told = journal::refusalText(journal::changeRecord(control, command, id, welding(1, 5),
+        told = journal::refusalText(journal::changeRecord(control, id, welding(1, 5),
                                                           journal::currentRecord(control, id)));
     } else if (write == "record deleted") {
         told = journal::refusalText(
-            journal::deleteRecord(control, command, id, journal::currentRecord(control, id)));
+            journal::deleteRecord(control, id, journal::currentRecord(control, id)));
     } else if (write == "entry added") {
         timesheet::HouseholdEntry e;
         e.worker = 1;
@@ -127,12 +127,12 @@ void LostAnswerTest::answerLost() {
         e.kind = timesheet::Household;
         e.hours = 4;
         e.price = 50;
-        told = timesheet::savedText(timesheet::addEntry(control, command, e, March5, 1));
+        told = timesheet::savedText(timesheet::addEntry(control, e, March5, 1));
     } else {
         refdata::SeenReference row{"accounts_dep.person", 1, {}, {}};
         row.seen.fields = QStringList{"fio"};
         row.seen.values = QVariantList{QString("Иванов И.И.")};
-        told = refdata::refusalText(refdata::updateRow(control, command, row,
+        told = refdata::refusalText(refdata::updateRow(control, row,
                                                        "fio='Иванов-Петров И.И.'",
                                                        "fio='Иванов-Петров И.И.'"),
                                     refdata::RowKind::Worker);

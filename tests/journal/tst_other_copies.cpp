@@ -126,35 +126,35 @@ void OtherCopiesTest::journalFollowsRecords() {
     fixture::Copy a;
     auto write = [&](journal::WriteResult r) { QCOMPARE(r, journal::WriteResult::Written); };
 
-    write(journal::addRecord(a.control, a.command, record(1)));
+    write(journal::addRecord(a.control, record(1)));
     QTRY_COMPARE_WITH_TIMEOUT(fixture::column(Form1->DBGrid2, "fio"), QStringList({"Иванов И.И."}),
                               Shown);
-    write(journal::addRecord(a.control, a.command, record(2)));
+    write(journal::addRecord(a.control, record(2)));
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 2, Shown);
 
     // B stands on Петров; О'Нил comes before him: the selection stays with Петров
     Form1->DBGrid2->selectRow(1);
     QCOMPARE(selectedName(), QString("Петров П.П."));
-    write(journal::addRecord(a.control, a.command, record(3)));
+    write(journal::addRecord(a.control, record(3)));
     QTRY_COMPARE_WITH_TIMEOUT(fixture::column(Form1->DBGrid2, "fio"),
                               QStringList({"Иванов И.И.", "О'Нил Д.Р.", "Петров П.П."}), Shown);
     QCOMPARE(selectedName(), QString("Петров П.П."));
     QCOMPARE(Form1->DBGrid2->currentIndex().row(), 2);
 
     // a change and an acceptance of the selected record
-    write(journal::changeRecord(a.control, a.command, idOf(2), record(2, 1, 25)));
+    write(journal::changeRecord(a.control, idOf(2), record(2, 1, 25)));
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->cellText(2, "kol_vo"), QString("25"), Shown);
-    write(journal::markRecord(a.control, a.command, idOf(2), "ok"));
+    write(journal::markRecord(a.control, idOf(2), "ok"));
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->cellText(2, "ok"), QString("ok"), Shown);
     QCOMPARE(selectedName(), QString("Петров П.П."));
 
     // a record of another shift: the shown grid stays, that shift's list is current
-    write(journal::addRecord(a.control, a.command, record(1, 2)));
+    write(journal::addRecord(a.control, record(1, 2)));
     QTRY_COMPARE_WITH_TIMEOUT(DataModule6->Smena2.recordCount(), 1, Shown);
     QCOMPARE(Form1->DBGrid2->dataSet()->recordCount(), 3);
 
     // the selected record deleted: the nearest row is selected
-    write(journal::deleteRecord(a.control, a.command, idOf(2, "smena")));
+    write(journal::deleteRecord(a.control, idOf(2, "smena")));
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 2, Shown);
     QCOMPARE(selectedName(), QString("О'Нил Д.Р."));
     QCOMPARE(script.shown().size(), 0);
@@ -167,7 +167,7 @@ void OtherCopiesTest::editorOpenHoldsStill() {
         for (int n = 0; n < 6; ++n) {
             journal::RecordInput r = record(worker, 1, 10 + n, 1);
             r.colour = n;
-            QCOMPARE(journal::addRecord(a.control, a.command, r), journal::WriteResult::Written);
+            QCOMPARE(journal::addRecord(a.control, r), journal::WriteResult::Written);
         }
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 18, Shown);
     Form1->resize(900, 300);
@@ -182,7 +182,7 @@ void OtherCopiesTest::editorOpenHoldsStill() {
     script.onModal(Form11, [&] {
         journal::RecordInput other = record(1, 1, 99, 1);
         other.colour = 7; // sorted after Иванов's six
-        QCOMPARE(journal::addRecord(a.control, a.command, other), journal::WriteResult::Written);
+        QCOMPARE(journal::addRecord(a.control, other), journal::WriteResult::Written);
         // heard, and held back while the editor is open
         QTRY_VERIFY_WITH_TIMEOUT(Form1->OtherCopies->waiting(), Shown);
         QCOMPARE(Form1->DBGrid2->dataSet()->recordCount(), 18);
@@ -204,24 +204,24 @@ void OtherCopiesTest::householdListFollowsEntries() {
     Form25->DTPcker1->setDate(March5);
     Form25->show();
     Form25->FormActivate();
-    auto saved = [](timesheet::Saved s) { QCOMPARE(s, timesheet::Saved::Done); };
+    auto saved = [](timesheet::Saved s) { QCOMPARE(s, timesheet::Saved::Written); };
 
-    saved(timesheet::addEntry(a.control, a.command, entry(1), March5, 1));
-    saved(timesheet::addEntry(a.control, a.command, entry(2), March5, 1));
+    saved(timesheet::addEntry(a.control, entry(1), March5, 1));
+    saved(timesheet::addEntry(a.control, entry(2), March5, 1));
     QTRY_COMPARE_WITH_TIMEOUT(Form25->fatigue->recordCount(), 2, Shown);
     Form25->DBGrid1->selectRow(1); // Петров
-    saved(timesheet::addEntry(a.control, a.command, entry(3), March5, 1));
+    saved(timesheet::addEntry(a.control, entry(3), March5, 1));
     QTRY_COMPARE_WITH_TIMEOUT(Form25->fatigue->recordCount(), 3, Shown);
     QCOMPARE(Form25->fatigue->asText("fio").trimmed(), QString("Петров П.П."));
 
-    saved(timesheet::changeEntry(a.control, a.command, idOf(2, "fatigue"), entry(2, 5)));
+    saved(timesheet::changeEntry(a.control, idOf(2, "fatigue"), entry(2, 5)));
     QTRY_COMPARE_WITH_TIMEOUT(Form25->fatigue->asText("cnt"), QString("5"), Shown);
     QCOMPARE(Form25->fatigue->asText("fio").trimmed(), QString("Петров П.П."));
 
     // the month's average prices: an average entry of the day is re-priced
     timesheet::HouseholdEntry average = entry(1, 2);
     average.kind = 7778;
-    saved(timesheet::addEntry(a.control, a.command, average, March5, 1));
+    saved(timesheet::addEntry(a.control, average, March5, 1));
     QTRY_COMPARE_WITH_TIMEOUT(Form25->fatigue->recordCount(), 4, Shown);
     auto unpriced = [] {
         int n = 0;
@@ -230,16 +230,16 @@ void OtherCopiesTest::householdListFollowsEntries() {
         return n;
     };
     QCOMPARE(unpriced(), 0);
-    QCOMPARE(timesheet::priceAverageEntries(a.control, a.command, 2024, 3), 1); // no piece work: 0
+    QCOMPARE(timesheet::priceAverageEntries(a.control, 2024, 3), 1); // no piece work: 0
     QTRY_COMPARE_WITH_TIMEOUT(unpriced(), 1, Shown);
 
-    saved(timesheet::deleteEntry(a.control, a.command, idOf(2, "fatigue")));
+    saved(timesheet::deleteEntry(a.control, idOf(2, "fatigue")));
     QTRY_COMPARE_WITH_TIMEOUT(Form25->fatigue->recordCount(), 3, Shown);
     QVERIFY(!fixture::column(Form25->DBGrid1, "fio").contains("Петров П.П."));
 
     // another day's entry leaves the list alone
     QSignalSpy heard(&DataModule6->Changes, &data::ChangeListener::changed);
-    saved(timesheet::addEntry(a.control, a.command, entry(2), March5.addDays(1), 1));
+    saved(timesheet::addEntry(a.control, entry(2), March5.addDays(1), 1));
     QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 1, Shown);
     QVERIFY(!Form25->OtherCopies->pending());
     Form25->hide();
@@ -252,7 +252,7 @@ void OtherCopiesTest::timesheetsFollowTheirMonth() {
     // both opened from the journal's menu, shown on March 2024
     script.onModal(Form19, [&] {
         QCOMPARE(Form19->grid(1)->dataSet()->recordCount(), 0);
-        QCOMPARE(journal::addRecord(a.control, a.command, record(1, 1, 10, 6)),
+        QCOMPARE(journal::addRecord(a.control, record(1, 1, 10, 6)),
                  journal::WriteResult::Written);
         QTRY_COMPARE_WITH_TIMEOUT(Form19->grid(1)->dataSet()->recordCount(), 1, Shown);
         QCOMPARE(Form19->grid(1)->dataSet()->asInt("d5"), 6);
@@ -260,7 +260,7 @@ void OtherCopiesTest::timesheetsFollowTheirMonth() {
         a.command.setSql("insert into accounts_dep.smena(w_id, i_id, o_id, cena, kol_vo, data, "
                          "smena, time) values (2, 101, 1, 1, 1, date '2024-03-07', 1, 3)");
         a.command.execute();
-        QVERIFY(!timesheet::rebuildMonth(a.control, a.command, 2024, 3).found());
+        QVERIFY(!timesheet::rebuildMonth(a.control, 2024, 3).found());
         QTRY_COMPARE_WITH_TIMEOUT(Form19->grid(1)->dataSet()->recordCount(), 2, Shown);
     });
     Form1->N13Click();
@@ -269,7 +269,7 @@ void OtherCopiesTest::timesheetsFollowTheirMonth() {
         Form27->cb_year->setKeyValue(2024);
         Form27->ComboBox1Change();
         QCOMPARE(Form27->CurTabel->recordCount(), 2);
-        QCOMPARE(journal::addRecord(a.control, a.command, record(3, 1, 10, 3)),
+        QCOMPARE(journal::addRecord(a.control, record(3, 1, 10, 3)),
                  journal::WriteResult::Written);
         QTRY_COMPARE_WITH_TIMEOUT(Form27->CurTabel->recordCount(), 3, Shown);
         QCOMPARE(Form27->DBText1->text(), Form27->DBText2->text());
@@ -281,10 +281,10 @@ void OtherCopiesTest::timesheetsFollowTheirMonth() {
 
 void OtherCopiesTest::ownWritesAreNotHeard() {
     QSignalSpy heard(&DataModule6->Changes, &data::ChangeListener::changed);
-    QCOMPARE(journal::addRecord(DataModule6->Control, DataModule6->DelSmena, record(1)),
+    QCOMPARE(journal::addRecord(DataModule6->Control, record(1)),
              journal::WriteResult::Written);
     fixture::Copy a;
-    QCOMPARE(journal::addRecord(a.control, a.command, record(2)), journal::WriteResult::Written);
+    QCOMPARE(journal::addRecord(a.control, record(2)), journal::WriteResult::Written);
     // announcements arrive in the order of the commits: B's own would have come first
     QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 1, Shown);
     QCOMPARE(heard.at(0).at(0).value<data::Change>().copy, a.connection.copyId());
@@ -324,11 +324,11 @@ void OtherCopiesTest::lostListenerComesBack() {
     fixture::exec("select pg_terminate_backend(pid) from pg_stat_activity where "
                   "datname=current_database() and application_name='tabel_listener'");
     // missed while it was away, heard as "anything" once the tick has listened again
-    QCOMPARE(journal::addRecord(a.control, a.command, record(1)), journal::WriteResult::Written);
+    QCOMPARE(journal::addRecord(a.control, record(1)), journal::WriteResult::Written);
     Form1->Timer1Timer();
     QVERIFY(DataModule6->Changes.listening());
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 1, Shown);
-    QCOMPARE(journal::addRecord(a.control, a.command, record(2)), journal::WriteResult::Written);
+    QCOMPARE(journal::addRecord(a.control, record(2)), journal::WriteResult::Written);
     QTRY_COMPARE_WITH_TIMEOUT(Form1->DBGrid2->dataSet()->recordCount(), 2, Shown);
     QCOMPARE(script.messages().size(), 0);
 }

@@ -78,7 +78,7 @@ void RecordWritesTest::equalSavesAtOnce() {
     for (int i = 0; i < copies; ++i)
         writers.push_back(std::make_unique<OtherCopy>(
             [&results, i](Copy& c) {
-                results[i] = journal::addRecord(c.control, c.command, welding());
+                results[i] = journal::addRecord(c.control, welding());
             },
             &ready));
     for (auto& w : writers)
@@ -121,7 +121,7 @@ void RecordWritesTest::moveAndDeleteCross() {
     QFETCH(bool, moveFirst);
     QFETCH(int, heldWorker);
     Copy main;
-    QCOMPARE(journal::addRecord(main.control, main.command, welding()),
+    QCOMPARE(journal::addRecord(main.control, welding()),
              journal::WriteResult::Written);
     const qint64 id = fixture::scalar("select id from accounts_dep.smena").toLongLong();
     data::Query list(main.connection);
@@ -130,13 +130,12 @@ void RecordWritesTest::moveAndDeleteCross() {
     const data::SeenRow seen = journal::seenRecord(list);
 
     auto* hold = new data::Transaction(main.connection);
-    (void)timesheet::lockForPosting(main.control,
-                                    {timesheet::RowKey::shiftRow(heldWorker, 1, 2024, 3)});
+    fixture::holdRowLock(main.control, timesheet::RowKey::shiftRow(heldWorker, 1, 2024, 3));
     journal::WriteResult moved{}, removed{};
     OtherCopy move([&](Copy& c) {
-        moved = journal::changeRecord(c.control, c.command, id, welding(2), seen);
+        moved = journal::changeRecord(c.control, id, welding(2), seen);
     });
-    OtherCopy remove([&](Copy& c) { removed = journal::deleteRecord(c.control, c.command, id, seen); });
+    OtherCopy remove([&](Copy& c) { removed = journal::deleteRecord(c.control, id, seen); });
     OtherCopy& first = moveFirst ? move : remove;
     OtherCopy& second = moveFirst ? remove : move;
     first.start();
@@ -198,22 +197,22 @@ void RecordWritesTest::dayLimit() {
             const timesheet::HouseholdEntry e{1, 11 + i % 2, 7777, hours[i], 150, false, false};
             timesheet::Saved saved{};
             try {
-                saved = change ? timesheet::changeEntry(c.control, c.command, id, e, {})
-                               : timesheet::addEntry(c.control, c.command, e, March5, 1);
+                saved = change ? timesheet::changeEntry(c.control, id, e, {})
+                               : timesheet::addEntry(c.control, e, March5, 1);
             } catch (const data::DbError& error) { // an input the entry check refuses
                 saved = timesheet::Saved::DayOverfilled;
                 message = error.message();
             }
-            if (saved != timesheet::Saved::Done && message.isEmpty())
+            if (saved != timesheet::Saved::Written && message.isEmpty())
                 message = timesheet::savedText(saved);
-            lastRefused = saved != timesheet::Saved::Done;
+            lastRefused = saved != timesheet::Saved::Written;
         } else {
             journal::RecordInput r = welding();
             r.hours = hours[i];
             r.colour = i; // no two records equal
             const journal::WriteResult result =
-                change ? journal::changeRecord(c.control, c.command, id, r, {})
-                       : journal::addRecord(c.control, c.command, r);
+                change ? journal::changeRecord(c.control, id, r, {})
+                       : journal::addRecord(c.control, r);
             lastRefused = result != journal::WriteResult::Written;
             message = journal::refusalText(result);
         }

@@ -685,7 +685,7 @@ void RecordsTest::deletionOfMovedRecord() {
         data::Query control(c);
         data::Command command(c);
         journal::RecordInput moved{2, 101, 1, 1, March5, 10, 10, 0, 8, 0};
-        QCOMPARE(journal::changeRecord(control, command, id, moved, seen),
+        QCOMPARE(journal::changeRecord(control, id, moved, seen),
                  journal::WriteResult::Written);
     }
     QCOMPARE(cells(2, 1, "d5"), QString("8"));
@@ -773,11 +773,11 @@ void RecordsTest::concurrentPostingMakesOneRow() {
     data::Connection& c = DataModule6->ADO_DB;
     auto* first = new data::Transaction(c);
     // holds the row's lock, its insert not yet visible
-    QCOMPARE(journal::addRecord(DataModule6->Control, DataModule6->H_Tabel_ins, input(1, 5)),
+    QCOMPARE(journal::addRecord(DataModule6->Control, input(1, 5)),
              journal::WriteResult::Written);
     journal::WriteResult saved{};
     fixture::OtherCopy second(
-        [&](fixture::Copy& copy) { saved = journal::addRecord(copy.control, copy.command, input(2, 3)); });
+        [&](fixture::Copy& copy) { saved = journal::addRecord(copy.control, input(2, 3)); });
     second.start();
     QVERIFY(fixture::waitUntilBlocked(second));
     QCOMPARE(fixture::waitingForLocks(), QString("1"));

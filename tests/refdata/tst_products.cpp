@@ -5,13 +5,18 @@
 #include "refdata/operation_editor.h"
 #include "refdata/product_editor.h"
 #include "refdata/products_list.h"
+#include "timesheet/closed_months.h"
 #include "testdb.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/lookup_combo.h"
 #include "windows.h"
 
+#include "data/changes.h"
+#include "other_copy.h"
+
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QtTest>
 
@@ -56,8 +61,8 @@ private slots:
     void rateKeys();
     void deletion_data();
     void deletion();
-    void countFrom_data();
-    void countFrom();
+    void deletionKeepsTimesheet_data();
+    void deletionKeepsTimesheet();
     void classPicker();
 };
 
@@ -340,9 +345,13 @@ void ProductsTest::deletion_data() {
     QTest::addColumn<QString>("left");
     // what is left of the product: products|operations (two made)|shift records
     const QString prices = QStringLiteral("По изделию есть расценки они будут удалены!!!");
+    // the record lies on today's date
+    QString month = timesheet::monthTitle(QDate::currentDate().year(), QDate::currentDate().month());
+    month = month.left(1).toLower() + month.mid(1);
     const QString withShifts =
-        QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах "
-                       "и ранее, они будут удалены. Удалить изделие? ");
+        QStringLiteral("По изделию есть операции в текущем, предыдущем месяцах и ранее, они "
+                       "будут удалены (1 запись смены: %1 — 1). Удалить изделие? ")
+            .arg(month);
     const QString plain = QStringLiteral("Удалить изделие? ");
     QTest::newRow("all, yes yes") << true << true << QList<bool>{true, true}
                                   << QStringList{prices, withShifts} << "0|0|0";
@@ -405,18 +414,71 @@ void ProductsTest::deletion() {
              left);
 }
 
-void ProductsTest::countFrom_data() {
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("January") << QDate(2024, 1, 17) << "01.12.2000";
-    QTest::newRow("March") << QDate(2024, 3, 1) << "01.2.2000";
-    QTest::newRow("December") << QDate(2023, 12, 31) << "01.11.2000";
+void ProductsTest::deletionKeepsTimesheet_data() {
+    QTest::addColumn<bool>("februaryClosed");
+    QTest::newRow("open months: the records go with their hours") << false;
+    QTest::newRow("a record in a closed month: nothing goes") << true;
 }
 
-void ProductsTest::countFrom() {
-    QFETCH(QDate, today);
-    QFETCH(QString, text);
-    QCOMPARE(TForm3::CountFromText(today), text);
+// Product 400 has an operation with a norm row and records of worker 1, shift 1 on 10 February
+// (8 h) and 5 March 2024 (4 h); another product's record holds 3 h of the same 5 March cell.
+void ProductsTest::deletionKeepsTimesheet() {
+    QFETCH(bool, februaryClosed);
+    fixture::exec(
+        "delete from accounts_dep.closed_month; delete from accounts_dep.h_tabel; "
+        "delete from accounts_dep.smena; "
+        "INSERT INTO cmn_gds_and_srv.gds_and_srv (id, s_caption, s_description, id_msm_bs, "
+        "massa, id_class_item) VALUES (400, 'УД-400', '', 6, 1, 11); "
+        "INSERT INTO accounts_dep.oper (id, vid, naimen, i_id, cena_new) VALUES (400, 1, 0, 400, "
+        "0); INSERT INTO accounts_dep.norm (o_id, price) VALUES (400, 5); "
+        "INSERT INTO accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, ok, "
+        "time) VALUES ('2024-02-10', 1, 1, 400, 400, 1, 1, 0, 'no', 8), ('2024-03-05', 1, 1, 400, "
+        "400, 1, 1, 0, 'no', 4), ('2024-03-05', 1, 1, 101, 1, 1, 1, 0, 'no', 3); "
+        "INSERT INTO accounts_dep.h_tabel (smena, w_id, month, year, d10, d5) VALUES "
+        "(1, 1, 2, 2024, 8, null), (1, 1, 3, 2024, null, 7);");
+    if (februaryClosed)
+        fixture::exec("insert into accounts_dep.closed_month values (2024, 2, 'тест', now())");
+    auto state = [] {
+        return fixture::scalar(
+            "select (select count(*) from cmn_gds_and_srv.gds_and_srv where id=400) || '|' || "
+            "(select count(*) from accounts_dep.oper where i_id=400) || '|' || (select count(*) "
+            "from accounts_dep.norm where o_id=400) || '|' || (select count(*) from "
+            "accounts_dep.smena where i_id=400) || '|' || (select string_agg(month || ':' || "
+            "coalesce(d10, -1) || ',' || coalesce(d5, -1), ' ' order by month) from "
+            "accounts_dep.h_tabel)");
+    };
+    const QString before = state();
+    fixture::Copy other;
+    data::ChangeListener listener(other.connection);
+    listener.listen();
+    QVERIFY(listener.listening());
+    QSignalSpy heard(&listener, &data::ChangeListener::changed);
+    ui::Script s;
+    s.answer(true);
+    s.answer(true);
+    inBrowse(s, Form3, [&] {
+        QVERIFY(DataModule6->Izdel.locate("id", 400));
+        Form3->Button3Click();
+    });
+    if (februaryClosed) {
+        QCOMPARE(s.texts(), QStringList{"Изделие не удалено: по нему есть записи смен за закрытый "
+                                        "месяц. Февраль 2024 закрыт: изменения не сохранены."});
+        QCOMPARE(state(), before);
+        return;
+    }
+    QCOMPARE(s.texts(),
+             (QStringList{"По изделию есть расценки они будут удалены!!!",
+                          "По изделию есть операции в текущем, предыдущем месяцах и ранее, они "
+                          "будут удалены (2 записи смен: февраль 2024 — 1, март 2024 — 1). "
+                          "Удалить изделие? "}));
+    // each cell holds the hours of the records left in it
+    QCOMPARE(state(), QString("0|0|0|0|2:0,-1 3:-1,3"));
+    QTRY_VERIFY_WITH_TIMEOUT(heard.size() >= 2, 5000);
+    QStringList days;
+    for (const QList<QVariant>& signal : heard)
+        days << signal.first().value<data::Change>().day.toString(Qt::ISODate);
+    days.sort();
+    QCOMPARE(days, (QStringList{"2024-02-10", "2024-03-05"}));
 }
 
 void ProductsTest::classPicker() {

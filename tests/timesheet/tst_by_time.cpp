@@ -46,8 +46,8 @@ QString record(const QString& day, int shift, int worker, const QString& hours,
 
 // Saves a shift record of March 2024 as the record editor does, its cell posted with it;
 // colour tells apart records of one worker, shift and day.
-journal::WriteResult save(data::Query& control, data::Command& command, const QString& day,
-                          int shift, int worker, int hours, int colour = 0) {
+journal::WriteResult save(data::Query& control, const QString& day, int shift, int worker,
+                          int hours, int colour = 0) {
     journal::RecordInput r;
     r.worker = worker;
     r.product = 101;
@@ -58,10 +58,10 @@ journal::WriteResult save(data::Query& control, data::Command& command, const QS
     r.quantity = 1;
     r.hours = hours;
     r.colour = colour;
-    return journal::addRecord(control, command, r);
+    return journal::addRecord(control, r);
 }
 journal::WriteResult save(const QString& day, int shift, int worker, int hours, int colour = 0) {
-    return save(DataModule6->Control, DataModule6->H_Tabel_ins, day, shift, worker, hours, colour);
+    return save(DataModule6->Control, day, shift, worker, hours, colour);
 }
 
 // The timesheet rows of a month, one line per row, ordered by their key and cells.
@@ -384,22 +384,16 @@ void ByTimeTest::lostConnectionKeepsTheMonth() {
                   "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2) values "
                   "(1, 1, 3, 2024, 6, 2);");
     const QString before = rows(2024, 3);
-    fixture::Copy c;
-    data::Query& control = c.control;
-    data::Command& command = c.command;
-    control.setSql("select pg_backend_pid() as pid");
-    control.open();
-    const QString pid = control.asText("pid");
-    control.close();
-    QString error;
-    try {
-        timesheet::rebuildMonth(control, command, 2024, 3, [&](int step) {
-            if (step == 2) fixture::exec(QString("select pg_terminate_backend(%1);").arg(pid));
-        });
-    } catch (const data::DbError& e) {
-        error = e.message();
-    }
-    QVERIFY(!error.isEmpty());
+    // the rebuild has deleted and written the month's rows, not committed, when its session goes
+    fixture::Stall stall("accounts_dep.h_tabel");
+    fixture::OtherCopy rebuild([](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
+    rebuild.start();
+    QVERIFY(fixture::waitUntilBlocked(rebuild));
+    fixture::exec("select pg_terminate_backend(pid) from pg_stat_activity where "
+                  "datname=current_database() and wait_event_type='Lock';");
+    QVERIFY(rebuild.wait(20000));
+    stall.release();
+    QVERIFY(!rebuild.error.isEmpty());
     QCOMPARE(rows(2024, 3), before);
 }
 
@@ -421,18 +415,22 @@ void ByTimeTest::rebuildBesideSaving() {
     bool refused = false;
     fixture::OtherCopy other([&](fixture::Copy& c) {
         if (rebuildFirst)
-            saved = save(c.control, c.command, "2024-03-05", 1, 1, 3, 1);
+            saved = save(c.control, "2024-03-05", 1, 1, 3, 1);
         else
-            refused = timesheet::rebuildMonth(c.control, c.command, 2024, 3).found();
+            refused = timesheet::rebuildMonth(c.control, 2024, 3).found();
     });
     if (rebuildFirst) {
-        // the other copy saves right after this one has deleted the month's rows
-        timesheet::rebuildMonth(2024, 3, [&](int step) {
-            if (step != 2) return;
-            other.start();
-            QVERIFY(QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "1"; },
-                                    20000));
-        });
+        // the other copy saves while this one has rewritten the month's rows, not yet committed
+        fixture::Stall stall("accounts_dep.h_tabel");
+        fixture::OtherCopy rebuild([](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
+        rebuild.start();
+        QVERIFY(fixture::waitUntilBlocked(rebuild));
+        other.start();
+        QVERIFY(QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "2"; },
+                                20000));
+        stall.release();
+        QVERIFY(rebuild.wait(20000));
+        QCOMPARE(rebuild.error, QString());
     } else {
         // this copy has saved a record and posted it, not yet committed
         data::Transaction t(DataModule6->ADO_DB);

@@ -708,12 +708,12 @@ void HouseholdTest::concurrentPostingMakesOneRow() {
     auto* first = new data::Transaction(c);
     // holds the key's lock, its new row not yet visible to others
     const timesheet::HouseholdEntry e{1, 11, 7777, 3, 150, false, false};
-    QCOMPARE(timesheet::addEntry(DataModule6->Control, DataModule6->SQL_exec, e, March5, 1),
-             timesheet::Saved::Done);
+    QCOMPARE(timesheet::addEntry(DataModule6->Control, e, March5, 1),
+             timesheet::Saved::Written);
     timesheet::Saved saved = timesheet::Saved::EntryGone;
     fixture::OtherCopy second([&](fixture::Copy& c) {
         const timesheet::HouseholdEntry other{1, 12, 7777, 5, 150, false, false};
-        saved = timesheet::addEntry(c.control, c.command, other, March5, 1);
+        saved = timesheet::addEntry(c.control, other, March5, 1);
     });
     second.start();
     // until the second writer stands at the lock (or, were there none, has written)
@@ -722,7 +722,7 @@ void HouseholdTest::concurrentPostingMakesOneRow() {
     delete first;
     QVERIFY(second.wait(20000));
     QCOMPARE(second.error, QString());
-    QCOMPARE(saved, timesheet::Saved::Done);
+    QCOMPARE(saved, timesheet::Saved::Written);
     QCOMPARE(fixture::scalar("select count(*) || ':' || max(d5) from accounts_dep.h_tabel"),
              QString("1:8"));
 }
@@ -906,12 +906,11 @@ void HouseholdTest::roles() {
         // the write path, as any window would call it
         const timesheet::HouseholdEntry e{1, 11, 7777, 3, 150, false, false};
         data::Query& control = DataModule6->Control;
-        data::Command& command = DataModule6->SQL_exec;
         const std::function<void()> writes[] = {
-            [&] { results << timesheet::addEntry(control, command, e, March5, 1); },
-            [&] { results << timesheet::changeEntry(control, command, id.toLongLong(), e); },
-            [&] { results << timesheet::deleteEntry(control, command, id.toLongLong()); },
-            [&] { timesheet::priceAverageEntries(control, command, 2024, 3); },
+            [&] { results << timesheet::addEntry(control, e, March5, 1); },
+            [&] { results << timesheet::changeEntry(control, id.toLongLong(), e); },
+            [&] { results << timesheet::deleteEntry(control, id.toLongLong()); },
+            [&] { timesheet::priceAverageEntries(control, 2024, 3); },
         };
         for (const auto& write : writes) {
             try {
