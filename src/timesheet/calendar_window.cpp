@@ -227,8 +227,11 @@ void TForm29::Button1Click() {
     f.movedOff = CheckBox2->isChecked();
     f.movedWork = CheckBox3->isChecked();
     f.shortened = CheckBox4->isChecked();
-    timesheet::setCalendarDay(DataModule6->ADO_DB, f);
+    const timesheet::CalendarWrite done = timesheet::setCalendarDay(DataModule6->Control, f);
     readYear();
+    if (!done.written)
+        ui::message(done.refusal, QStringLiteral("Производственный календарь"),
+                    QMessageBox::Warning);
     Grid1->setFocus();
 }
 

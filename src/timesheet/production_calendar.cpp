@@ -4,6 +4,8 @@
 #include "data/connection.h"
 #include "data/query.h"
 #include "data/sql_text.h"
+#include "data/write_engine.h"
+#include "timesheet/closed_months.h"
 
 namespace timesheet {
 
@@ -102,24 +104,61 @@ QString noCalendarText() {
                           "sql/upgrade/production_calendar.sql.");
 }
 
-void setCalendarDay(data::Connection& connection, const CalendarDay& day) {
+CalendarWrite setCalendarDay(data::Query& control, const CalendarDay& day) {
     using data::sql::quoted;
     const QString date = quoted(data::sql::date(day.day));
     const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
-    const QString write =
-        day.plain()
-            ? QStringLiteral("delete from accounts_dep.production_calendar where d_day=") + date
-            : QStringLiteral("insert into accounts_dep.production_calendar(d_day, b_holiday, "
-                             "b_day_off, b_work_day, b_short) values(%1, %2, %3, %4, %5) on "
-                             "conflict (d_day) do update set b_holiday=excluded.b_holiday, "
-                             "b_day_off=excluded.b_day_off, b_work_day=excluded.b_work_day, "
-                             "b_short=excluded.b_short")
-                  .arg(date, flag(day.holiday), flag(day.movedOff), flag(day.movedWork),
-                       flag(day.shortened));
-    // the announcement is delivered only when the write commits
-    connection.execWrite(
-        {QStringLiteral("with w as (") + write + QStringLiteral(") select ") +
-         data::announcement(connection, QString::fromLatin1(CalendarTable), day.day)});
+    const QString same = QStringLiteral("d_day=") + date;
+    data::WritePlan plan;
+    // a date of a closed month is refused as every other write into it: the month's form
+    // stays as it was filed
+    plan.months = {{day.day.year(), day.day.month()}};
+    if (day.plain()) {
+        plan.parts.push_back(
+            data::WritePart::remove(QStringLiteral("accounts_dep.production_calendar"), same));
+    } else {
+        data::WritePart upsert = data::WritePart::insert(
+            QStringLiteral("accounts_dep.production_calendar"),
+            QStringLiteral("d_day, b_holiday, b_day_off, b_work_day, b_short"),
+            QStringLiteral("%1, %2, %3, %4, %5")
+                .arg(date, flag(day.holiday), flag(day.movedOff), flag(day.movedWork),
+                     flag(day.shortened)));
+        upsert.tail =
+            QStringLiteral("on conflict (d_day) do update set b_holiday=excluded.b_holiday, "
+                           "b_day_off=excluded.b_day_off, b_work_day=excluded.b_work_day, "
+                           "b_short=excluded.b_short");
+        plan.parts.push_back(upsert);
+    }
+    plan.announcements << data::announceOnce(
+        data::announcement(control.connection(), QString::fromLatin1(CalendarTable), day.day));
+    // after a lost answer: whether the date holds what was written
+    plan.landed = [&] {
+        const QString there =
+            day.plain()
+                ? QStringLiteral("select count(*) as cnt from accounts_dep.production_calendar "
+                                 "where ") +
+                      same
+                : QStringLiteral("select count(*) as cnt from accounts_dep.production_calendar "
+                                 "where %1 and b_holiday=%2 and b_day_off=%3 and b_work_day=%4 "
+                                 "and b_short=%5")
+                      .arg(same, flag(day.holiday), flag(day.movedOff), flag(day.movedWork),
+                           flag(day.shortened));
+        const qint64 found = data::lookupIn(control, there, QStringLiteral("cnt")).toLongLong();
+        return day.plain() ? found == 0 : found > 0;
+    };
+    const data::WriteOutcome out = data::write(control, plan);
+    using S = data::WriteOutcome::Status;
+    switch (out.status) {
+    case S::Written:
+    case S::LostSaved:
+        return {true, {}};
+    case S::MonthClosed:
+        return {false, closedMonthText(out.closed)};
+    case S::LostNotSaved:
+        return {false, data::lostCommitText(data::LostCommit::NotSaved)};
+    default:
+        return {false, data::lostCommitText(data::LostCommit::Unknown)};
+    }
 }
 
 } // namespace timesheet

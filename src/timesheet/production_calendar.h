@@ -68,10 +68,17 @@ DaysOff takeDaysOff(data::Query& query);
 // Reads and takes, on its own.
 DaysOff readDaysOff(data::Query& query, const QDate& first, const QDate& last);
 
-// Writes a date's facts: a row that holds any fact is stored, one without facts removed, so
-// the date behaves by its weekday again. One statement, announced to the other copies as a
-// change of "production_calendar" on that date.
-void setCalendarDay(data::Connection& connection, const CalendarDay& day);
+// What became of a calendar write: written (also after a lost answer that turned out saved),
+// or the message saying why not.
+struct CalendarWrite {
+    bool written = false;
+    QString refusal;
+};
+// Writes a date's facts through the write engine: a row that holds any fact is stored, one
+// without facts removed, so the date behaves by its weekday again; announced to the other
+// copies as a change of "production_calendar" on that date when written. Refused for a date
+// of a closed month.
+CalendarWrite setCalendarDay(data::Query& control, const CalendarDay& day);
 
 // Whether the database has the table (false: every date goes by its weekday, and the calendar
 // window says what to run).

@@ -66,6 +66,7 @@ private slots:
     void seededYears();
     void databaseWithoutTheTable();
     void windowChangesADay();
+    void dayOfAClosedMonthStays();
     void cleanupTestCase();
 
 private:
@@ -247,6 +248,26 @@ void CalendarTest::windowChangesADay() {
     QVERIFY(!after.timesheetRed);
     QVERIFY(!after.householdTicked);
     QVERIFY(!after.journalTicked);
+}
+
+// A day of a closed month keeps its facts, so the form filed for the month stays as it was:
+// the write is refused with the closed month's message, and nothing is written.
+void CalendarTest::dayOfAClosedMonthStays() {
+    fixture::exec("insert into accounts_dep.closed_month values (2024, 3, 'тест', now())");
+    ui::Script s;
+    s.onModal(Form29, [&] {
+        Form29->CheckBox1->setChecked(true);
+        Form29->Button1->click();
+        QCOMPARE(Form29->Grid1->item(2, 3)->text(), QString()); // read again: still a Monday
+        Form29->Button2->click();
+    });
+    Form29->ShowOn(Monday);
+    fixture::exec("delete from accounts_dep.closed_month");
+    QCOMPARE(s.texts(), QStringList{"Март 2024 закрыт: изменения не сохранены."});
+    QCOMPARE(fixture::scalar("select count(*) from accounts_dep.production_calendar where "
+                             "d_day='2024-03-04'"),
+             QString("0"));
+    QCOMPARE(shown(Monday).t13Mark, QString("Я"));
 }
 
 QTEST_MAIN(CalendarTest)
