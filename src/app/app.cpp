@@ -33,10 +33,11 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QLocale>
-#include <QTimer>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
+#include <cstdio>
 #include <vector>
 
 namespace app {
@@ -150,8 +151,18 @@ void destroyForms() {
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
     if (argc > 1 && isT13Command({QString::fromLocal8Bit(argv[1])})) {
-        // a scheduled job: no display, no window, no version check
-        QCoreApplication application(argc, argv);
+        // a scheduled job: no window, no version check, and no display needed: the PDF's
+        // fonts are measured on the offscreen platform unless another one is asked for
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        // the job's error output holds its one line: Qt's notes on the session (no
+        // XDG_RUNTIME_DIR under cron and the like) are not for it
+        const QtMessageHandler own = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtFatalMsg) fprintf(stderr, "tabel: %s\n", qPrintable(text));
+            });
+        QGuiApplication application(argc, argv);
+        qInstallMessageHandler(own);
         QTextStream errors(stderr);
         return runT13Command(application.arguments().mid(1), errors);
     }

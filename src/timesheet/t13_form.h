@@ -7,8 +7,9 @@
 //   mark and hours per day ("Я" day work, "Н" night rows, "С" overtime, "РВ" any work on a
 //   day off, "В" a day off without work; days off as the production calendar has them) →
 //   one sheet, A4 landscape one page wide, the table's head on every page and a worker's
-//   lines never parted, through libxlsxwriter, into a new file beside the target that takes
-//   the target's name only when it is complete.
+//   lines never parted, through libxlsxwriter (or, for a name ending in ".pdf", the same
+//   cells as pages of the report engine, t13_pdf.h), into a new file beside the target that
+//   takes the target's name only when it is complete.
 //
 // A failure (a statement the server refuses, a folder that cannot be written) leaves no
 // file behind, neither the target nor a part of it: database errors leave through
@@ -96,7 +97,8 @@ int pageCount(int workers);
 // workers written so far, of all
 using Progress = std::function<void(int written, int workers)>;
 
-// Writes the month to the file path (its folder must exist); returns the path written.
+// Writes the month to the file path (its folder must exist): a PDF when the name ends in
+// ".pdf", a workbook otherwise; returns the path written.
 QString writeMonth(const Month& month, const Heading& heading, const QString& path,
                    Existing existing = Existing::Replace, const Progress& progress = {});
 

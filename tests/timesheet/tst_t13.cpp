@@ -1,9 +1,11 @@
 // The unified timesheet form T-13: its cells over a small month read back from the
-// workbook, the "Т-13" button of the timesheet by time, and the command line.
+// workbook, the same cells in the program's own PDF, the "Т-13" and "Т-13 PDF" buttons of
+// the timesheet by time, and the command line.
 #include "../reports/xlsx_file.h"
 #include "app/t13_command.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "testdb.h"
 #include "timesheet/t13_form.h"
@@ -55,6 +57,29 @@ QString source(const QString& relative) {
     return fixture::sourcePath(relative);
 }
 
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning() << program << args << p.readAllStandardError();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path) {
+    for (const QString& line : run("pdfinfo", {path}).split('\n'))
+        if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
+    return 0;
+}
+
+// The words a page of a PDF holds, sorted.
+QStringList pdfWords(const QString& path, int page) {
+    QStringList words = run("pdftotext", {"-enc", "UTF-8", "-f", QString::number(page), "-l",
+                                          QString::number(page), path, "-"})
+                            .split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    words.sort();
+    return words;
+}
+
 QString fileText(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -71,6 +96,9 @@ private slots:
     void marksOfADay_data();
     void marksOfADay();
     void pages();
+    void pdfHoldsTheWorkbooksCells_data();
+    void pdfHoldsTheWorkbooksCells();
+    void pdfButton();
     void failedWriteLeavesNoFile_data();
     void failedWriteLeavesNoFile();
     void button();
@@ -278,25 +306,99 @@ void T13Test::pages() {
     QCOMPARE(cells.value("A88"), QString("Работник кадровой службы"));
 }
 
+// The program's own PDF of the form: as many pages as the workbook, and on each the words of
+// the workbook's cells on that page (the heading on the first, the table's head on every one,
+// the total and the signatures on the last) and the page's number, nothing else.
+void T13Test::pdfHoldsTheWorkbooksCells_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("every kind of mark and a position") << 3 << 1;
+    QTest::newRow("sixteen workers") << 5 << 3;
+    QTest::newRow("an empty month") << 7 << 1;
+}
+
+void T13Test::pdfHoldsTheWorkbooksCells() {
+    QFETCH(int, month);
+    QFETCH(int, pages);
+    const xlsx::Sheet& cells = form(2024, month);
+    const QString book = dir_.filePath(QStringLiteral("%1.xlsx").arg(202400 + month));
+    const QString pdf = dir_.filePath(QStringLiteral("%1.pdf").arg(202400 + month));
+    data::Query rows(DataModule6->ADO_DB);
+    QCOMPARE(timesheet::t13::writeForm(
+                 rows, 2024, month,
+                 {QStringLiteral("ООО «Ромашка»"), QStringLiteral("Цех № 2"), Compiled}, pdf),
+             pdf);
+    QCOMPARE(pdfPages(pdf), pages);
+
+    // the workbook's pages: its breaks are the 0-based rows that begin a page
+    QList<int> starts{1};
+    static const QRegularExpression brk("<brk id=\"(\\d+)\"");
+    const QString sheet = QString::fromUtf8(xlsx::part(book, "xl/worksheets/sheet1.xml"));
+    for (auto m = brk.globalMatch(sheet); m.hasNext();)
+        starts << m.next().captured(1).toInt() + 1;
+    QCOMPARE(starts.size(), pages);
+    starts << cells.rows() + 1;
+    for (int page = 1; page <= pages; ++page) {
+        QList<int> shown;
+        for (int r = page == 1 ? 1 : 12; r <= 15; ++r)
+            shown << r;
+        for (int r = qMax(starts[page - 1], 16); r < starts[page]; ++r)
+            shown << r;
+        QStringList words =
+            QStringList{"Страница", QString::number(page), "из", QString::number(pages)};
+        for (int r : shown)
+            for (const QString& value : cells.row(r))
+                words << value.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+        words.sort();
+        QCOMPARE(pdfWords(pdf, page), words);
+    }
+}
+
+// "Т-13 PDF" shows the month's form in the preview, a whole page at once.
+void T13Test::pdfButton() {
+    Form19->ComboBox1->setCurrentIndex(4);
+    Form19->selectYear(2024);
+    ui::Script s;
+    report::Document shown;
+    report::Preview::ZoomMode zoom = report::Preview::ZoomMode::Fixed;
+    s.onModal(report::previewWindow(), [&] {
+        shown = report::previewWindow()->document();
+        zoom = report::previewWindow()->zoomMode();
+    });
+    Form19->Button7->click();
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(shown.title, QString("Табель Т-13 Май 2024"));
+    QCOMPARE(shown.pageCount(), 3);
+    QCOMPARE(zoom, report::Preview::ZoomMode::WholePage);
+    QVERIFY(shown.texts(0).contains("Работник 01"));
+    QVERIFY(shown.texts(2).contains("Работник 16"));
+    QVERIFY(shown.texts(2).contains("Итого по подразделению"));
+    QVERIFY(shown.texts(2).contains("Страница 3 из 3"));
+}
+
 // Nothing is left in the folder, and a file already at the name is as it was.
 void T13Test::failedWriteLeavesNoFile_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
-    QTest::newRow("folder below a plain file") << "plain/inner"
-                                               << "не найдена";
-    QTest::newRow("a folder that takes no file") << "/proc"
-                                                 << "в папк";
+    QTest::addColumn<QString>("suffix");
+    for (const char* suffix : {"xlsx", "pdf"}) {
+        QTest::addRow("folder below a plain file, %s", suffix) << "plain/inner"
+                                                               << "не найдена" << suffix;
+        QTest::addRow("a folder that takes no file, %s", suffix) << "/proc"
+                                                                 << "в папк" << suffix;
+    }
 }
 
 void T13Test::failedWriteLeavesNoFile() {
     QFETCH(QString, folder);
     QFETCH(QString, message);
+    QFETCH(QString, suffix);
     QTemporaryDir here;
     QFile plain(here.filePath("plain"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     const QString path =
-        QDir(folder.startsWith(u'/') ? folder : here.filePath(folder)).filePath("t13.xlsx");
+        QDir(folder.startsWith(u'/') ? folder : here.filePath(folder)).filePath("t13." + suffix);
     data::Query rows(DataModule6->ADO_DB);
     try {
         timesheet::t13::writeForm(rows, 2024, 3, {}, path);
@@ -308,7 +410,7 @@ void T13Test::failedWriteLeavesNoFile() {
     QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plain"});
 
     // a statement the server refuses: the file there stays, nothing beside it
-    const QString kept = here.filePath("kept.xlsx");
+    const QString kept = here.filePath("kept." + suffix);
     QFile old(kept);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("old");
@@ -324,7 +426,7 @@ void T13Test::failedWriteLeavesNoFile() {
     QVERIFY(refused);
     QCOMPARE(fileText(kept), QString("old"));
     QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"kept.xlsx", "plain"}));
+             (QStringList{"kept." + suffix, "plain"}));
 }
 
 void T13Test::button() {
@@ -455,6 +557,17 @@ void T13Test::programFromTheShell() {
     QCOMPARE(tabel.readAllStandardError(), QByteArray());
     QCOMPARE(tabel.exitCode(), 0);
     QCOMPARE(xlsx::read(file).value("B24"), QString("Подрядчик С-17"));
+
+    // a PDF by its name, its fonts measured without a display
+    const QString pdf = here.filePath("t13.pdf");
+    tabel.start(TABEL_PROGRAM, QStringList{"--t13", "2024-03", pdf} + connection());
+    QVERIFY(tabel.waitForFinished(60000));
+    QCOMPARE(tabel.readAllStandardError(), QByteArray());
+    QCOMPARE(tabel.exitCode(), 0);
+    QCOMPARE(pdfPages(pdf), 1);
+    QVERIFY(pdfWords(pdf, 1).contains("С-17"));
+    QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"t13.pdf", "t13.xlsx"}));
 
     tabel.start(TABEL_PROGRAM, {"--t13", "2024-00", here.filePath("other.xlsx")});
     QVERIFY(tabel.waitForFinished(60000));
