@@ -20,6 +20,7 @@
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/calendar_window.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "timesheet/piece_timesheet.h"
@@ -32,10 +33,11 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QLocale>
-#include <QTimer>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
+#include <cstdio>
 #include <vector>
 
 namespace app {
@@ -137,6 +139,7 @@ void createForms(const QStringList& params) {
     make<TForm26>();
     make<TForm27>();
     make<TForm28>();
+    make<TForm29>();
     // the household entry picks from the reference lists, which stand above the timesheets
     timesheet::entryPicks().worker = []() -> std::optional<timesheet::Picked> {
         if (const auto worker = Form5->ShowPick(24))
@@ -159,8 +162,18 @@ void destroyForms() {
 
 int run(int argc, char** argv, const char* buildDate, const char* buildTime) {
     if (argc > 1 && isT13Command({QString::fromLocal8Bit(argv[1])})) {
-        // a scheduled job: no display, no window, no version check
-        QCoreApplication application(argc, argv);
+        // a scheduled job: no window, no version check, and no display needed: the PDF's
+        // fonts are measured on the offscreen platform unless another one is asked for
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        // the job's error output holds its one line: Qt's notes on the session (no
+        // XDG_RUNTIME_DIR under cron and the like) are not for it
+        const QtMessageHandler own = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtFatalMsg) fprintf(stderr, "tabel: %s\n", qPrintable(text));
+            });
+        QGuiApplication application(argc, argv);
+        qInstallMessageHandler(own);
         QTextStream errors(stderr);
         return runT13Command(application.arguments().mid(1), errors);
     }

@@ -28,8 +28,9 @@ struct BadArguments {
     QString message;
 };
 
-const QString Usage = QStringLiteral("вызов: tabel --t13 ГГГГ-ММ ФАЙЛ.xlsx [БАЗА СЕРВЕР] [--org "
-                                     "ОРГАНИЗАЦИЯ] [--dept ПОДРАЗДЕЛЕНИЕ]");
+const QString Usage =
+    QStringLiteral("вызов: tabel --t13 ГГГГ-ММ ФАЙЛ.xlsx|ФАЙЛ.pdf [БАЗА СЕРВЕР] [--org "
+                   "ОРГАНИЗАЦИЯ] [--dept ПОДРАЗДЕЛЕНИЕ]");
 
 Arguments parse(const QStringList& args) {
     Arguments a;

@@ -265,6 +265,8 @@ void JournalTest::dayChangeSetsDayOff_data() {
     QTest::newRow("saturday") << QDate(2024, 2, 24) << true;
     QTest::newRow("sunday") << QDate(2024, 2, 25) << true;
     QTest::newRow("monday after") << QDate(2024, 2, 26) << false;
+    QTest::newRow("a public holiday on a Friday") << QDate(2024, 2, 23) << true;
+    QTest::newRow("a Saturday made a working day") << QDate(2024, 4, 27) << false;
     QTest::newRow("back to wednesday") << Day << false;
 }
 
