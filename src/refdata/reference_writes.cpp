@@ -131,6 +131,9 @@ RowWrite outcomeOf(const data::WriteOutcome& out) {
 RowWrite deleteRow(data::Query& control, const QString& table, qint64 id) {
     data::WritePlan plan;
     plan.row = SeenReference{table, id, {}, {}};
+    // a household entry being written for the worker holds it
+    if (table.compare(QLatin1String("accounts_dep.person"), Qt::CaseInsensitive) == 0)
+        plan.rowLocks << data::workerLockKey(id);
     plan.parts = {data::WritePart::remove(table, "id=" + integer(id))};
     plan.landed = [&] {
         return data::lookupIn(control,
