@@ -95,7 +95,11 @@ void Connection::open() {
     // a bare data source name takes no options
     const bool options = connectionString_.contains(u'=');
     db.setDatabaseName(options ? connectionString_ + DriverOptions : connectionString_);
-    db.setConnectOptions("SQL_ATTR_LOGIN_TIMEOUT=10");
+    // a string that gives libpq its own connect_timeout (several servers, each tried briefly)
+    // must not be given the driver's as well: the driver refuses the two together
+    db.setConnectOptions(connectionString_.contains(QLatin1String("connect_timeout="))
+                             ? QString()
+                             : QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=10"));
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
     lost_ = false;

@@ -125,9 +125,10 @@ void FailoverTest::initTestCase() {
     hba.write("host all all 127.0.0.0/8 trust\nhost replication all 127.0.0.0/8 trust\n");
     hba.close();
     run("pg_ctl", {"-D", primary, "-l", primary + "/log", "-w", "-t", "60", "start"});
+    psql(Primary, "CREATE ROLE sys LOGIN SUPERUSER PASSWORD 'vumbexl'", "postgres");
     psql(Primary,
-         "CREATE ROLE sys LOGIN SUPERUSER PASSWORD 'vumbexl'; CREATE DATABASE failover OWNER sys "
-         "TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C.UTF-8' LC_CTYPE 'C.UTF-8'",
+         "CREATE DATABASE failover OWNER sys TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE "
+         "'C.UTF-8' LC_CTYPE 'C.UTF-8'",
          "postgres");
     for (const char* file :
          {"/sql/schema.sql", "/sql/seed.sql", "/tests/fixtures/department.sql"}) {
@@ -143,6 +144,8 @@ void FailoverTest::initTestCase() {
     const QString standby = dirOf(Standby);
     run("pg_basebackup", {"-h", Primary, "-p", "5432", "-U", "postgres", "-D", standby, "-R", "-X",
                           "stream", "-c", "fast"});
+    // the primary's socket lock, copied with its directory, is not the standby's
+    QFile::remove(standby + "/.s.PGSQL.5432.lock");
     QFile autoConf(standby + "/postgresql.auto.conf");
     QVERIFY(autoConf.open(QIODevice::Append));
     autoConf.write(QStringLiteral("listen_addresses = '%1'\nunix_socket_directories = '%2'\n")
