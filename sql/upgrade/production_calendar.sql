@@ -46,3 +46,14 @@ FROM (
 ) AS facts(d, fact)
 GROUP BY d
 ON CONFLICT (d_day) DO NOTHING;
+
+-- The program's groups (sql/upgrade/roles.sql), where they are made: everyone reads the
+-- calendar, only full access changes it.
+DO $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tabel_read')
+       AND EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tabel_full') THEN
+        GRANT SELECT ON accounts_dep.production_calendar TO tabel_read;
+        GRANT INSERT, UPDATE, DELETE ON accounts_dep.production_calendar TO tabel_full;
+    END IF;
+END $$;

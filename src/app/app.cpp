@@ -6,6 +6,7 @@
 #include "app/t13_command.h"
 #include "app/version.h"
 #include "data/data_module.h"
+#include "data/db_error.h"
 #include "journal/journal_window.h"
 #include "journal/month_close_window.h"
 #include "journal/record_editor.h"
@@ -57,18 +58,68 @@ template <class T> T* make() {
 }
 } // namespace
 
+namespace {
+// The built-in account's part of the string.
+const QLatin1String BuiltInAccount("UID=sys;PWD=vumbexl;");
+// libpq's options for a list of servers: the one that accepts writes, briefly each.
+const QLatin1String SeveralServers(";pqopt={target_session_attrs=read-write connect_timeout=3}");
+
+Login started;
+} // namespace
+
 QString connectionString(const QString& database, const QString& server) {
-    return QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") + database +
-           QStringLiteral(";SERVER=") + server +
-           QStringLiteral(";PORT=5432;UID=sys;PWD=vumbexl;SSLmode=allow;") +
-           QStringLiteral("ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;"
-                          "RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;"
-                          "MaxVarcharSize=255;MaxLongVarcharSize=8190;") +
-           QStringLiteral("Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;"
-                          "UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;"
-                          "LFConversion=1;UpdatableCursors=1;") +
-           QStringLiteral("TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;"
-                          "LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1");
+    QString text =
+        QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") + database +
+        QStringLiteral(";SERVER=") + server +
+        QStringLiteral(";PORT=5432;UID=sys;PWD=vumbexl;SSLmode=allow;") +
+        QStringLiteral("ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;"
+                       "RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;"
+                       "MaxVarcharSize=255;MaxLongVarcharSize=8190;") +
+        QStringLiteral("Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;"
+                       "UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;"
+                       "LFConversion=1;UpdatableCursors=1;") +
+        QStringLiteral("TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;"
+                       "LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1");
+    if (server.contains(u',')) text += SeveralServers;
+    return text;
+}
+
+QString connectionValue(const QString& value) {
+    static const QString special = QStringLiteral(";{}= \t");
+    bool plain = !value.isEmpty();
+    for (QChar c : value)
+        if (special.contains(c)) plain = false;
+    if (plain) return value;
+    return u'{' + QString(value).replace(u'}', QLatin1String("}}")) + u'}';
+}
+
+QString connectionString(const QString& database, const QString& server, const QString& user,
+                         const QString& password) {
+    QString account = QStringLiteral("UID=") + connectionValue(user) + u';';
+    if (!password.isEmpty()) account += QStringLiteral("PWD=") + connectionValue(password) + u';';
+    return connectionString(database, server).replace(BuiltInAccount, account);
+}
+
+Login loginOf(const QStringList& params) {
+    Login login;
+    QStringList positional;
+    bool userGiven = false;
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const QString& p = params[i];
+        if (p == u"--user") {
+            login.user = params.value(++i);
+            userGiven = true;
+        } else if (p.startsWith(QLatin1String("--user="))) {
+            login.user = p.mid(7);
+            userGiven = true;
+        } else {
+            positional << p;
+        }
+    }
+    if (!userGiven) login.user = qEnvironmentVariable("PGUSER");
+    login.database = positional.value(0);
+    login.server = positional.value(1);
+    return login;
 }
 
 QString builtInServer() {
@@ -79,10 +130,27 @@ QString builtInConnectionString() {
     return connectionString(QStringLiteral("korvast"), builtInServer());
 }
 
+QString connectionStringFor(const Login& login, const QString& password) {
+    const bool builtIn = login.server.isEmpty();
+    const QString database = builtIn ? QStringLiteral("korvast") : login.database;
+    const QString server = builtIn ? builtInServer() : login.server;
+    if (!login.personal()) return connectionString(database, server);
+    return connectionString(database, server, login.user, password);
+}
+
 QString connectionStringFor(const QStringList& params) {
-    const QString database = params.value(0);
-    const QString server = params.value(1);
-    return server.isEmpty() ? builtInConnectionString() : connectionString(database, server);
+    return connectionStringFor(loginOf(params));
+}
+
+const Login& currentLogin() {
+    return started;
+}
+
+bool passwordWanted(const QString& connectionError) {
+    return connectionError.contains(QLatin1String("no password supplied")) ||
+           connectionError.contains(QLatin1String("password authentication failed")) ||
+           connectionError.contains(QLatin1String("пароль не указан")) ||
+           connectionError.contains(QStringLiteral("не прошёл проверку подлинности"));
 }
 
 void setupApplication(QApplication& application) {
@@ -104,14 +172,24 @@ void createForms(const QStringList& params) {
     // The data module first: the journal binds its queries to it.
     make<TDataModule6>()->ShowError = ui::error;
     make<TForm1>()->VersionCheck = checkVersion;
+    started = loginOf(params);
     try {
         DataModule6->ADO_DB.close();
-        DataModule6->ADO_DB.setConnectionString(connectionStringFor(params));
-        DataModule6->ADO_DB.open();
-        // shown at once: its activation runs the version check
-        make<TForm23>()->show();
+        DataModule6->ADO_DB.setConnectionString(connectionStringFor(started));
+        bool passwordAsked = false;
+        try {
+            DataModule6->ADO_DB.open();
+        } catch (const data::DbError& e) {
+            // a person's login whose password the server wants: the login window asks it
+            if (!started.personal() || !passwordWanted(e.message())) throw;
+            passwordAsked = true;
+        }
+        // shown at once: its activation runs the version check once connected
+        TForm23* login = make<TForm23>();
+        if (started.personal()) login->askFor(started.user, passwordAsked);
+        login->show();
         // the listening connection is made once the login window is up, not before it
-        QTimer::singleShot(0, &DataModule6->Changes, [] { DataModule6->Changes.listen(); });
+        if (!passwordAsked) listenForChanges();
     } catch (...) {
         ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"),
                     QMessageBox::Critical);
@@ -151,6 +229,10 @@ void createForms(const QStringList& params) {
         if (!Form26->Picked) return std::nullopt;
         return timesheet::Picked{Form26->PickedId, Form26->PickedCaption};
     };
+}
+
+void listenForChanges() {
+    QTimer::singleShot(0, &DataModule6->Changes, [] { DataModule6->Changes.listen(); });
 }
 
 void destroyForms() {

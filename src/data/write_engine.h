@@ -183,6 +183,10 @@ WriteOutcome write(Query& control, const WritePlan& plan);
 // The advisory lock key of a month, as every copy names it.
 QString monthLockKey(int year, int month);
 
+// The advisory lock key of a worker (accounts_dep.person): a write that needs the worker to
+// stay takes it among its rowLocks, and the worker's deletion takes it too.
+QString workerLockKey(qint64 worker);
+
 // Whether one of the months is closed, as a statement's column "closed" (year * 100 + month of
 // the first, null when none).
 QString closedMonthExpression(const std::set<std::pair<int, int>>& months);

@@ -3,9 +3,10 @@
 #include "data/changes.h"
 #include "data/connection.h"
 #include "data/db_error.h"
-#include "data/write_engine.h"
 #include "data/query.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
+#include "data/write_engine.h"
 #include "timesheet/timesheet_table.h"
 
 #include <functional>
@@ -237,6 +238,7 @@ WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& s
 
 WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
                        timesheet::ClosedMonth* closed, const QDate& day) {
+    data::requireAcceptRights();
     const QString set = "ok=" + data::sql::quoted(mark);
     auto write = [&](const data::SeenRow& as) {
         // only the day is compared: it names the month locked

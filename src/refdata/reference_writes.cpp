@@ -114,6 +114,9 @@ RowWrite updateRow(data::Query& control, const SeenReference& row, const QString
 RowWrite deleteRow(data::Query& control, const QString& table, qint64 id) {
     data::WritePlan plan;
     plan.row = SeenReference{table, id, {}, {}};
+    // a household entry being written for the worker holds it
+    if (table.compare(QLatin1String("accounts_dep.person"), Qt::CaseInsensitive) == 0)
+        plan.rowLocks << data::workerLockKey(id);
     plan.parts = {data::WritePart::remove(table, "id=" + integer(id))};
     plan.landed = [&] {
         return data::lookupIn(control,

@@ -471,8 +471,8 @@ void JournalTest::acceptByEnter_data() {
     QTest::addColumn<QString>("mark"); // of the "no" record after Enter
     QTest::newRow("full access") << "7093"
                                  << "ok";
-    QTest::newRow("report-only role") << "fenlo"
-                                      << "ok";
+    QTest::newRow("report-only role may not") << "fenlo"
+                                              << "no";
     QTest::newRow("data-entry role may not") << "plovnik"
                                              << "no";
     QTest::newRow("read-only mode may not") << "tavrel"
