@@ -151,6 +151,16 @@ int save(QApplication& application, const QString& db, int saves) {
                  .arg(saves))
             .split(u'\n', Qt::SkipEmptyParts);
     if (ops.size() < saves) qFatal("only %lld free operations", qlonglong(ops.size()));
+    // workers whose shift 1 of the day holds no hours yet: two saves of 8 h each fit the cell
+    const QStringList workers =
+        psql(copy, {},
+             QStringLiteral("\\pset tuples_only on\n\\pset format unaligned\n"
+                            "select id from accounts_dep.person p where not exists (select 1 "
+                            "from accounts_dep.smena s where s.w_id = p.id and s.smena = 1 and "
+                            "s.data = '%1') order by id limit 100;\n")
+                 .arg(day.toString(Qt::ISODate)))
+            .split(u'\n', Qt::SkipEmptyParts);
+    if (workers.size() * 2 < saves) qFatal("only %lld free workers", qlonglong(workers.size()));
 
     startProgram(application, copy);
     Form1->DateT->setDate(day);
@@ -164,7 +174,7 @@ int save(QApplication& application, const QString& db, int saves) {
         s.onModal(Form11, [&] {
             TForm11* f = Form11;
             f->Edit1->setText(QStringLiteral("Работник"));
-            f->WorkerId = 1 + 3 * (i % 100);
+            f->WorkerId = workers[i % workers.size()].toInt();
             f->Edit2->setText(QStringLiteral("К1-101; Сварка; Заготовки"));
             f->OperId = op[0].toInt();
             f->ProductId = op[1].toInt();

@@ -183,3 +183,14 @@ CREATE TABLE accounts_dep.closed_month (
     closed_at timestamp,
     PRIMARY KEY (year, month)
 );
+
+-- The production calendar: public holidays, moved days off and working days, shortened days
+-- (the program's own table; made and filled in for 2024–2026 by
+-- sql/upgrade/production_calendar.sql, which the seed runs).
+CREATE TABLE accounts_dep.production_calendar (
+    d_day      date PRIMARY KEY,
+    b_holiday  boolean NOT NULL DEFAULT false,
+    b_day_off  boolean NOT NULL DEFAULT false,
+    b_work_day boolean NOT NULL DEFAULT false,
+    b_short    boolean NOT NULL DEFAULT false
+);

@@ -24,3 +24,6 @@ BEGIN
     PERFORM setval('cmn_classifier.item_id_seq', 7777);
     PERFORM setval('cmn_gds_and_srv.gds_and_srv_id_seq', 7777);
 END $$;
+
+-- The production calendar of 2024–2026.
+\ir upgrade/production_calendar.sql

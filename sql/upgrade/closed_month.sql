@@ -7,3 +7,14 @@ CREATE TABLE IF NOT EXISTS accounts_dep.closed_month (
     closed_at timestamp,
     PRIMARY KEY (year, month)
 );
+
+-- The program's groups (sql/upgrade/roles.sql), where they are made: everyone reads the
+-- closed months, only full access closes and opens them.
+DO $$
+BEGIN
+    IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tabel_read')
+       AND EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tabel_full') THEN
+        GRANT SELECT ON accounts_dep.closed_month TO tabel_read;
+        GRANT INSERT, UPDATE, DELETE ON accounts_dep.closed_month TO tabel_full;
+    END IF;
+END $$;

@@ -2,7 +2,9 @@
 
 #include "app/app.h"
 #include "app/version.h"
+#include "data/connection.h"
 #include "data/data_module.h"
+#include "data/db_error.h"
 #include "data/rights.h"
 #include "journal/journal_window.h"
 #include "reports/reports_window.h"
@@ -75,8 +77,18 @@ TForm23::TForm23(QWidget* parent) : ui::Form(parent) {
     connect(Timer1, &QTimer::timeout, this, ui::guard([this] { Timer1Timer(); }));
 }
 
+void TForm23::askFor(const QString& user, bool passwordAsked) {
+    user_ = user;
+    passwordAsked_ = passwordAsked;
+    Label1->setText(passwordAsked ? QStringLiteral("Пароль пользователя %1:").arg(user)
+                                  : QStringLiteral("Пользователь: %1").arg(user));
+    Edit1->setVisible(passwordAsked);
+    Edit1->clear();
+}
+
 void TForm23::FormActivate() {
-    app::checkVersion();
+    // a person's login is checked once the server has said the person's group
+    if (!waitingForLogin()) app::checkVersion();
     setWindowTitle(
         QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
     // wide enough for the whole caption in a bold title font, beside the icon and the title
@@ -85,36 +97,98 @@ void TForm23::FormActivate() {
     title.setBold(true);
     const int needed = QFontMetrics(title).horizontalAdvance(windowTitle()) + 160;
     if (width() < needed) setFixedWidth(needed);
-    Edit1->setFocus();
+    if (Edit1->isVisible()) Edit1->setFocus();
+}
+
+bool TForm23::personalLogin(data::Role* role) {
+    data::Connection& db = DataModule6->ADO_DB;
+    const bool connecting = passwordAsked_;
+    if (connecting) {
+        db.close();
+        db.setConnectionString(app::connectionStringFor(app::currentLogin(), Edit1->text()));
+        try {
+            db.open();
+        } catch (const data::DbError& e) {
+            if (app::passwordWanted(e.message())) {
+                ui::message(QStringLiteral("Неверный пароль пользователя %1.").arg(user_),
+                            QStringLiteral("Ошибка"), QMessageBox::Critical);
+                Edit1->selectAll();
+                Edit1->setFocus();
+            } else {
+                ui::message(QStringLiteral("Подключение к БД отсутсвует!!!"),
+                            QStringLiteral("Ошибка!"), QMessageBox::Critical);
+            }
+            return false;
+        }
+        // connected: the password is not asked again in this run
+        passwordAsked_ = false;
+        Edit1->clear();
+        Edit1->hide();
+        Label1->setText(QStringLiteral("Пользователь: %1").arg(user_));
+        app::listenForChanges();
+    }
+    *role = data::loginRole(DataModule6->Control);
+    if (*role == data::Role::None) {
+        ui::message(QStringLiteral("Пользователь %1 не входит ни в одну группу программы "
+                                   "(tabel_full, tabel_entry, tabel_report, tabel_read). "
+                                   "Обратитесь к администратору базы данных.")
+                        .arg(user_),
+                    QStringLiteral("Ошибка"), QMessageBox::Critical);
+        return false;
+    }
+    grouped_ = true;
+    app::checkVersion();
+    return !app::terminationRequested();
 }
 
 void TForm23::Button1Click() {
-    const QString text = Edit1->text().trimmed();
     Form1->CurShift = 1;
+    if (personal()) {
+        // the person's group is the role; no access text
+        Form1->UserText.clear();
+        data::Role role = data::Role::None;
+        if (!personalLogin(&role)) return;
+        enter(role);
+        return;
+    }
+    const QString text = Edit1->text().trimmed();
     Form1->UserText = text;
     const bool full = text == FullA || text == FullB;
     Form1->N11->setEnabled(full);
+    if (text == ReadOnly)
+        enter(data::Role::ReadOnly);
+    else if (text == DataEntry)
+        enter(data::Role::DataEntry);
+    else if (text == ReportOnly)
+        enter(data::Role::ReportOnly);
+    else if (full)
+        enter(data::Role::Full);
+    else
+        ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
+                    QMessageBox::Critical);
+}
 
+void TForm23::enter(data::Role role) {
     // What each role may use in the journal; every control of the list is set, so a later
     // login in the same run never inherits the previous one's state.
     struct Rights {
         bool add, change, remove, browse, menus, reports;
-        data::Role role;
     } rights;
-    if (text == ReadOnly)
-        rights = {false, false, false, false, false, true, data::Role::ReadOnly};
-    else if (text == DataEntry)
-        rights = {true, false, false, true, false, false, data::Role::DataEntry};
-    else if (text == ReportOnly)
-        rights = {false, false, false, true, false, false, data::Role::ReportOnly};
-    else if (full)
-        rights = {true, true, true, true, true, true, data::Role::Full};
-    else {
-        ui::message(QStringLiteral("Введены неверные данные."), QStringLiteral("Ошибка"),
-                    QMessageBox::Critical);
-        return;
+    switch (role) {
+    case data::Role::ReadOnly:
+        rights = {false, false, false, false, false, true};
+        break;
+    case data::Role::DataEntry:
+        rights = {true, false, false, true, false, false};
+        break;
+    case data::Role::ReportOnly:
+        rights = {false, false, false, true, false, false};
+        break;
+    default:
+        rights = {true, true, true, true, true, true};
+        break;
     }
-    data::setRole(rights.role);
+    data::setRole(role);
     Form1->setWriteRights(rights.add, rights.change, rights.remove);
     for (QWidget* w : Form1->browseControls())
         w->setEnabled(rights.browse);
@@ -124,7 +198,7 @@ void TForm23::Button1Click() {
     // report-only role sees finished products only
     for (QWidget* w : {Form18->Button1, Form18->Button2, Form18->Button4, Form18->Button6})
         w->setEnabled(rights.reports);
-    const bool reportOnly = text == ReportOnly;
+    const bool reportOnly = role == data::Role::ReportOnly;
     if (reportOnly) Form18->RadioGroup1->setItemIndex(1);
     Form18->RadioGroup1->setEnabled(!reportOnly);
 

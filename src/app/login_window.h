@@ -1,6 +1,7 @@
 // TForm23, the login window "Авторизация".
 #pragma once
 
+#include "data/rights.h"
 #include "ui/form.h"
 
 class QLabel;
@@ -21,6 +22,15 @@ public:
 
     void FormActivate() override;
 
+    // A person's own login: asks user's password instead of the access text (none when
+    // the server lets the user in without one, passwordAsked false).
+    void askFor(const QString& user, bool passwordAsked);
+    // Whether the login asks a person's password rather than an access text.
+    bool personal() const { return !user_.isEmpty(); }
+    // A person's login whose group the server has not said yet (before the password, or
+    // outside the program's groups): nothing is read from the department's tables then.
+    bool waitingForLogin() const { return personal() && !grouped_; }
+
 public slots:
     void Button1Click();
     void Button2Click();
@@ -28,6 +38,17 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Connects as the person with the typed password, checks the version and takes the
+    // person's group; false (with a message) when the login cannot go on.
+    bool personalLogin(data::Role* role);
+    // Enables what the role may use and shows the journal.
+    void enter(data::Role role);
+
+    QString user_;
+    bool passwordAsked_ = false;
+    bool grouped_ = false;
 };
 
 extern TForm23* Form23;

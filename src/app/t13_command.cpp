@@ -21,6 +21,7 @@ struct Arguments {
     int month = 0;
     QString file;
     QStringList connection; // DATABASE SERVER, or none
+    QString user;           // --user NAME: a person's own login
     timesheet::t13::Heading heading;
 };
 
@@ -28,8 +29,9 @@ struct BadArguments {
     QString message;
 };
 
-const QString Usage = QStringLiteral("вызов: tabel --t13 ГГГГ-ММ ФАЙЛ.xlsx [БАЗА СЕРВЕР] [--org "
-                                     "ОРГАНИЗАЦИЯ] [--dept ПОДРАЗДЕЛЕНИЕ]");
+const QString Usage =
+    QStringLiteral("вызов: tabel --t13 ГГГГ-ММ ФАЙЛ.xlsx|ФАЙЛ.pdf [БАЗА СЕРВЕР] [--org "
+                   "ОРГАНИЗАЦИЯ] [--dept ПОДРАЗДЕЛЕНИЕ] [--user ИМЯ]");
 
 Arguments parse(const QStringList& args) {
     Arguments a;
@@ -38,6 +40,7 @@ Arguments parse(const QStringList& args) {
         const QString& arg = args[i];
         QString* option = arg == u"--org"    ? &a.heading.organisation
                           : arg == u"--dept" ? &a.heading.department
+                          : arg == u"--user" ? &a.user
                                              : nullptr;
         if (option) {
             if (i + 1 >= args.size())
@@ -47,6 +50,8 @@ Arguments parse(const QStringList& args) {
             a.heading.organisation = arg.mid(6);
         } else if (arg.startsWith(QStringLiteral("--dept="))) {
             a.heading.department = arg.mid(7);
+        } else if (arg.startsWith(QStringLiteral("--user="))) {
+            a.user = arg.mid(7);
         } else if (arg.startsWith(QStringLiteral("--"))) {
             throw BadArguments{QStringLiteral("неизвестный параметр «%1»; %2").arg(arg, Usage)};
         } else {
@@ -97,10 +102,19 @@ int runT13Command(const QStringList& args, QTextStream& errors) {
         return fail(bad.message, T13BadArguments);
     }
     data::Connection connection;
-    connection.setConnectionString(connectionStringFor(a.connection));
+    // a person's login takes the password from PGPASSWORD or the password file
+    QStringList params = a.connection;
+    if (!a.user.isEmpty()) params << QStringLiteral("--user") << a.user;
+    connection.setConnectionString(connectionStringFor(params));
     try {
         connection.open();
-    } catch (const data::DbError&) {
+    } catch (const data::DbError& e) {
+        const Login login = loginOf(params);
+        if (login.personal() && passwordWanted(e.message()))
+            return fail(QStringLiteral("сервер не принял пользователя %1: укажите пароль в "
+                                       "PGPASSWORD или в файле паролей (~/.pgpass)")
+                            .arg(login.user),
+                        T13Failed);
         const QString where =
             a.connection.isEmpty()
                 ? QStringLiteral("korvast на сервере %1").arg(builtInServer())

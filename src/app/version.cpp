@@ -57,13 +57,19 @@ void checkVersion() {
     const int bd = Form1->BuildDate;
     const int bt = Form1->BuildTime;
 
+    // a person's login: checked once connected and in one of the program's groups
+    if (!DataModule6->ADO_DB.connected() || (Form23 && Form23->waitingForLogin())) return;
+
     data::Table& ver = *Form1->ver;
     data::ClosedOnExit closer{ver};
     // the tables the program requires beside the stamp, asked in the same exchange
     data::Query& required = DataModule6->Control;
     data::ClosedOnExit closing{required};
+    // and whether this login writes the stamp: only full access does, the others compare
     required.setSql(QStringLiteral("select to_regclass('accounts_dep.closed_month') is not null "
-                                   "as closable"));
+                                   "as closable, has_table_privilege('accounts_dep.ver', "
+                                   "'UPDATE') and has_table_privilege('accounts_dep.ver', "
+                                   "'INSERT') as stamps"));
     data::openTogether({&ver, &required});
     if (required.asText(QStringLiteral("closable")) != QLatin1String("1") &&
         required.value(QStringLiteral("closable")).toBool() != true) {
@@ -71,11 +77,13 @@ void checkVersion() {
         terminate();
         return;
     }
+    const bool stamps = required.asText(QStringLiteral("stamps")) == QLatin1String("1") ||
+                        required.value(QStringLiteral("stamps")).toBool();
     ver.first();
     DataModule6->DbDelim = ver.asText("delim");
     qint64 d = ver.asInt("d");
     qint64 t = ver.asInt("t");
-    if (ver.isEmpty() || d < bd || (d == bd && t < bt)) {
+    if (stamps && (ver.isEmpty() || d < bd || (d == bd && t < bt))) {
         ver.edit();
         ver.setField("d", bd);
         ver.setField("t", bt);

@@ -12,7 +12,8 @@ int stampDate(const QString& compilerDate);
 // "10:57:13" -> 39433
 int stampTime(const QString& compilerTime);
 
-// Writes a newer build's stamp into accounts_dep.ver, reads the decimal separator, and ends
+// Writes a newer build's stamp into accounts_dep.ver (where the login may: full access;
+// the others only compare), reads the decimal separator, and ends
 // a build older than the stamp there. Ends the program too, with missingTableText(), on a
 // database without the closed months' table, which every write checks.
 void checkVersion();

@@ -1,6 +1,7 @@
 #include "data/changes.h"
 
 #include "data/connection.h"
+#include "data/sql_text.h"
 
 #include <QAtomicInt>
 #include <QHash>
@@ -16,19 +17,41 @@ const QString Channel = QLatin1String(ChangesChannel);
 // How the server lists the listening sessions.
 const QLatin1String ListenerName("tabel_listener");
 
-QString quoted(const QString& text) {
-    return u'\'' + QString(text).replace(u'\'', QLatin1String("''")) + u'\'';
-}
+using sql::quoted;
 
-// The options of an ODBC connection string by upper-case key, braces taken off.
+// The options of an ODBC connection string by upper-case key, braces taken off (a value in
+// braces may hold ";" and "=", and "}}" stands for "}").
 QHash<QString, QString> options(const QString& connectionString) {
     QHash<QString, QString> out;
-    for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq <= 0) continue;
-        QString value = part.mid(eq + 1).trimmed();
-        if (value.startsWith(u'{') && value.endsWith(u'}')) value = value.mid(1, value.size() - 2);
-        out.insert(part.left(eq).trimmed().toUpper(), value);
+    qsizetype i = 0;
+    const qsizetype n = connectionString.size();
+    while (i < n) {
+        const qsizetype eq = connectionString.indexOf(u'=', i);
+        if (eq < 0) break;
+        const QString key = connectionString.mid(i, eq - i).trimmed().toUpper();
+        QString value;
+        i = eq + 1;
+        if (i < n && connectionString[i] == u'{') {
+            for (++i; i < n; ++i) {
+                if (connectionString[i] == u'}') {
+                    if (i + 1 < n && connectionString[i + 1] == u'}') {
+                        value += u'}';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += connectionString[i];
+            }
+            const qsizetype semi = connectionString.indexOf(u';', i);
+            i = semi < 0 ? n : semi + 1;
+        } else {
+            const qsizetype semi = connectionString.indexOf(u';', i);
+            value = connectionString.mid(i, (semi < 0 ? n : semi) - i).trimmed();
+            i = semi < 0 ? n : semi + 1;
+        }
+        if (!key.isEmpty()) out.insert(key, value);
     }
     return out;
 }
@@ -133,6 +156,9 @@ void ChangeListener::open() {
     db.setPassword(o.value(QStringLiteral("PWD")));
     // a server that does not answer holds the program only briefly
     QString settings = QStringLiteral("connect_timeout=3;application_name=") + ListenerName;
+    // of several servers the one that accepts writes, where the program's connection goes
+    if (o.value(QStringLiteral("SERVER")).contains(u','))
+        settings += QStringLiteral(";target_session_attrs=read-write");
     if (o.contains(QStringLiteral("SSLMODE")))
         settings += QStringLiteral(";sslmode=") + o.value(QStringLiteral("SSLMODE")).toLower();
     db.setConnectOptions(settings);

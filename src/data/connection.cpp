@@ -3,6 +3,7 @@
 #include "data/db_error.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
@@ -17,6 +18,26 @@ QString errorText(const QSqlError& e) {
     QString text = e.databaseText().trimmed();
     if (text.isEmpty()) text = e.text().trimmed();
     return text;
+}
+
+// The server's refusals of what a login may not do: a right it lacks, or a rule of the
+// database (a closed month, the hours of a day, acceptance) that refused the row.
+bool refusedByServer(const QSqlError& e, const QString& text) {
+    static const char* const marks[] = {"permission denied",         "must be owner",
+                                        "row-level security",        "нет доступа",
+                                        "должен быть владельцем",    "защиты на уровне строк",
+                                        "изменения в нём запрещены", "может только полный доступ",
+                                        "в дне не больше 24 ч"};
+    if (e.nativeErrorCode().contains(QLatin1String("42501"))) return true;
+    for (const char* mark : marks)
+        if (text.contains(QString::fromUtf8(mark), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+// A statement's error as the user is told it.
+QString statementError(const QSqlError& e) {
+    const QString text = errorText(e);
+    return refusedByServer(e, text) ? Connection::notAllowedMessage(text) : text;
 }
 
 bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds) {
@@ -41,6 +62,17 @@ QString Connection::lostMessage() {
                           "когда сервер базы данных снова будет доступен.");
 }
 
+QString Connection::notAllowedMessage(const QString& serverText) {
+    // the server's own line, without the driver's additions and the trigger's context
+    QString reason = serverText.section(u'\n', 0, 0).trimmed();
+    static const QRegularExpression head(QStringLiteral("^(ERROR|ОШИБКА):\\s*"));
+    reason.remove(head);
+    if (reason.endsWith(u';')) reason.chop(1);
+    return QStringLiteral("Для этой учётной записи действие не разрешено: %1. Ничего не "
+                          "записано.")
+        .arg(reason);
+}
+
 QString Connection::lostCommitMessage() {
     return QStringLiteral("Связь с базой данных потеряна во время записи; сохранено ли действие, "
                           "неизвестно. Проверьте данные, когда сервер базы данных снова будет "
@@ -63,7 +95,11 @@ void Connection::open() {
     // a bare data source name takes no options
     const bool options = connectionString_.contains(u'=');
     db.setDatabaseName(options ? connectionString_ + DriverOptions : connectionString_);
-    db.setConnectOptions("SQL_ATTR_LOGIN_TIMEOUT=10");
+    // a string that gives libpq its own connect_timeout (several servers, each tried briefly)
+    // must not be given the driver's as well: the driver refuses the two together
+    db.setConnectOptions(connectionString_.contains(QLatin1String("connect_timeout="))
+                             ? QString()
+                             : QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=10"));
     if (!db.open()) throw DbError(errorText(db.lastError()));
     depth_ = 0;
     lost_ = false;
@@ -123,7 +159,7 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
     ++trips_;
     if (depth_ > 0) serverTransaction_ = true;
     if (!run(q, sql, binds)) {
-        const QString error = errorText(q.lastError());
+        const QString error = statementError(q.lastError());
         if (depth_ > 0) {
             // the driver rolls the transaction back at once
             ++trips_;
@@ -152,7 +188,7 @@ QSqlQuery Connection::exec(const QString& sql, const QVariantList& binds) {
                 ++trips_;
                 serverTransaction_ = false;
             }
-            throw DbError(errorText(q.lastError()));
+            throw DbError(statementError(q.lastError()));
         }
     }
     if (depth_ > 0) ++sent_;
@@ -172,7 +208,7 @@ QSqlQuery Connection::execWrite(const QStringList& statements, const QVariantLis
     ++trips_;
     if (!own) serverTransaction_ = true;
     if (!run(q, text, binds)) {
-        const QString error = errorText(q.lastError());
+        const QString error = statementError(q.lastError());
         // the driver rolls the transaction back at once
         ++trips_;
         serverTransaction_ = false;

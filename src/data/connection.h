@@ -51,6 +51,9 @@ public:
     void open();
     // What the user is told when the server cannot be reached in the middle of the work.
     static QString lostMessage();
+    // What the user is told when the server refused a statement the login has no right to
+    // (a missing right, or a rule of the database); nothing of its transaction was written.
+    static QString notAllowedMessage(const QString& serverText);
     // The same when the connection went during a commit, whose outcome is not known.
     static QString lostCommitMessage();
     void close();

@@ -34,6 +34,8 @@ public:
     data::Query H_Tabel_3{ADO_DB};
     // General lookups: the caller sets the statement, opens, reads, closes
     data::Query Control{ADO_DB};
+    // The production calendar of the period a window shows, read with its other statements
+    data::Query Calendar{ADO_DB};
 
     data::Command DelSmena{ADO_DB};
     data::Command SQL_exec{ADO_DB};

@@ -85,8 +85,20 @@ void Query::openWrite(const QStringList& statements, const QList<Query*>& alsoRe
     close();
     QStringList texts = statements;
     QVariantList binds;
-    for (Query* q : alsoRead) {
-        if (&q->connection_ != &connection_)
+    gather(connection_, alsoRead, texts, binds);
+    QSqlQuery q = connection_.execWrite(texts, binds, statements.size() - 1);
+    Rows written;
+    readRows(q, written);
+    std::vector<Rows> read = readAfter(q, alsoRead.size());
+    take(written);
+    for (qsizetype i = 0; i < alsoRead.size(); ++i)
+        alsoRead[i]->take(read[size_t(i)]);
+}
+
+void Query::gather(const Connection& connection, const QList<Query*>& queries, QStringList& texts,
+                   QVariantList& binds) {
+    for (Query* q : queries) {
+        if (&q->connection_ != &connection)
             throw DbError(QStringLiteral("Запросы одного обращения к серверу должны быть на "
                                          "одном подключении"));
         q->close();
@@ -94,20 +106,17 @@ void Query::openWrite(const QStringList& statements, const QList<Query*>& alsoRe
         texts << Params::positional(q->statement(), names);
         binds << bindsFor(names, q->params_);
     }
-    QSqlQuery q = connection_.execWrite(texts, binds, statements.size() - 1);
-    Rows written;
-    readRows(q, written);
-    std::vector<Rows> read(size_t(alsoRead.size()));
-    for (qsizetype i = 0; i < alsoRead.size(); ++i) {
-        if (!q.nextResult())
-            throw DbError(QStringLiteral("Сервер не вернул результат запроса %1 из %2")
-                              .arg(i + 1)
-                              .arg(alsoRead.size()));
-        readRows(q, read[size_t(i)]);
+}
+
+std::vector<Rows> Query::readAfter(QSqlQuery& result, qsizetype count) {
+    std::vector<Rows> all(static_cast<size_t>(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!result.nextResult())
+            throw DbError(
+                QStringLiteral("Сервер не вернул результат запроса %1 из %2").arg(i + 1).arg(count));
+        readRows(result, all[size_t(i)]);
     }
-    take(written);
-    for (qsizetype i = 0; i < alsoRead.size(); ++i)
-        alsoRead[i]->take(read[size_t(i)]);
+    return all;
 }
 
 void Query::take(QSqlQuery& q) {
@@ -132,24 +141,12 @@ void openTogether(const QList<Query*>& queries) {
     Connection& connection = queries.first()->connection_;
     QStringList texts;
     QVariantList binds;
-    for (Query* q : queries) {
-        if (&q->connection_ != &connection)
-            throw DbError(QStringLiteral("Запросы одного обращения к серверу должны быть на "
-                                         "одном подключении"));
-        q->close();
-        QStringList names;
-        texts << Params::positional(q->statement(), names);
-        binds << bindsFor(names, q->params_);
-    }
+    Query::gather(connection, queries, texts, binds);
     QSqlQuery result = connection.exec(texts.join(QStringLiteral(";\n")), binds);
     std::vector<Rows> all(size_t(queries.size()));
-    for (qsizetype i = 0; i < queries.size(); ++i) {
-        if (i > 0 && !result.nextResult())
-            throw DbError(QStringLiteral("Сервер не вернул результат запроса %1 из %2")
-                              .arg(i + 1)
-                              .arg(queries.size()));
-        readRows(result, all[size_t(i)]);
-    }
+    readRows(result, all[0]);
+    std::vector<Rows> rest = Query::readAfter(result, queries.size() - 1);
+    std::move(rest.begin(), rest.end(), all.begin() + 1);
     // the windows see every query opened, or none
     for (qsizetype i = 0; i < queries.size(); ++i)
         queries[i]->take(all[size_t(i)]);

@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <vector>
 
 class QSqlQuery;
 
@@ -131,6 +132,11 @@ public:
     static QString displayText(const QVariant& v, bool decimal = false);
 
     friend void openTogether(const QList<Query*>& queries);
+    // The statements and binds of queries of connection, closed first, after texts and binds.
+    static void gather(const Connection& connection, const QList<Query*>& queries,
+                       QStringList& texts, QVariantList& binds);
+    // The results of the next count statements of result, each read whole.
+    static std::vector<Rows> readAfter(QSqlQuery& result, qsizetype count);
 
 signals:
     void reset();             // rows, filter or open state changed

@@ -5,6 +5,8 @@
 
 #include "data/db_error.h"
 
+#include <QString>
+
 namespace data {
 
 enum class Role {
@@ -22,6 +24,17 @@ Role role();
 // entry.
 bool mayChangePay();
 
+// Accepting shift records (and withdrawing acceptance): full access only.
+bool mayAccept();
+
+// A personal login's role: the highest of the program's database groups the login belongs
+// to (tabel_full, tabel_entry, tabel_report, tabel_read); None when it belongs to none.
+// Asked of the server on query's connection.
+class Query;
+Role loginRole(Query& query);
+// The groups as the database names them, highest first.
+QString groupOf(Role role);
+
 // Raised by a write the role may not make; nothing has been written.
 class NotAllowed : public DbError {
 public:
@@ -30,5 +43,7 @@ public:
 
 // Raises NotAllowed unless mayChangePay().
 void requirePayRights();
+// Raises NotAllowed unless mayAccept().
+void requireAcceptRights();
 
 } // namespace data

@@ -179,6 +179,10 @@ QString monthLockKey(int year, int month) {
     return QStringLiteral("accounts_dep.h_tabel/month/%1/%2").arg(year).arg(month);
 }
 
+QString workerLockKey(qint64 worker) {
+    return QStringLiteral("accounts_dep.person/%1").arg(worker);
+}
+
 QString announceOnce(const QString& notify) {
     return QStringLiteral("select ") + notify + QStringLiteral(" from passed");
 }

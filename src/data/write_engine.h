@@ -162,12 +162,45 @@ struct WriteOutcome {
     bool refusedWith(int code) const { return status == Status::Refused && refusal == code; }
 };
 
+// A writer's own value for each status of an outcome; a refusal gives the writer's code.
+template <class R>
+struct StatusValues {
+    R written, gone, changed, monthClosed, lostSaved, lostNotSaved, lostUnknown;
+};
+template <class R>
+R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
+    using S = WriteOutcome::Status;
+    switch (out.status) {
+    case S::Written:
+        return v.written;
+    case S::Gone:
+        return v.gone;
+    case S::Changed:
+        return v.changed;
+    case S::MonthClosed:
+        return v.monthClosed;
+    case S::Refused:
+        return R(out.refusal);
+    case S::LostSaved:
+        return v.lostSaved;
+    case S::LostNotSaved:
+        return v.lostNotSaved;
+    case S::LostUnknown:
+        break;
+    }
+    return v.lostUnknown;
+}
+
 // Locks, checks and writes as one transaction in one round trip on control's connection.
 // A statement the server refuses raises DbError, and nothing is written.
 WriteOutcome write(Query& control, const WritePlan& plan);
 
 // The advisory lock key of a month, as every copy names it.
 QString monthLockKey(int year, int month);
+
+// The advisory lock key of a worker (accounts_dep.person): a write that needs the worker to
+// stay takes it among its rowLocks, and the worker's deletion takes it too.
+QString workerLockKey(qint64 worker);
 
 // Whether one of the months is closed, as a statement's column "closed" (year * 100 + month of
 // the first, null when none).

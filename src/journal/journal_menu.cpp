@@ -7,9 +7,10 @@
 #include "refdata/products_list.h"
 #include "refdata/workers_list.h"
 #include "reports/reports_window.h"
+#include "timesheet/calendar_window.h"
 #include "timesheet/closed_months.h"
-#include "timesheet/piece_timesheet.h"
 #include "timesheet/household_list.h"
+#include "timesheet/piece_timesheet.h"
 #include "timesheet/timesheet_by_time.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
@@ -85,6 +86,10 @@ void TForm1::changeMonth(bool closing) {
     if (change != timesheet::MonthChange::Done)
         ui::message(timesheet::monthChangeText(change, year, month, closing), caption,
                     QMessageBox::Information);
+}
+
+void TForm1::N20Click() {
+    Form29->ShowOn(DateT->date());
 }
 
 void TForm1::N1Click() {

@@ -2,6 +2,7 @@
 #include "journal/journal_window.h"
 
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "journal/record_editor.h"
 #include "journal/record_writes.h"
 #include "ui/dialogs.h"
@@ -10,8 +11,6 @@
 #include <QDateEdit>
 
 namespace {
-const QString DataEntryRole = QStringLiteral("plovnik");
-
 void restoreRecNo(data::Query& q, int rec) {
     if (rec >= 1 && rec <= q.recordCount()) q.setRecNo(rec);
 }
@@ -67,7 +66,8 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::DBGrid2DblClick() {
-    if (UserText == DataEntryRole) return;
+    // acceptance changes what is paid: full access only
+    if (!data::mayAccept()) return;
     data::Query& q = currentQuery();
     if (q.isEmpty()) return;
     const QString mark = q.asText("ok");

@@ -2,9 +2,10 @@
 
 #include "data/data_module.h"
 #include "data/db_error.h"
-#include "timesheet/closed_months.h"
-#include "timesheet/timesheet_month.h"
 #include "journal/record_writes.h"
+#include "timesheet/closed_months.h"
+#include "timesheet/production_calendar.h"
+#include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
 #include "ui/change_follower.h"
 #include "ui/dbgrid.h"
@@ -31,10 +32,6 @@
 TForm1* Form1 = nullptr;
 
 namespace {
-bool weekend(const QDate& d) {
-    return d.dayOfWeek() >= 6;
-}
-
 const QColor ShiftOn(0, 255, 0);
 const QColor DisabledOnShift(60, 60, 60);
 const QColor AcceptedColour(0, 128, 0);
@@ -83,6 +80,7 @@ void TForm1::build() {
     sheets->addSeparator();
     N18 = sheets->addAction(QStringLiteral("Закрыть месяц…"));
     N19 = sheets->addAction(QStringLiteral("Открыть месяц…"));
+    N20 = sheets->addAction(QStringLiteral("Производственный календарь…"));
     QMenu* reports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
     N7 = reports->menuAction();
     N10 = reports->addAction(QStringLiteral("Сводные отчеты"));
@@ -224,6 +222,7 @@ void TForm1::build() {
     connect(N17, &QAction::triggered, this, ui::guard([this] { N17Click(); }));
     connect(N18, &QAction::triggered, this, ui::guard([this] { N18Click(); }));
     connect(N19, &QAction::triggered, this, ui::guard([this] { N19Click(); }));
+    connect(N20, &QAction::triggered, this, ui::guard([this] { N20Click(); }));
     connect(N5, &QAction::triggered, this, ui::guard([this] { Button4Click(); }));
     CBox1Click();
 }
@@ -269,12 +268,15 @@ void TForm1::openJournal(const QDate& day) {
         q.setParam("data", at);
         reads << &q;
     }
-    // the four shifts and the month's state in one exchange with the server
+    // the four shifts, the month's state and whether the day is off in one exchange
     data::Query& control = DataModule6->Control;
     control.setSql(timesheet::closedStatement(day.year(), day.month()));
-    reads << &control;
+    data::Query& calendar = DataModule6->Calendar;
+    calendar.setSql(timesheet::calendarStatement(day, day));
+    reads << &control << &calendar;
     data::openTogether(reads);
     data::ClosedOnExit closing{control};
+    shownDayOff_ = timesheet::takeDaysOff(calendar).isOff(day);
     showMonthState(timesheet::closedIn(control));
     shownDay_ = day;
     if (OtherCopies) OtherCopies->done();
@@ -324,20 +326,21 @@ void TForm1::rereadShifts(const QList<data::Change>& changes) {
 void TForm1::FormActivate() {
     const QDate today = QDate::currentDate();
     DateT->setDate(today);
-    if (weekend(today)) CBox1->setChecked(true);
     for (int shift = 1; shift <= 4; ++shift) {
         data::Query& q = DataModule6->smenaQuery(shift);
         q.close();
         q.setFiltered(false);
     }
     openJournal(today);
+    // a day off by the production calendar ticks "Выходной"; a working day leaves it
+    if (shownDayOff_) CBox1->setChecked(true);
 }
 
 void TForm1::DateTCloseUp() {
     {
         ui::BusyCursor busy;
         openJournal(DateT->date());
-        CBox1->setChecked(weekend(DateT->date()));
+        CBox1->setChecked(shownDayOff_);
     }
     DBGrid2->setFocus();
 }

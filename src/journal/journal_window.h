@@ -39,13 +39,13 @@ public:
     QDateEdit* DateT;
     QCheckBox* CBox1; // "Выходной"
     ui::DBGrid* DBGrid2;
-    QPushButton* Button1; // "Добавить"
-    QPushButton* Button2; // "Изменить"
-    QPushButton* Button3; // "Удалить"
-    QPushButton* Button8; // "Обновить"
-    QPushButton* Button5; // "Ср.сд./хоз. работы"
-    QPushButton* Button4; // "Выход"
-    QTimer* Timer1;       // runs VersionCheck every 30 s
+    QPushButton* Button1;   // "Добавить"
+    QPushButton* Button2;   // "Изменить"
+    QPushButton* Button3;   // "Удалить"
+    QPushButton* Button8;   // "Обновить"
+    QPushButton* Button5;   // "Ср.сд./хоз. работы"
+    QPushButton* Button4;   // "Выход"
+    QTimer* Timer1;         // runs VersionCheck every 30 s
     QStatusBar* StatusBar1; // names the day's month when it is closed
 
     // Main menu
@@ -64,6 +64,7 @@ public:
     QAction* N17; // "Общий табель"
     QAction* N18; // "Закрыть месяц…"
     QAction* N19; // "Открыть месяц…"
+    QAction* N20; // "Производственный календарь…"
     QAction* N7;  // "Отчеты"
     QAction* N10; // "Сводные отчеты"
     QAction* N5;  // "Выход"
@@ -123,6 +124,7 @@ public slots:
     void N17Click();
     void N18Click(); // close a month
     void N19Click(); // open a month again
+    void N20Click(); // the production calendar, on the journal's day
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,7 +140,8 @@ private:
 
     bool checking_ = false; // a version check is running, its error box may be open
     bool mayAdd_ = true, mayChange_ = true, mayRemove_ = true;
-    QDate shownDay_;        // the day the journal queries were opened on
+    QDate shownDay_;           // the day the journal queries were opened on
+    bool shownDayOff_ = false; // whether it is a day off by the production calendar
 };
 
 extern TForm1* Form1;

@@ -68,7 +68,7 @@ public:
     double Price = 0;
     // Lowest norm price of the chosen operation, shown as "Цена база".
     double BasePrice = 0;
-    // The record being changed (tag 2), and its row as the user saw it: a change saved over
+    // The record being changed (ChangeRow), and its row as the user saw it: a change saved over
     // another user's is refused once, and saved on purpose after that.
     int RecordId = 0;
     data::SeenRow Seen;

@@ -16,7 +16,7 @@ void TForm11::Button3Click() {
 }
 
 void TForm11::Button4Click() {
-    if (const auto op = Form4->ShowPick(Tag == 2 ? OperId : 0)) {
+    if (const auto op = Form4->ShowPick(Tag == ui::ChangeRow ? OperId : 0)) {
         OperId = op->id;
         ProductId = op->product;
         Stage = op->stage;

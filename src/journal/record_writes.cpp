@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
 #include "data/texts.h"
 #include "data/write_engine.h"
@@ -78,26 +79,9 @@ WriteResult posted(data::Query& control, const data::WritePlan& plan,
     if (closed) *closed = out.closed;
     if (dayHours && out.refusedWith(int(WriteResult::DayOverfilled)))
         *dayHours = out.values.value(QStringLiteral("hours")).toInt();
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-        return WriteResult::Written;
-    case S::Gone:
-        return WriteResult::RecordGone;
-    case S::Changed:
-        return WriteResult::RecordChanged;
-    case S::MonthClosed:
-        return WriteResult::MonthClosed;
-    case S::Refused:
-        return WriteResult(out.refusal);
-    case S::LostSaved:
-        return WriteResult::LostSaved;
-    case S::LostNotSaved:
-        return WriteResult::LostNotSaved;
-    case S::LostUnknown:
-        break;
-    }
-    return WriteResult::LostUnknown;
+    using R = WriteResult;
+    return data::valueOf<R>(out, {R::Written, R::RecordGone, R::RecordChanged, R::MonthClosed,
+                                  R::LostSaved, R::LostNotSaved, R::LostUnknown});
 }
 
 // A write of record id that compares with seen: with none, with the row as it is now, again
@@ -281,6 +265,7 @@ WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& s
 
 WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
                        timesheet::ClosedMonth* closed, const QDate& day) {
+    data::requireAcceptRights();
     const QString set = "ok=" + data::sql::quoted(mark);
     auto write = [&](const data::SeenRow& as) {
         // only the day is compared: it names the month locked

@@ -37,10 +37,10 @@ void TForm9::Button1Click() {
         QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='") +
         data::sql::escaped(name.toUpper());
     count +=
-        Tag == 1 ? QStringLiteral("'") : QStringLiteral("' and id<>") + data::sql::integer(KindId);
+        Tag == ui::NewRow ? QStringLiteral("'") : QStringLiteral("' and id<>") + data::sql::integer(KindId);
     if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая операция уже заведена!"))) return;
 
-    if (Tag == 2) {
+    if (Tag == ui::ChangeRow) {
         const QString vid =
             QStringLiteral("vid='") + data::sql::escaped(name) + QStringLiteral("'");
         refdata::SeenReference row{QStringLiteral("accounts_dep.vid_oper"), KindId, {}, Seen};
@@ -50,7 +50,7 @@ void TForm9::Button1Click() {
             refdata::settleUpdate(result, refdata::RowKind::Kind, kinds, DataModule6->Control, row);
         Seen = row.seen;
         if (!done) return;
-    } else if (Tag == 1) {
+    } else if (Tag == ui::NewRow) {
         kinds.insert();
         try {
             kinds.setField("vid", name);

@@ -37,7 +37,7 @@ void TForm8::ShowPick() {
 void TForm8::Button1Click() {
     Form9->Edit1->clear();
     Form9->setWindowTitle(QStringLiteral("Заведение нового вида операций"));
-    Form9->Tag = 1;
+    Form9->Tag = ui::NewRow;
     ui::showModal(Form9);
 }
 
@@ -49,7 +49,7 @@ void TForm8::handBack() {
 
 void TForm8::changeRow() {
     Form9->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
-    Form9->Tag = 2;
+    Form9->Tag = ui::ChangeRow;
     Form9->Edit1->setText(DataModule6->Vid_oper.asText("vid").trimmed());
     Form9->KindId = DataModule6->Vid_oper.asInt("id");
     Form9->Seen = data::SeenRow::of(DataModule6->Vid_oper, {QStringLiteral("vid")});

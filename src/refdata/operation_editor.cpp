@@ -79,8 +79,8 @@ TForm10::~TForm10() = default;
 
 void TForm10::FormActivate() {
     // a new operation gets its first norm row with the price typed here
-    Label4->setVisible(Tag == 1);
-    Edit3->setVisible(Tag == 1);
+    Label4->setVisible(Tag == ui::NewRow);
+    Edit3->setVisible(Tag == ui::NewRow);
     Button3->setFocus();
 }
 
@@ -112,7 +112,7 @@ void TForm10::Button1Click() {
     const QString same = QStringLiteral(" where vid=") + kind + QStringLiteral(" and naimen=") +
                          data::sql::integer(stage) + QStringLiteral(" and i_id=") + product;
     const QString duplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
-    if (Tag == 1) {
+    if (Tag == ui::NewRow) {
         if (Edit3->text().trimmed().isEmpty()) {
             ui::error(missing);
             return;
@@ -139,7 +139,7 @@ void TForm10::Button1Click() {
                  data::WritePart::insert(QStringLiteral("accounts_dep.norm"), NormColumns,
                                          normValues(*price) + QStringLiteral(" from made"))}))
             ui::error(data::lostCommitText(data::LostCommit::Unknown));
-    } else if (Tag == 2) {
+    } else if (Tag == ui::ChangeRow) {
         if (DataModule6->CheckDuplicate(
                 QStringLiteral("select count(*) as cnt from accounts_dep.OPER") + same +
                     QStringLiteral(" and id<>") + data::sql::integer(OperId),

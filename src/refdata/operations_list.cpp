@@ -103,7 +103,7 @@ void TForm4::Button1Click() {
     Form10->Edit3->clear();
     Form10->ComboBox1->setCurrentIndex(0);
     Form10->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
-    Form10->Tag = 1;
+    Form10->Tag = ui::NewRow;
     ui::showModal(Form10);
 }
 
@@ -123,7 +123,7 @@ void TForm4::handBack() {
 void TForm4::changeRow() {
     data::Query& oper = DataModule6->Oper;
     Form10->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
-    Form10->Tag = 2;
+    Form10->Tag = ui::ChangeRow;
     Form10->Edit1->setText(oper.asText("marka").trimmed());
     Form10->Edit2->setText(oper.asText("vid").trimmed());
     Form10->ComboBox1->setCurrentIndex(oper.asInt("naimen") == 0 ? 0 : 1);

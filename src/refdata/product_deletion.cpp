@@ -146,23 +146,9 @@ ProductDeletion deleteProduct(data::Query& control, const ProductUse& use, bool 
     if (plan.parts.empty()) return ProductDeletion::Deleted;
     const data::WriteOutcome out = data::write(control, plan);
     if (closed) *closed = out.closed;
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-    case S::LostSaved:
-        return ProductDeletion::Deleted;
-    case S::Gone:
-        return ProductDeletion::ProductGone;
-    case S::MonthClosed:
-        return ProductDeletion::MonthClosed;
-    case S::Refused:
-    case S::Changed:
-        return ProductDeletion::RecordsChanged;
-    case S::LostNotSaved:
-    case S::LostUnknown:
-        break;
-    }
-    return ProductDeletion::Lost;
+    using D = ProductDeletion;
+    return data::valueOf<D>(out, {D::Deleted, D::ProductGone, D::RecordsChanged, D::MonthClosed,
+                                  D::Deleted, D::Lost, D::Lost});
 }
 
 QString deletionText(ProductDeletion result, const timesheet::ClosedMonth& closed) {

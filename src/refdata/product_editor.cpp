@@ -91,12 +91,12 @@ void TForm7::Button1Click() {
     QString count =
         QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)='") +
         data::sql::escaped(mark.toUpper());
-    count += Tag == 1 ? QStringLiteral("'") : QStringLiteral("'and id<>") + id;
+    count += Tag == ui::NewRow ? QStringLiteral("'") : QStringLiteral("'and id<>") + id;
     if (DataModule6->CheckDuplicate(count, QStringLiteral("Такая марка изделия уже заведена!")))
         return;
 
     data::Query& izdel = DataModule6->Izdel;
-    if (Tag == 1) {
+    if (Tag == ui::NewRow) {
         if (!refdata::insertRows(
                 DataModule6->Control,
                 {data::WritePart::insert(
@@ -105,7 +105,7 @@ void TForm7::Button1Click() {
                     data::sql::quoted(mark) + QStringLiteral(", '', 6, ") +
                         data::sql::general(*rate) + QStringLiteral(",") + classKey)}))
             ui::error(data::lostCommitText(data::LostCommit::Unknown));
-    } else if (Tag == 2) {
+    } else if (Tag == ui::ChangeRow) {
         const QString caption =
             QStringLiteral("s_caption='") + data::sql::escaped(mark) + QStringLiteral("'");
         const QString values = QStringLiteral("massa=") + data::sql::general(*rate) +

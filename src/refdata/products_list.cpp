@@ -50,7 +50,7 @@ void TForm3::Button1Click() {
     Form7->Edit1->clear();
     Form7->Edit2->clear();
     Form7->setWindowTitle(QStringLiteral("Заведение нового изделия (7)"));
-    Form7->Tag = 1;
+    Form7->Tag = ui::NewRow;
     Form7->item->open();
     ui::showModal(Form7);
     Form7->item->close();
@@ -72,7 +72,7 @@ void TForm3::changeRow() {
     data::Query& izdel = DataModule6->Izdel;
     const int rec = izdel.recNo();
     Form7->setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
-    Form7->Tag = 2;
+    Form7->Tag = ui::ChangeRow;
     Form7->Edit1->setText(izdel.asText("marka").trimmed());
     Form7->Edit2->setText(izdel.asText("massa").trimmed());
     Form7->ProductId = izdel.asInt("id");

@@ -45,7 +45,12 @@ Named named(RowKind kind) {
     return n;
 }
 
-RowWrite outcomeOf(const data::WriteOutcome& out);
+// A reference write has no month and no refusal of its own.
+RowWrite outcomeOf(const data::WriteOutcome& out) {
+    using R = RowWrite;
+    return data::valueOf<R>(out, {R::Written, R::Gone, R::Changed, R::LostUnknown, R::LostSaved,
+                                  R::LostNotSaved, R::LostUnknown});
+}
 
 QString select(const SeenReference& row) {
     return "select " + (row.columns.isEmpty() ? row.seen.fields.join(u',') : row.columns) +
@@ -105,32 +110,13 @@ RowWrite updateRow(data::Query& control, const SeenReference& row, const QString
     return outcomeOf(data::write(control, plan));
 }
 
-namespace {
-RowWrite outcomeOf(const data::WriteOutcome& out) {
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-        return RowWrite::Written;
-    case S::Gone:
-        return RowWrite::Gone;
-    case S::Changed:
-        return RowWrite::Changed;
-    case S::LostSaved:
-        return RowWrite::LostSaved;
-    case S::LostNotSaved:
-        return RowWrite::LostNotSaved;
-    case S::MonthClosed:
-    case S::Refused:
-    case S::LostUnknown:
-        break;
-    }
-    return RowWrite::LostUnknown;
-}
-} // namespace
 
 RowWrite deleteRow(data::Query& control, const QString& table, qint64 id) {
     data::WritePlan plan;
     plan.row = SeenReference{table, id, {}, {}};
+    // a household entry being written for the worker holds it
+    if (table.compare(QLatin1String("accounts_dep.person"), Qt::CaseInsensitive) == 0)
+        plan.rowLocks << data::workerLockKey(id);
     plan.parts = {data::WritePart::remove(table, "id=" + integer(id))};
     plan.landed = [&] {
         return data::lookupIn(control,

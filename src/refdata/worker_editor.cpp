@@ -84,15 +84,15 @@ void TForm2::Button1Click() {
     // "Должность" is what the list shows under that title; a worker whose stored position
     // the list does not offer keeps it
     QString position = LCB_staffpos->text();
-    if (position.isEmpty() && Tag == 2) position = CurrentPosition;
-    if (Tag == 1) {
+    if (position.isEmpty() && Tag == ui::ChangeRow) position = CurrentPosition;
+    if (Tag == ui::NewRow) {
         if (!refdata::insertRows(DataModule6->Control,
                                  {data::WritePart::insert(QStringLiteral("accounts_dep.person"),
                                                           QStringLiteral("fio, s_staffpos_hl"),
                                                           data::sql::quoted(name) + u',' +
                                                               data::sql::quoted(position))}))
             ui::error(data::lostCommitText(data::LostCommit::Unknown));
-    } else if (Tag == 2) {
+    } else if (Tag == ui::ChangeRow) {
         const QString fio = QStringLiteral("fio='") + escaped(name) + QStringLiteral("'");
         const QString pos =
             QStringLiteral("s_staffpos_hl='") + escaped(position) + QStringLiteral("'");

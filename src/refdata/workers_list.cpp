@@ -45,7 +45,7 @@ std::optional<refdata::PickedWorker> TForm5::ShowPick(int tag) {
 void TForm5::Button1Click() {
     Form2->Edit1->clear();
     Form2->setWindowTitle(QStringLiteral("Заведение данных нового работника"));
-    Form2->Tag = 1;
+    Form2->Tag = ui::NewRow;
     Form2->CurrentPosition.clear();
     Form2->ReopenLookups();
     ui::showModal(Form2);
@@ -62,7 +62,7 @@ void TForm5::handBack() {
 void TForm5::changeRow() {
     data::Query& workers = DataModule6->Workers;
     Form2->setWindowTitle(QStringLiteral("Изменение данных работника"));
-    Form2->Tag = 2;
+    Form2->Tag = ui::ChangeRow;
     Form2->ReopenLookups();
     Form2->Edit1->setText(workers.asText("fio").trimmed());
     Form2->WorkerId = int(workers.asInt("id"));

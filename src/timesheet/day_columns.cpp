@@ -33,14 +33,15 @@ int DayColumns::dayOf(const ui::GridColumn& column) {
     return ok && day >= 1 && day <= 31 ? day : 0;
 }
 
-void DayColumns::showMonth(const MonthPeriod& period, int widened, int baseWidth) {
+void DayColumns::showMonth(const MonthPeriod& period, const DaysOff& daysOff, int widened,
+                           int baseWidth) {
     days_ = period.days();
     for (int d = 1; d <= 31; ++d) {
         ui::GridColumn& c = grid_->column(first_ + d - 1);
         const bool inMonth = d <= days_;
         c.visible = inMonth || missing_ == MissingDays::Greyed;
         if (inMonth) {
-            c.color = isWeekend(period.first.addDays(d - 1)) ? WeekendColour : QColor();
+            c.color = daysOff.isOff(period.first.addDays(d - 1)) ? WeekendColour : QColor();
             c.titleColor = c.color;
         } else if (missing_ == MissingDays::Greyed) {
             c.color = grid_->palette().color(QPalette::Base); // nothing readable
@@ -48,8 +49,7 @@ void DayColumns::showMonth(const MonthPeriod& period, int widened, int baseWidth
         }
     }
     if (missing_ == MissingDays::Hidden) {
-        if (widened >= 0)
-            grid_->column(widened).width = baseWidth + DayColumnWidth * (31 - days_);
+        if (widened >= 0) grid_->column(widened).width = baseWidth + DayColumnWidth * (31 - days_);
         grid_->applyColumns();
     }
     grid_->horizontalHeader()->viewport()->update();

@@ -3,8 +3,6 @@
 #include "data/data_module.h"
 #include "data/sql_text.h"
 #include "data/texts.h"
-#include "refdata/class_picker.h"
-#include "refdata/workers_list.h"
 #include "timesheet/household_list.h"
 #include "timesheet/household_writes.h"
 #include "ui/dialogs.h"
@@ -182,19 +180,25 @@ void TForm24::ShowPrice() {
                                         QStringLiteral("#0.00")));
 }
 
+timesheet::EntryPicks& timesheet::entryPicks() {
+    static EntryPicks picks;
+    return picks;
+}
+
 void TForm24::Button3Click() {
-    if (const auto worker = Form5->ShowPick(24)) {
-        Edit1->setText(worker->name);
+    if (!timesheet::entryPicks().worker) return;
+    if (const auto worker = timesheet::entryPicks().worker()) {
+        Edit1->setText(worker->caption);
         IdP = worker->id;
         Button4->setFocus();
     }
 }
 
 void TForm24::Button4Click() {
-    Form26->ShowPick();
-    if (Form26->Picked) {
-        IdNom = Form26->PickedId;
-        Edit2->setText(Form26->PickedCaption);
+    if (!timesheet::entryPicks().productClass) return;
+    if (const auto picked = timesheet::entryPicks().productClass()) {
+        IdNom = picked->id;
+        Edit2->setText(picked->caption);
         cb_type_work->setFocus();
     }
 }

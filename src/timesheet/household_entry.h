@@ -5,7 +5,10 @@
 #include "data/row_check.h"
 #include "ui/form.h"
 
+#include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
@@ -15,6 +18,21 @@ class QPushButton;
 namespace ui {
 class DBLookupComboBox;
 }
+
+namespace timesheet {
+// A worker or a product class chosen from a reference list.
+struct Picked {
+    qint64 id = 0;
+    QString caption;
+};
+// How the entry window asks for one: the program sets them at start-up to the workers list
+// and the classifier's list, which stand above the timesheets.
+struct EntryPicks {
+    std::function<std::optional<Picked>()> worker;
+    std::function<std::optional<Picked>()> productClass;
+};
+EntryPicks& entryPicks();
+} // namespace timesheet
 
 class TForm24 : public ui::Form {
     Q_OBJECT

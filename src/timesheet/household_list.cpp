@@ -7,6 +7,7 @@
 #include "timesheet/closed_months.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_writes.h"
+#include "timesheet/production_calendar.h"
 #include "timesheet/timesheet_locks.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
@@ -166,11 +167,14 @@ void TForm25::Reopen() {
     fatigue->close();
     shown_ = DTPcker1->date();
     fatigue->setParam("d_date", QDateTime(shown_, QTime(0, 0)));
-    // the day's entries and the month's state in one exchange with the server
+    // the day's entries, the month's state and whether the day is off in one exchange
     data::Query& control = DataModule6->Control;
     control.setSql(timesheet::closedStatement(shown_.year(), shown_.month()));
-    data::openTogether({fatigue.get(), &control});
+    data::Query& calendar = DataModule6->Calendar;
+    calendar.setSql(timesheet::calendarStatement(shown_, shown_));
+    data::openTogether({fatigue.get(), &control, &calendar});
     data::ClosedOnExit closing{control};
+    shownOff_ = timesheet::takeDaysOff(calendar).isOff(shown_);
     // after a deletion at the end the list stays at its end
     if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
     showMonthState(timesheet::closedIn(control));
@@ -196,9 +200,10 @@ void TForm25::FormActivate() {
 }
 
 void TForm25::DTPcker1Change() {
-    CBox1->setChecked(timesheet::isWeekend(DTPcker1->date()));
     fatigue->close();
     Reopen();
+    // a holiday ticks it as a weekend does; the user may still untick it
+    CBox1->setChecked(shownOff_);
 }
 
 void TForm25::CBox1Click() {

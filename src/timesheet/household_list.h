@@ -23,13 +23,13 @@ public:
     ~TForm25() override;
 
     ui::DBGrid* DBGrid1;
-    QPushButton* Button5; // "Добавить"
-    QPushButton* Button6; // "Изменить"
-    QPushButton* Button7; // "Удалить"
-    QPushButton* Button1; // "Расчитать ср.сд."
-    QDateEdit* DTPcker1;  // the day shown
-    QCheckBox* CBox1;     // "Выходной": new and changed entries are holiday entries
-    QPushButton* Button8; // "Выход"
+    QPushButton* Button5;   // "Добавить"
+    QPushButton* Button6;   // "Изменить"
+    QPushButton* Button7;   // "Удалить"
+    QPushButton* Button1;   // "Расчитать ср.сд."
+    QDateEdit* DTPcker1;    // the day shown
+    QCheckBox* CBox1;       // "Выходной": new and changed entries are holiday entries
+    QPushButton* Button8;   // "Выход"
     QStatusBar* StatusBar1; // names the day's month when it is closed
     // The entries of the day; parameter d_date.
     std::unique_ptr<data::Query> fatigue;
@@ -66,6 +66,7 @@ private:
     // Shows whether the shown day's month is closed: the write buttons and the status line.
     void showMonthState(bool closed);
     QDate shown_;
+    bool shownOff_ = false; // the shown day is a day off by the production calendar
 };
 
 extern TForm25* Form25;

@@ -48,12 +48,14 @@ data::SeenTarget target(qint64 id, const data::SeenRow& seen) {
 }
 
 // The checks other copies can upset, read after the locks were granted: the worker (kept
-// from deletion until the transaction ends), the class (the resource-planning system's,
-// only read) and the hours the cell would hold. except: the entry being changed.
+// from deletion until the transaction ends by the worker's lock), the class (the resource-planning
+// system's, only read) and the hours the cell would hold. except: the entry being changed.
 void addInputChecks(data::WritePlan& plan, const HouseholdEntry& e, const Cell& cell,
                     qint64 except) {
-    plan.columns << "(select count(*) from (select id from accounts_dep.person where id=" +
-                        integer(e.worker) + " for key share) w) as worker"
+    // the worker is held by its lock, which the worker's deletion takes too
+    plan.rowLocks << data::workerLockKey(e.worker);
+    plan.columns << "(select count(*) from accounts_dep.person where id=" + integer(e.worker) +
+                        ") as worker"
                  << "(select count(*) from cmn_classifier.item where id=" +
                         integer(e.productClass) + " and id_level=2) as cls"
                  << sourceHours(cell, except > 0 ? "id=" + integer(except) : QString()) +
@@ -73,26 +75,9 @@ Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* clo
     if (closed) *closed = out.closed;
     if (dayHours && out.refusedWith(int(Saved::DayOverfilled)))
         *dayHours = out.values.value(QStringLiteral("hours")).toInt();
-    using S = data::WriteOutcome::Status;
-    switch (out.status) {
-    case S::Written:
-        return Saved::Written;
-    case S::Gone:
-        return Saved::EntryGone;
-    case S::Changed:
-        return Saved::EntryChanged;
-    case S::MonthClosed:
-        return Saved::MonthClosed;
-    case S::Refused:
-        return Saved(out.refusal);
-    case S::LostSaved:
-        return Saved::LostSaved;
-    case S::LostNotSaved:
-        return Saved::LostNotSaved;
-    case S::LostUnknown:
-        break;
-    }
-    return Saved::LostUnknown;
+    return data::valueOf<Saved>(out, {Saved::Written, Saved::EntryGone, Saved::EntryChanged,
+                                      Saved::MonthClosed, Saved::LostSaved, Saved::LostNotSaved,
+                                      Saved::LostUnknown});
 }
 
 // A write of entry id that compares with seen: with none, with the row as it is now, again

@@ -292,13 +292,16 @@ void TForm27::readMonth(bool years) {
         setPeriod(*q, period, q == &all_price ? 2 : 1);
     data::Query& control = DataModule6->Control;
     control.setSql(timesheet::closedStatement(y, m));
+    data::Query& calendar = DataModule6->Calendar;
+    calendar.setSql(timesheet::calendarStatement(period.first, period.next.addDays(-1)));
 
-    // the grid, the money below it and the month's state in one exchange with the server
+    // the grid, the money below it, the month's state and its calendar in one exchange
     QList<data::Query*> reads;
     if (years) reads << &q_year;
-    reads << CurTabel << &all_price << &price << &price7 << &price8 << &control;
+    reads << CurTabel << &all_price << &price << &price7 << &price8 << &control << &calendar;
     data::openTogether(reads);
     data::ClosedOnExit closing{control};
+    const timesheet::DaysOff daysOff = timesheet::takeDaysOff(calendar);
     for (const auto& [q, label] : totals)
         label->setText(q->isEmpty() || q->isNull("price")
                            ? QString()
@@ -306,7 +309,7 @@ void TForm27::readMonth(bool years) {
     Label1->setVisible(timesheet::closedIn(control));
 
     // column 0 takes the room of the days the month lacks
-    days_->showMonth(period, 0, nameWidth_);
+    days_->showMonth(period, daysOff, 0, nameWidth_);
 }
 
 void TForm27::Button8Click() {

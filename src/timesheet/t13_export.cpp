@@ -1,8 +1,10 @@
 #include "timesheet/t13_export.h"
 
 #include "data/query.h"
+#include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "timesheet/t13_form.h"
+#include "timesheet/t13_pdf.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
 
@@ -34,6 +36,16 @@ QString exportMonth(data::Connection& connection, int year, int month, QPushButt
         });
     reports::showWorkbook(path);
     return path;
+}
+
+void previewMonth(data::Connection& connection, int year, int month) {
+    report::Document doc;
+    {
+        ui::BusyCursor busy;
+        data::Query rows(connection);
+        doc = formDocument(readMonth(rows, year, month), {});
+    }
+    report::preview(std::move(doc), report::Preview::ZoomMode::WholePage);
 }
 
 } // namespace timesheet::t13

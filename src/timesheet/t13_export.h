@@ -1,5 +1,5 @@
-// The "Т-13" command of the timesheet by time: the unified form of a month put out as the
-// "Excel" export puts out its workbook.
+// The "Т-13" and "Т-13 PDF" commands of the timesheet by time: the unified form of a month
+// put out as the "Excel" export puts out its workbook, or shown in the preview.
 #pragma once
 
 #include <QString>
@@ -17,5 +17,9 @@ namespace timesheet::t13 {
 // A folder that cannot be used gets the export's messages and writes nothing; returns the
 // file written, empty then.
 QString exportMonth(data::Connection& connection, int year, int month, QPushButton* button);
+
+// Shows the form of the month as pages of the report engine in the preview, from which the
+// user prints it or saves it as a PDF; returns when the preview closes.
+void previewMonth(data::Connection& connection, int year, int month);
 
 } // namespace timesheet::t13

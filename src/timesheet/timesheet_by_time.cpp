@@ -7,6 +7,7 @@
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/month_rebuild.h"
+#include "timesheet/production_calendar.h"
 #include "timesheet/t13_export.h"
 #include "timesheet/timesheet_table.h"
 #include "ui/busy_cursor.h"
@@ -120,12 +121,14 @@ void TForm19::build() {
     Button2->setMinimumWidth(120); // room for "Excel (r из N)"
     Button3 = new QPushButton(QStringLiteral("Т-13"), TabSheet1);
     Button3->setMinimumWidth(120);
+    Button7 = new QPushButton(QStringLiteral("Т-13 PDF"), TabSheet1);
     auto* tools = new QHBoxLayout;
     tools->addWidget(Button1);
     tools->addWidget(PB, 1);
     tools->addStretch();
     tools->addWidget(Button2);
     tools->addWidget(Button3);
+    tools->addWidget(Button7);
     static_cast<QVBoxLayout*>(TabSheet1->layout())->addLayout(tools);
 
     Button6 = new QPushButton(QStringLiteral("Печать"), this);
@@ -161,7 +164,8 @@ void TForm19::build() {
     setTabOrder(DBGrid1, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Button6);
+    setTabOrder(Button3, Button7);
+    setTabOrder(Button7, Button6);
     setTabOrder(Button6, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     setTabOrder(ComboBox2, Button5);
@@ -173,6 +177,7 @@ void TForm19::build() {
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button7, &QPushButton::clicked, this, ui::guard([this] { Button7Click(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
@@ -210,15 +215,19 @@ void TForm19::ComboBox1Change() {
         q.setParam("yea", y);
         q.setParam("date1", period.first);
         q.setParam("date2", period.next);
-        days_[shift - 1].showMonth(period);
         reads << &q;
     }
-    // the three grids and the month's state in one exchange with the server
+    // the three grids, the month's state and its calendar in one exchange with the server
     data::Query& control = DataModule6->Control;
     control.setSql(timesheet::closedStatement(y, m));
-    reads << &control;
+    data::Query& calendar = DataModule6->Calendar;
+    calendar.setSql(timesheet::calendarStatement(period.first, period.next.addDays(-1)));
+    reads << &control << &calendar;
     data::openTogether(reads);
     data::ClosedOnExit closing{control};
+    const timesheet::DaysOff daysOff = timesheet::takeDaysOff(calendar);
+    for (timesheet::DayColumns& days : days_)
+        days.showMonth(period, daysOff);
     // a closed month is shown, printed and exported, not rebuilt
     const bool closed = timesheet::closedIn(control);
     Label1->setVisible(closed);
@@ -317,6 +326,10 @@ void TForm19::Button2Click() {
 
 void TForm19::Button3Click() {
     timesheet::t13::exportMonth(DataModule6->ADO_DB, year(), month(), Button3);
+}
+
+void TForm19::Button7Click() {
+    timesheet::t13::previewMonth(DataModule6->ADO_DB, year(), month());
 }
 
 void TForm19::Button4Click() {

@@ -32,7 +32,8 @@ public:
     QPushButton* Button1; // "Перестроить"
     QProgressBar* PB;
     QPushButton* Button2; // "Excel"
-    QPushButton* Button3; // "Т-13", the unified form of the month
+    QPushButton* Button3; // "Т-13", the unified form of the month as a workbook
+    QPushButton* Button7; // "Т-13 PDF", the same form in the preview
     QPushButton* Button6; // "Печать"
     QComboBox* ComboBox1; // months
     QComboBox* ComboBox2; // years
@@ -60,6 +61,7 @@ public slots:
     void Button1Click();    // "Перестроить"
     void Button2Click();    // "Excel"
     void Button3Click();    // "Т-13"
+    void Button7Click();    // "Т-13 PDF"
     void Button5Click();    // "Обновить"
     void Button6Click();    // "Печать"
     void Button4Click();    // "Выход"

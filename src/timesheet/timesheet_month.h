@@ -23,9 +23,4 @@ MonthPeriod monthPeriod(int year, int month);
 // "sum(d%1) as sd%1" gives "sum(d1) as sd1, sum(d2) as sd2, …".
 QString dayList(const QString& pattern);
 
-// Saturdays and Sundays, which the timesheets show in red.
-inline bool isWeekend(const QDate& day) {
-    return day.dayOfWeek() >= 6;
-}
-
 } // namespace timesheet

@@ -265,6 +265,8 @@ void JournalTest::dayChangeSetsDayOff_data() {
     QTest::newRow("saturday") << QDate(2024, 2, 24) << true;
     QTest::newRow("sunday") << QDate(2024, 2, 25) << true;
     QTest::newRow("monday after") << QDate(2024, 2, 26) << false;
+    QTest::newRow("a public holiday on a Friday") << QDate(2024, 2, 23) << true;
+    QTest::newRow("a Saturday made a working day") << QDate(2024, 4, 27) << false;
     QTest::newRow("back to wednesday") << Day << false;
 }
 
@@ -469,8 +471,8 @@ void JournalTest::acceptByEnter_data() {
     QTest::addColumn<QString>("mark"); // of the "no" record after Enter
     QTest::newRow("full access") << "7093"
                                  << "ok";
-    QTest::newRow("report-only role") << "fenlo"
-                                      << "ok";
+    QTest::newRow("report-only role may not") << "fenlo"
+                                              << "no";
     QTest::newRow("data-entry role may not") << "plovnik"
                                              << "no";
     QTest::newRow("read-only mode may not") << "tavrel"

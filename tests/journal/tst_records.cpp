@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "data/rights.h"
 #include "data/row_check.h"
 #include "journal/journal_window.h"
 #include "journal/piece_rate.h"
@@ -531,10 +532,15 @@ void RecordsTest::acceptance() {
     Form1->DBGrid2DblClick();
     QCOMPARE(q.asText("ok"), QString("no"));
 
-    Form1->UserText = "plovnik"; // the data-entry role cannot accept
-    Form1->DBGrid2DblClick();
-    QCOMPARE(q.asText("ok"), QString("no"));
-    Form1->UserText = "7093";
+    // neither the data-entry nor the report-only role accepts: acceptance changes what is paid
+    for (data::Role role : {data::Role::DataEntry, data::Role::ReportOnly}) {
+        data::setRole(role);
+        Form1->DBGrid2DblClick();
+        QCOMPARE(q.asText("ok"), QString("no"));
+        QVERIFY_THROWS_EXCEPTION(data::DbError,
+                                 journal::markRecord(DataModule6->Control, q.asInt("id"), "ok"));
+    }
+    data::setRole(data::Role::Full);
 
     showDay(March5.addDays(1), 1); // an empty list: nothing happens
     Form1->DBGrid2DblClick();

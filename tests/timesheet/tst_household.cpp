@@ -248,6 +248,8 @@ void HouseholdTest::weekendPicker_data() {
     QTest::newRow("Saturday") << March9 << true;
     QTest::newRow("Sunday") << March10 << true;
     QTest::newRow("Monday") << QDate(2024, 3, 11) << false;
+    QTest::newRow("a public holiday on a Friday") << QDate(2024, 3, 8) << true;
+    QTest::newRow("a Saturday made a working day") << QDate(2024, 4, 27) << false;
 }
 
 void HouseholdTest::weekendPicker() {

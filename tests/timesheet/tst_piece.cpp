@@ -246,7 +246,8 @@ void PieceTest::periodChange_data() {
                                    << "0.00";
     QTest::newRow("February") << 2023 << 2 << 28 << 4 << ""
                               << "0.00";
-    QTest::newRow("30-day month") << 2024 << 11 << 30 << 2 << "90.00"
+    // 2 November 2024 is a Saturday worked; Monday the 4th a holiday
+    QTest::newRow("30-day month") << 2024 << 11 << 30 << 4 << "90.00"
                                   << "90.00";
     QTest::newRow("December") << 2024 << 12 << 31 << 1 << "70.00"
                               << "70.00";

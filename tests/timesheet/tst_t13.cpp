@@ -1,9 +1,11 @@
 // The unified timesheet form T-13: its cells over a small month read back from the
-// workbook, the "Т-13" button of the timesheet by time, and the command line.
+// workbook, the same cells in the program's own PDF, the "Т-13" and "Т-13 PDF" buttons of
+// the timesheet by time, and the command line.
 #include "../reports/xlsx_file.h"
 #include "app/t13_command.h"
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "report_engine/preview.h"
 #include "reports/excel.h"
 #include "testdb.h"
 #include "timesheet/t13_form.h"
@@ -26,6 +28,10 @@ namespace {
 // shift and average piece-rate hours on the 6th, found once by code and by key. The contractor
 // with the code "С-17": household hours only, by key; a shift row of worker 17 finds nobody.
 // О'Нил: a row without hours. February 2024 (leap year): Иванов on the 29th.
+// The production calendar: 8 March 2024 is a holiday (a Friday), worked by Петров on shift
+// 3; 1–8 January 2025 are holidays, Петров works from the 9th; Saturday 2 November 2024 is a
+// working day, worked by Иванов. May 2024 holds sixteen contractors with household hours,
+// enough for three pages.
 const char* const Month =
     "insert into accounts_dep.h_tabel(w_id, smena, month, year, d2, d4, d6) values "
     " (1, 1, 3, 2024, 5, 8, null), (1, 4, 3, 2024, 1, 2, null), (2, 2, 3, 2024, null, null, 7),"
@@ -34,12 +40,44 @@ const char* const Month =
     "values (1, 7777, 1, 3, 2024, 3, null, null, null), (1, 7778, 0, 3, 2024, null, null, 4, "
     "null), (2, 7778, 0, 3, 2024, null, 1, null, null), (903, 7777, 0, 3, 2024, null, null, "
     "null, 6);"
-    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d29) values (1, 1, 2, 2024, 8);";
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d29) values (1, 1, 2, 2024, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d8) values (2, 3, 3, 2024, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d9, d10) values "
+    " (2, 1, 1, 2025, 8, 8);"
+    "insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2, d3, d4) values "
+    " (1, 1, 11, 2024, 8, 7, null, null);"
+    "insert into cmn_contractor.person (id, s_caption, s_code) select 1000 + n, "
+    " 'Работник ' || lpad(n::text, 2, '0'), null from generate_series(1, 16) n;"
+    "insert into accounts_dep.h_tabel(w_id, i_type, i_night, month, year, d2) select 1000 + n, "
+    " 7777, 0, 5, 2024, 8 from generate_series(1, 16) n;";
 
 const QDate Compiled(2024, 4, 1);
 
 QString source(const QString& relative) {
     return fixture::sourcePath(relative);
+}
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning() << program << args << p.readAllStandardError();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path) {
+    for (const QString& line : run("pdfinfo", {path}).split('\n'))
+        if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
+    return 0;
+}
+
+// The words a page of a PDF holds, sorted.
+QStringList pdfWords(const QString& path, int page) {
+    QStringList words = run("pdftotext", {"-enc", "UTF-8", "-f", QString::number(page), "-l",
+                                          QString::number(page), path, "-"})
+                            .split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    words.sort();
+    return words;
 }
 
 QString fileText(const QString& path) {
@@ -57,6 +95,10 @@ private slots:
     void cells();
     void marksOfADay_data();
     void marksOfADay();
+    void pages();
+    void pdfHoldsTheWorkbooksCells_data();
+    void pdfHoldsTheWorkbooksCells();
+    void pdfButton();
     void failedWriteLeavesNoFile_data();
     void failedWriteLeavesNoFile();
     void button();
@@ -122,7 +164,8 @@ void T13Test::cells_data() {
     add("head: day 31", 3, "S14", "31", true);
     // Иванов, rows 16–19
     add("first worker: number", 3, "A16", "1", true);
-    add("first worker: name", 3, "B16", "Иванов И.И.");
+    add("first worker: name and position", 3, "B16", "Иванов И.И.\nСварщик");
+    add("heading: the month's norm", 3, "I11", "Норма рабочего времени за месяц: 20 дн., 159 ч.");
     add("first worker: code", 3, "C16", "1");
     add("Saturday with hours: РВ, all of them", 3, "E16", "РВ");
     add("Saturday with hours: shift and overtime", 3, "E17", "6", true);
@@ -133,6 +176,8 @@ void T13Test::cells_data() {
     add("night household entry", 3, "H16", "Н");
     add("night household hours", 3, "H17", "3", true);
     add("weekday without hours", 3, "I16", "");
+    add("holiday without hours", 3, "K16", "В");
+    add("holiday without hours: no figure", 3, "K17", "");
     add("first half's crossed column", 3, "S16", "X");
     add("day 18, second half", 3, "F18", "Я");
     add("day 18 hours", 3, "F19", "4", true);
@@ -143,17 +188,19 @@ void T13Test::cells_data() {
     add("month days", 3, "U16", "4", true);
     add("month hours", 3, "V16", "23", true);
     // Петров, rows 20–23: shift and average hours of one day, one person
-    add("by code and by key: one person", 3, "B20", "Петров П.П.");
+    add("by code and by key: one person", 3, "B20", "Петров П.П.\nМаляр");
+    add("work on a holiday", 3, "K20", "РВ");
+    add("work on a holiday: hours", 3, "K21", "8", true);
     add("by code and by key: one mark", 3, "I20", "Я");
     add("by code and by key: hours added", 3, "I21", "8", true);
     // the contractor, rows 24–27
-    add("household hours only", 3, "B24", "Подрядчик С-17");
+    add("household hours only, no position known", 3, "B24", "Подрядчик С-17");
     add("odd personnel code shown as it is", 3, "C24", "С-17");
     add("household hours only: day 20", 3, "H26", "Я");
     add("household hours only: hours", 3, "H27", "6", true);
     add("nobody without hours or by an unknown code", 3, "A28", "Итого по подразделению");
-    add("department's days", 3, "U28", "6", true);
-    add("department's hours", 3, "V28", "37", true);
+    add("department's days", 3, "U28", "7", true);
+    add("department's hours", 3, "V28", "45", true);
     add("signature", 3, "A30", "Ответственное лицо");
     add("signature caption", 3, "D31", "(должность)");
     add("last signature", 3, "A36", "Работник кадровой службы");
@@ -164,6 +211,18 @@ void T13Test::cells_data() {
     add("leap February: no day 30", 2, "R18", "X");
     add("leap February: no day 31", 2, "S18", "X");
     add("leap February: totals", 2, "V20", "8", true);
+    // the production calendar
+    add("New Year holidays: В", 101, "D16", "В");
+    add("New Year holidays: 8 January", 101, "K16", "В");
+    add("the first working day", 101, "L16", "Я");
+    add("the first working day: hours", 101, "L17", "8", true);
+    add("January 2025: norm", 101, "I11", "Норма рабочего времени за месяц: 17 дн., 136 ч.");
+    add("a Saturday made a working day", 11, "E16", "Я");
+    add("a Saturday made a working day: hours", 11, "E17", "7", true);
+    add("a Friday before it", 11, "D16", "Я");
+    add("Sunday after it", 11, "F16", "В");
+    add("a holiday on a Monday", 11, "G16", "В");
+    add("November 2024: norm", 11, "I11", "Норма рабочего времени за месяц: 21 дн., 167 ч.");
     // a month without hours: heading, then the totals at once
     add("empty month: period", 4, "O10", "с 01.04.2024 по 30.04.2024");
     add("empty month: no worker", 4, "A16", "Итого по подразделению");
@@ -177,63 +236,169 @@ void T13Test::cells() {
     QFETCH(QString, cell);
     QFETCH(QString, value);
     QFETCH(bool, number);
-    const xlsx::Sheet& sheet = form(2024, month);
+    // months above 100 are of 2025
+    const xlsx::Sheet& sheet = month > 100 ? form(2025, month - 100) : form(2024, month);
     QCOMPARE(sheet.value(cell), value);
     if (!value.isEmpty()) QCOMPARE(sheet.cells[cell].number, number);
 }
 
 void T13Test::marksOfADay_data() {
-    QTest::addColumn<QDate>("day");
+    QTest::addColumn<bool>("off");
     QTest::addColumn<int>("dayHours");
     QTest::addColumn<int>("nightHours");
     QTest::addColumn<int>("overtime");
     QTest::addColumn<QString>("marks");
     QTest::addColumn<QString>("hours");
-    const QDate monday(2024, 3, 4), sunday(2024, 3, 3);
-    QTest::newRow("nothing on a weekday") << monday << 0 << 0 << 0 << ""
-                                          << "";
-    QTest::newRow("all three kinds") << monday << 7 << 3 << 2 << "Я/Н/С"
+    QTest::newRow("nothing on a working day") << false << 0 << 0 << 0 << ""
+                                              << "";
+    QTest::newRow("all three kinds") << false << 7 << 3 << 2 << "Я/Н/С"
                                      << "7/3/2";
-    QTest::newRow("night only") << monday << 0 << 8 << 0 << "Н"
+    QTest::newRow("night only") << false << 0 << 8 << 0 << "Н"
                                 << "8";
-    QTest::newRow("a negative cell is no work") << monday << -2 << 0 << 1 << "С"
+    QTest::newRow("a negative cell is no work") << false << -2 << 0 << 1 << "С"
                                                 << "1";
-    QTest::newRow("Sunday: every kind as РВ") << sunday << 4 << 3 << 1 << "РВ"
-                                              << "8";
-    QTest::newRow("Sunday off") << sunday << 0 << 0 << 0 << "В"
-                                << "";
+    QTest::newRow("day off: every kind as РВ") << true << 4 << 3 << 1 << "РВ"
+                                               << "8";
+    QTest::newRow("day off without work") << true << 0 << 0 << 0 << "В"
+                                          << "";
 }
 
 void T13Test::marksOfADay() {
-    QFETCH(QDate, day);
+    QFETCH(bool, off);
     QFETCH(int, dayHours);
     QFETCH(int, nightHours);
     QFETCH(int, overtime);
     const timesheet::t13::DayMarks m =
-        timesheet::t13::dayMarks(day, {dayHours, nightHours, overtime});
+        timesheet::t13::dayMarks(off, {dayHours, nightHours, overtime});
     QTEST(m.markText(), "marks");
     QTEST(m.hoursText(), "hours");
+}
+
+// On paper: one page wide, the table's head on every page, the same number of workers on
+// every page, in the font the widths are made for.
+void T13Test::pages() {
+    QCOMPARE(timesheet::t13::workersPerPage(), 7);
+    QCOMPARE(timesheet::t13::pageCount(0), 1);
+    QCOMPARE(timesheet::t13::pageCount(7), 1);
+    QCOMPARE(timesheet::t13::pageCount(16), 3);
+    form(2024, 5);
+    const QString path = dir_.filePath("202405.xlsx");
+    const QString sheet = QString::fromUtf8(xlsx::part(path, "xl/worksheets/sheet1.xml"));
+    // the 8th and the 15th worker begin a page (0-based rows 15 + 4 × 7 and 15 + 4 × 14)
+    QVERIFY2(sheet.contains(QRegularExpression("<rowBreaks count=\"2\"[^>]*><brk id=\"43\"[^>]*/>"
+                                               "<brk id=\"71\"")),
+             qPrintable(sheet.section("<rowBreaks", 1).left(200)));
+    QVERIFY(sheet.contains("fitToPage=\"1\""));
+    QVERIFY(sheet.contains("fitToHeight=\"0\""));
+    QVERIFY(sheet.contains("orientation=\"landscape\""));
+    const QString book = QString::fromUtf8(xlsx::part(path, "xl/workbook.xml"));
+    QVERIFY2(book.contains(QRegularExpression("_xlnm.Print_Titles[^>]*>[^<]*!\\$12:\\$15<")),
+             qPrintable(book));
+    const QString styles = QString::fromUtf8(xlsx::part(path, "xl/styles.xml"));
+    QVERIFY(styles.contains(
+        "<font><sz val=\"10\"/><color theme=\"1\"/><name val=\"Liberation Sans\"/>"));
+    QVERIFY(!styles.contains("Calibri"));
+    QVERIFY(!styles.contains("Arial"));
+    // the last worker, the total and the signatures
+    const xlsx::Sheet& cells = form(2024, 5);
+    QCOMPARE(cells.value("B76"), QString("Работник 16"));
+    QCOMPARE(cells.value("A80"), QString("Итого по подразделению"));
+    QCOMPARE(cells.value("A88"), QString("Работник кадровой службы"));
+}
+
+// The program's own PDF of the form: as many pages as the workbook, and on each the words of
+// the workbook's cells on that page (the heading on the first, the table's head on every one,
+// the total and the signatures on the last) and the page's number, nothing else.
+void T13Test::pdfHoldsTheWorkbooksCells_data() {
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("every kind of mark and a position") << 3 << 1;
+    QTest::newRow("sixteen workers") << 5 << 3;
+    QTest::newRow("an empty month") << 7 << 1;
+}
+
+void T13Test::pdfHoldsTheWorkbooksCells() {
+    QFETCH(int, month);
+    QFETCH(int, pages);
+    const xlsx::Sheet& cells = form(2024, month);
+    const QString book = dir_.filePath(QStringLiteral("%1.xlsx").arg(202400 + month));
+    const QString pdf = dir_.filePath(QStringLiteral("%1.pdf").arg(202400 + month));
+    data::Query rows(DataModule6->ADO_DB);
+    QCOMPARE(timesheet::t13::writeForm(
+                 rows, 2024, month,
+                 {QStringLiteral("ООО «Ромашка»"), QStringLiteral("Цех № 2"), Compiled}, pdf),
+             pdf);
+    QCOMPARE(pdfPages(pdf), pages);
+
+    // the workbook's pages: its breaks are the 0-based rows that begin a page
+    QList<int> starts{1};
+    static const QRegularExpression brk("<brk id=\"(\\d+)\"");
+    const QString sheet = QString::fromUtf8(xlsx::part(book, "xl/worksheets/sheet1.xml"));
+    for (auto m = brk.globalMatch(sheet); m.hasNext();)
+        starts << m.next().captured(1).toInt() + 1;
+    QCOMPARE(starts.size(), pages);
+    starts << cells.rows() + 1;
+    for (int page = 1; page <= pages; ++page) {
+        QList<int> shown;
+        for (int r = page == 1 ? 1 : 12; r <= 15; ++r)
+            shown << r;
+        for (int r = qMax(starts[page - 1], 16); r < starts[page]; ++r)
+            shown << r;
+        QStringList words =
+            QStringList{"Страница", QString::number(page), "из", QString::number(pages)};
+        for (int r : shown)
+            for (const QString& value : cells.row(r))
+                words << value.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+        words.sort();
+        QCOMPARE(pdfWords(pdf, page), words);
+    }
+}
+
+// "Т-13 PDF" shows the month's form in the preview, a whole page at once.
+void T13Test::pdfButton() {
+    Form19->ComboBox1->setCurrentIndex(4);
+    Form19->selectYear(2024);
+    ui::Script s;
+    report::Document shown;
+    report::Preview::ZoomMode zoom = report::Preview::ZoomMode::Fixed;
+    s.onModal(report::previewWindow(), [&] {
+        shown = report::previewWindow()->document();
+        zoom = report::previewWindow()->zoomMode();
+    });
+    Form19->Button7->click();
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(shown.title, QString("Табель Т-13 Май 2024"));
+    QCOMPARE(shown.pageCount(), 3);
+    QCOMPARE(zoom, report::Preview::ZoomMode::WholePage);
+    QVERIFY(shown.texts(0).contains("Работник 01"));
+    QVERIFY(shown.texts(2).contains("Работник 16"));
+    QVERIFY(shown.texts(2).contains("Итого по подразделению"));
+    QVERIFY(shown.texts(2).contains("Страница 3 из 3"));
 }
 
 // Nothing is left in the folder, and a file already at the name is as it was.
 void T13Test::failedWriteLeavesNoFile_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
-    QTest::newRow("folder below a plain file") << "plain/inner"
-                                               << "не найдена";
-    QTest::newRow("a folder that takes no file") << "/proc"
-                                                 << "в папк";
+    QTest::addColumn<QString>("suffix");
+    for (const char* suffix : {"xlsx", "pdf"}) {
+        QTest::addRow("folder below a plain file, %s", suffix) << "plain/inner"
+                                                               << "не найдена" << suffix;
+        QTest::addRow("a folder that takes no file, %s", suffix) << "/proc"
+                                                                 << "в папк" << suffix;
+    }
 }
 
 void T13Test::failedWriteLeavesNoFile() {
     QFETCH(QString, folder);
     QFETCH(QString, message);
+    QFETCH(QString, suffix);
     QTemporaryDir here;
     QFile plain(here.filePath("plain"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     const QString path =
-        QDir(folder.startsWith(u'/') ? folder : here.filePath(folder)).filePath("t13.xlsx");
+        QDir(folder.startsWith(u'/') ? folder : here.filePath(folder)).filePath("t13." + suffix);
     data::Query rows(DataModule6->ADO_DB);
     try {
         timesheet::t13::writeForm(rows, 2024, 3, {}, path);
@@ -245,7 +410,7 @@ void T13Test::failedWriteLeavesNoFile() {
     QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plain"});
 
     // a statement the server refuses: the file there stays, nothing beside it
-    const QString kept = here.filePath("kept.xlsx");
+    const QString kept = here.filePath("kept." + suffix);
     QFile old(kept);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("old");
@@ -261,7 +426,7 @@ void T13Test::failedWriteLeavesNoFile() {
     QVERIFY(refused);
     QCOMPARE(fileText(kept), QString("old"));
     QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"kept.xlsx", "plain"}));
+             (QStringList{"kept." + suffix, "plain"}));
 }
 
 void T13Test::button() {
@@ -286,7 +451,7 @@ void T13Test::button() {
     QVERIFY(opened[0] != opened[1]);
     QCOMPARE(QDir(dir_.filePath("export")).entryList(QDir::Files | QDir::Hidden).size(), 2);
     const xlsx::Sheet sheet = xlsx::read(opened[0]);
-    QCOMPARE(sheet.value("B16"), QString("Иванов И.И."));
+    QCOMPARE(sheet.value("B16"), QString("Иванов И.И.\nСварщик"));
     QCOMPARE(sheet.value("A4"), QString()); // organisation left to be filled in
     QCOMPARE(sheet.value("L10"), QDate::currentDate().toString("dd.MM.yyyy"));
     QVERIFY(!Form19->H_Tabel.active());
@@ -366,7 +531,7 @@ void T13Test::commandLine() {
         const xlsx::Sheet sheet = xlsx::read(file);
         QCOMPARE(sheet.value("A4"), QString("ООО «Ромашка»"));
         QCOMPARE(sheet.value("A6"), QString("Цех № 2"));
-        QCOMPARE(sheet.value("V28"), QString("37"));
+        QCOMPARE(sheet.value("V28"), QString("45"));
     } else {
         QVERIFY2(errors.startsWith("tabel: ") && errors.contains(message), qPrintable(errors));
         QCOMPARE(errors.count(u'\n'), 1);
@@ -392,6 +557,17 @@ void T13Test::programFromTheShell() {
     QCOMPARE(tabel.readAllStandardError(), QByteArray());
     QCOMPARE(tabel.exitCode(), 0);
     QCOMPARE(xlsx::read(file).value("B24"), QString("Подрядчик С-17"));
+
+    // a PDF by its name, its fonts measured without a display
+    const QString pdf = here.filePath("t13.pdf");
+    tabel.start(TABEL_PROGRAM, QStringList{"--t13", "2024-03", pdf} + connection());
+    QVERIFY(tabel.waitForFinished(60000));
+    QCOMPARE(tabel.readAllStandardError(), QByteArray());
+    QCOMPARE(tabel.exitCode(), 0);
+    QCOMPARE(pdfPages(pdf), 1);
+    QVERIFY(pdfWords(pdf, 1).contains("С-17"));
+    QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"t13.pdf", "t13.xlsx"}));
 
     tabel.start(TABEL_PROGRAM, {"--t13", "2024-00", here.filePath("other.xlsx")});
     QVERIFY(tabel.waitForFinished(60000));
