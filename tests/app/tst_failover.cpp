@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 #include <unistd.h>
@@ -50,6 +51,22 @@ QString run(const QString& program, const QStringList& args, const QString& inpu
 
 QString dirOf(const QString& address) {
     return root + (address == Primary ? "/primary" : "/standby");
+}
+
+// A script's text with its \\ir lines replaced by the files they name: psql reads it from its
+// input, as the server's own user, who may not read the source tree.
+QString script(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QString out;
+    const QString dir = QFileInfo(path).absolutePath() + u'/';
+    for (const QString& line : QString::fromUtf8(f.readAll()).split(u'\n')) {
+        if (line.startsWith(QLatin1String("\\ir ")))
+            out += script(dir + line.mid(4).trimmed());
+        else
+            out += line + u'\n';
+    }
+    return out;
 }
 
 QString psql(const QString& address, const QString& sql, const QString& database = "failover") {
@@ -132,12 +149,10 @@ void FailoverTest::initTestCase() {
          "postgres");
     for (const char* file :
          {"/sql/schema.sql", "/sql/seed.sql", "/tests/fixtures/department.sql"}) {
-        QFile f(QStringLiteral(TABEL_SOURCE_DIR) + file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
         run("psql",
             {"-h", primary, "-p", "5432", "-U", "postgres", "-d", "failover", "-X", "-q", "-v",
              "ON_ERROR_STOP=1"},
-            QString::fromUtf8(f.readAll()));
+            script(QStringLiteral(TABEL_SOURCE_DIR) + file));
     }
 
     // the standby: a base backup that follows the primary's stream
