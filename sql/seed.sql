@@ -27,3 +27,6 @@ END $$;
 
 -- The production calendar of 2024–2026.
 \ir upgrade/production_calendar.sql
+
+-- The history of changes, kept by the database for every write.
+\ir upgrade/change_log.sql

@@ -47,6 +47,8 @@
 -- the months the triggers below look at, and the days off the program reads and full access sets
 \ir closed_month.sql
 \ir production_calendar.sql
+-- the history every write leaves, which every group reads and none changes
+\ir change_log.sql
 
 BEGIN;
 

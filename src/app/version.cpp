@@ -44,11 +44,13 @@ int stampTime(const QString& t) {
            digit(t, 6) * 10 + digit(t, 7);
 }
 
-QString missingTableText() {
-    return QStringLiteral("В базе данных нет таблицы закрытых месяцев (accounts_dep.closed_month), "
-                          "без которой программа не может работать. Администратору нужно один раз "
-                          "выполнить sql/upgrade/closed_month.sql, после этого программу можно "
-                          "запустить.");
+QString missingTableText(const QString& table) {
+    const bool log = table == QLatin1String("change_log");
+    return QStringLiteral("В базе данных нет таблицы %1 (accounts_dep.%2), без которой программа "
+                          "не может работать. Администратору нужно один раз выполнить "
+                          "sql/upgrade/%2.sql, после этого программу можно запустить.")
+        .arg(log ? QStringLiteral("истории изменений") : QStringLiteral("закрытых месяцев"),
+             log ? QStringLiteral("change_log") : QStringLiteral("closed_month"));
 }
 
 void checkVersion() {
@@ -66,14 +68,14 @@ void checkVersion() {
     data::Query& required = DataModule6->Control;
     data::ClosedOnExit closing{required};
     // and whether this login writes the stamp: only full access does, the others compare
-    required.setSql(QStringLiteral("select to_regclass('accounts_dep.closed_month') is not null "
-                                   "as closable, has_table_privilege('accounts_dep.ver', "
-                                   "'UPDATE') and has_table_privilege('accounts_dep.ver', "
-                                   "'INSERT') as stamps"));
+    required.setSql(QStringLiteral(
+        "select case when to_regclass('accounts_dep.closed_month') is null then 'closed_month' "
+        "when to_regclass('accounts_dep.change_log') is null then 'change_log' else '' end as "
+        "missing, has_table_privilege('accounts_dep.ver', 'UPDATE') and "
+        "has_table_privilege('accounts_dep.ver', 'INSERT') as stamps"));
     data::openTogether({&ver, &required});
-    if (required.asText(QStringLiteral("closable")) != QLatin1String("1") &&
-        required.value(QStringLiteral("closable")).toBool() != true) {
-        ui::message(missingTableText(), QStringLiteral("Ошибка"), QMessageBox::Critical);
+    if (const QString missing = required.asText(QStringLiteral("missing")); !missing.isEmpty()) {
+        ui::message(missingTableText(missing), QStringLiteral("Ошибка"), QMessageBox::Critical);
         terminate();
         return;
     }

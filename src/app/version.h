@@ -15,8 +15,10 @@ int stampTime(const QString& compilerTime);
 // Writes a newer build's stamp into accounts_dep.ver (where the login may: full access;
 // the others only compare), reads the decimal separator, and ends
 // a build older than the stamp there. Ends the program too, with missingTableText(), on a
-// database without the closed months' table, which every write checks.
+// database without the closed months' table, which every write checks, or without the
+// history of changes, which every write leaves.
 void checkVersion();
-QString missingTableText();
+// The message for a required table missing: "closed_month" or "change_log".
+QString missingTableText(const QString& table);
 
 } // namespace app

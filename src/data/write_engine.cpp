@@ -3,11 +3,13 @@
 #include "data/connection.h"
 #include "data/db_error.h"
 #include "data/query.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSysInfo>
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(writeStatements, "tabel.writes", QtWarningMsg)
@@ -206,8 +208,42 @@ ClosedMonth closedMonthOf(qint64 yearMonth) {
     return {int(yearMonth / 100), int(yearMonth % 100)};
 }
 
+QString writerNames() {
+    QString access;
+    switch (role()) {
+    case Role::Full:
+        access = QStringLiteral("полный доступ");
+        break;
+    case Role::DataEntry:
+        access = QStringLiteral("ввод данных");
+        break;
+    case Role::ReportOnly:
+        access = QStringLiteral("отчёты");
+        break;
+    case Role::ReadOnly:
+        access = QStringLiteral("просмотр");
+        break;
+    case Role::None:
+        break;
+    }
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    QStringList names{access, QSysInfo::machineHostName(), user};
+    for (QString& n : names) n.remove(u'|');
+    return names.join(u'|');
+}
+
+QString writerStatement(const QString& action) {
+    QString s = QStringLiteral("select set_config('tabel.who', ") + sql::quoted(writerNames()) +
+                QStringLiteral(", true)");
+    if (!action.isEmpty())
+        s += QStringLiteral(", set_config('tabel.action', ") + sql::quoted(action) +
+             QStringLiteral(", true)");
+    return s;
+}
+
 WriteOutcome write(Query& control, const WritePlan& plan) {
-    QStringList statements;
+    QStringList statements{writerStatement(plan.action)};
     if (plan.row)
         statements << QStringLiteral("select 1 from ") + plan.row->table +
                           QStringLiteral(" where id=") + integer(plan.row->id) +

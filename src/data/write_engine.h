@@ -129,6 +129,9 @@ struct WritePlan {
     std::function<bool()> landed;
     // Queries opened in the same exchange, after the write: they see what it left.
     QList<Query*> alsoRead;
+    // What the history of changes (accounts_dep.change_log) calls the timesheet rows this
+    // write touches, when it is more than a change ("rebuilt"); empty: as the rows changed.
+    QString action;
 };
 
 // An announcement (a pg_notify call, data/changes.h) made once when the write is done, or
@@ -192,8 +195,16 @@ R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
 }
 
 // Locks, checks and writes as one transaction in one round trip on control's connection.
-// A statement the server refuses raises DbError, and nothing is written.
+// A statement the server refuses raises DbError, and nothing is written. The transaction
+// names its writer to the history of changes (writerNames()).
 WriteOutcome write(Query& control, const WritePlan& plan);
+
+// Who writes, as the history of changes keeps it beside the login: the access role of this
+// copy, the computer's name and the computer user's name, joined by "|".
+QString writerNames();
+// The statement naming the writer (and the action, if any) to the history for the rest of
+// the transaction; run first in it.
+QString writerStatement(const QString& action = QString());
 
 // The advisory lock key of a month, as every copy names it.
 QString monthLockKey(int year, int month);

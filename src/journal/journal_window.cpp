@@ -139,8 +139,11 @@ void TForm1::build() {
     Button3 = new QPushButton(QStringLiteral("Удалить"), this);
     Button8 = new QPushButton(QStringLiteral("Обновить"), this);
     Button5 = new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this);
+    HistoryButton = new QPushButton(QStringLiteral("История"), this);
+    DeletedButton = new QPushButton(QStringLiteral("Удалённые"), this);
     Button4 = new QPushButton(QStringLiteral("Выход"), this);
-    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, Button4})
+    for (QPushButton* b :
+         {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton, Button4})
         b->setAutoDefault(false);
     setCancelButton(Button4);
 
@@ -161,7 +164,7 @@ void TForm1::build() {
     top->addWidget(CBox1);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5})
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
         bottom->addWidget(b);
     bottom->addStretch();
     bottom->addWidget(Button4);
@@ -180,7 +183,9 @@ void TForm1::build() {
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, Button8);
     setTabOrder(Button8, Button5);
-    setTabOrder(Button5, Button4);
+    setTabOrder(Button5, HistoryButton);
+    setTabOrder(HistoryButton, DeletedButton);
+    setTabOrder(DeletedButton, Button4);
 
     // The day is re-read when the calendar closes or Enter is pressed in the date box;
     // setting the date from code reads nothing.
@@ -208,6 +213,10 @@ void TForm1::build() {
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button8, &QPushButton::clicked, this, ui::guard([this] { Button8Click(); }));
+    connect(HistoryButton, &QPushButton::clicked, this,
+            ui::guard([this] { HistoryButtonClick(); }));
+    connect(DeletedButton, &QPushButton::clicked, this,
+            ui::guard([this] { DeletedButtonClick(); }));
     connect(DBGrid2, &ui::DBGrid::dblClick, this, ui::guard([this] { DBGrid2DblClick(); }));
     connect(Timer1, &QTimer::timeout, this, ui::guard([this] { Timer1Timer(); }));
     connect(N1, &QAction::triggered, this, ui::guard([this] { N1Click(); }));

@@ -44,6 +44,8 @@ public:
     QPushButton* Button3;   // "Удалить"
     QPushButton* Button8;   // "Обновить"
     QPushButton* Button5;   // "Ср.сд./хоз. работы"
+    QPushButton* HistoryButton; // "История": the current record's changes
+    QPushButton* DeletedButton; // "Удалённые": the day's deleted records, put back by full access
     QPushButton* Button4;   // "Выход"
     QTimer* Timer1;         // runs VersionCheck every 30 s
     QStatusBar* StatusBar1; // names the day's month when it is closed
@@ -110,6 +112,8 @@ public slots:
     void Button4Click();
     void Button5Click();
     void Button8Click();
+    void HistoryButtonClick();
+    void DeletedButtonClick();
     void DBGrid2DblClick();
     void Timer1Timer();
     void N1Click();

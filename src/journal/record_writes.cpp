@@ -197,25 +197,46 @@ bool recordThere(data::Query& control, const RecordInput& r, const QString& wher
 }
 } // namespace
 
-WriteResult addRecord(data::Query& control, const RecordInput& r, timesheet::ClosedMonth* closed,
-                      int* dayHours) {
+namespace {
+// Adds r as a new record, or as record id again with its mark (a deleted record put back).
+WriteResult added(data::Query& control, const RecordInput& r, qint64 id, const QString& mark,
+                  timesheet::ClosedMonth* closed, int* dayHours) {
     const Cell cell = cellOf(r);
     data::WritePlan plan;
     addInputChecks(plan, r, 0);
+    if (id > 0)
+        plan.refusals.push_back({"exists (select 1 from accounts_dep.smena where id=" +
+                                     integer(id) + ")",
+                                 int(WriteResult::Duplicate)});
     timesheet::addCells(
         plan, {cell}, {},
         {data::WritePart::insert(
-             "accounts_dep.SMENA", "w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
-             "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use",
-             integer(r.worker) + ", " + integer(r.product) + ", " + integer(r.operation) + ", " +
-                 price(r) + "," + data::sql::general(r.quantity) + ", " + integer(r.rejects) +
-                 ", " + data::sql::toDate(r.day) + ", " + integer(r.shift) + ", " +
-                 integer(r.colour) + ", " + integer(r.hours) + ", '" + today() +
-                 "', 'no', 0, 0, 0, 0, 0, 0"),
+             "accounts_dep.SMENA", QString(id > 0 ? "id, " : "") +
+                                       "w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, "
+                                       "time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, "
+                                       "id_gds_use, id_cons_use",
+             (id > 0 ? integer(id) + ", " : QString()) + integer(r.worker) + ", " +
+                 integer(r.product) + ", " + integer(r.operation) + ", " + price(r) + "," +
+                 data::sql::general(r.quantity) + ", " + integer(r.rejects) + ", " +
+                 data::sql::toDate(r.day) + ", " + integer(r.shift) + ", " + integer(r.colour) +
+                 ", " + integer(r.hours) + ", '" + today() + "', " + data::sql::quoted(mark) +
+                 ", 0, 0, 0, 0, 0, 0"),
          {}, false, &control.connection()});
     // an equal record is refused, so one that holds these values is this one
-    plan.landed = [&] { return recordThere(control, r, "ok='no'"); };
+    plan.landed = [&] { return recordThere(control, r, "ok=" + data::sql::quoted(mark)); };
     return posted(control, plan, closed, dayHours);
+}
+} // namespace
+
+WriteResult addRecord(data::Query& control, const RecordInput& r, timesheet::ClosedMonth* closed,
+                      int* dayHours) {
+    return added(control, r, 0, QStringLiteral("no"), closed, dayHours);
+}
+
+WriteResult putBackRecord(data::Query& control, qint64 id, const RecordInput& r,
+                          const QString& mark, timesheet::ClosedMonth* closed, int* dayHours) {
+    if (mark != QLatin1String("no")) data::requireAcceptRights();
+    return added(control, r, id, mark, closed, dayHours);
 }
 
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,

@@ -87,6 +87,12 @@ data::SeenRow currentRecord(data::Query& control, qint64 id);
 // A new record, unaccepted, entered today.
 WriteResult addRecord(data::Query& control, const RecordInput& record,
                       timesheet::ClosedMonth* closed = nullptr, int* dayHours = nullptr);
+// A deleted record put back as record id, with its acceptance mark (anything but "no" takes
+// full access), under every check of a new record; Duplicate when record id, or an equal
+// one, is there.
+WriteResult putBackRecord(data::Query& control, qint64 id, const RecordInput& record,
+                          const QString& mark, timesheet::ClosedMonth* closed = nullptr,
+                          int* dayHours = nullptr);
 // Changes record id to the input, entered anew today, when it is still as seen (the row the
 // user opened; an empty one is not compared).
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,

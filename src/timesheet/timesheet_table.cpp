@@ -156,6 +156,7 @@ data::WritePlan rebuildPlan(const data::Connection& from, int year, int month) {
                      .arg(dateLiteral(period.first.addDays(day - 1)));
     }
     data::WritePlan plan;
+    plan.action = QStringLiteral("rebuilt");
     plan.months = {{year, month}};
     plan.exclusiveMonths = true;
     plan.with << QStringLiteral("days as (select smena, w_id, data, sum(coalesce(time,0)) as "

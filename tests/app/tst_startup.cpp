@@ -30,7 +30,8 @@ private slots:
     void versionCheck();
     void loginRoles_data();
     void loginRoles();
-    void missingClosedMonthTableEnds();
+    void missingTableEnds_data();
+    void missingTableEnds();
     void wrongThenRight();
     void cancelEndsProgram();
     void endDestroysInReverse();
@@ -208,19 +209,26 @@ void StartupTest::loginRoles() {
     app::clearTermination();
 }
 
-void StartupTest::missingClosedMonthTableEnds() {
-    // a database from before closed months: the program says which script the administrator
-    // runs and ends, as for a wrong version, having written nothing
+void StartupTest::missingTableEnds_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("closed months") << "closed_month";
+    QTest::newRow("history of changes") << "change_log";
+}
+
+void StartupTest::missingTableEnds() {
+    // a database from before a required table: the program says which script the
+    // administrator runs and ends, as for a wrong version, having written nothing
+    QFETCH(QString, table);
     fixture::exec("delete from accounts_dep.ver; insert into accounts_dep.ver values (20240218, "
-                  "50000, ','); alter table accounts_dep.closed_month rename to closed_month_old");
+                  "50000, ','); alter table accounts_dep." + table + " rename to " + table + "_old");
     Form23->Timer1->stop();
     app::clearTermination();
     ui::Script script;
     app::checkVersion();
-    fixture::exec("alter table accounts_dep.closed_month_old rename to closed_month");
+    fixture::exec("alter table accounts_dep." + table + "_old rename to " + table);
     QVERIFY(app::terminationRequested());
-    QCOMPARE(script.texts(), QStringList{app::missingTableText()});
-    QVERIFY(app::missingTableText().contains("sql/upgrade/closed_month.sql"));
+    QCOMPARE(script.texts(), QStringList{app::missingTableText(table)});
+    QVERIFY(app::missingTableText(table).contains("sql/upgrade/" + table + ".sql"));
     QCOMPARE(script.shown().first().caption, QString("Ошибка"));
     QCOMPARE(fixture::scalar("select d || '|' || t from accounts_dep.ver"), QString("20240218|50000"));
     app::clearTermination();
