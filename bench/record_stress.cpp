@@ -4,7 +4,8 @@
 // journal does: a change or deletion carries the row as the list showed it, and one that
 // another copy changed meanwhile is refused. Then the database is checked: one timesheet row per
 // key, every cell equal to the hours of its records, no two equal records; and the operations that
-// failed with a database error (a deadlock, a lost update) are counted.
+// failed with a database error (a deadlock, a lost update) are counted, and the history of
+// changes must hold one row of the records per written operation and none for a refused one.
 //
 // The writes go to two days of March and two of April. When a quarter of them are done,
 // another connection closes March (timesheet::closeMonth); from then on every write into or
@@ -95,7 +96,8 @@ select (select count(*) from (select 1 from accounts_dep.h_tabel
        (select count(*) from public.write_log w, public.write_log c where c.tbl = 'closed_month'
          and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at > c.at),
        (select count(*) from public.write_log w, public.write_log c where c.tbl = 'closed_month'
-         and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at < c.at);
+         and w.tbl <> 'closed_month' and w.y = 2024 and w.m = 3 and w.at < c.at),
+       (select count(*) from accounts_dep.change_log where table_name = 'smena');
 )";
 
 // Outcomes of one process, in the order written to its output, followed by the median, the
@@ -307,8 +309,11 @@ int main(int argc, char** argv) {
         << "duplicate timesheet rows: " << found.value(0) << "\n"
         << "wrong cells: " << found.value(1) << "\n"
         << "equal records: " << found.value(2) << "\n"
-        << "failed operations: " << totals[Failed] << "\n";
+        << "failed operations: " << totals[Failed] << "\n"
+        << "history of the records: " << found.value(6) << " rows for " << totals[Written]
+        << " written operations\n";
     const bool clean = found.value(0) == "0" && found.value(1) == "0" && found.value(2) == "0" &&
-                       found.value(4) == "0" && totals[Failed] == 0;
+                       found.value(4) == "0" && totals[Failed] == 0 &&
+                       found.value(6).toLong() == totals[Written];
     return clean ? 0 : 1;
 }

@@ -14,12 +14,6 @@
 
 namespace {
 
-ui::HistoryWindow* historyWindow(QWidget* parent) {
-    static QPointer<ui::HistoryWindow> window;
-    if (!window) window = new ui::HistoryWindow(parent);
-    return window;
-}
-
 // The record a deletion kept, as a new record holds it.
 journal::RecordInput recordOf(const QJsonObject& row) {
     journal::RecordInput r;
@@ -44,7 +38,7 @@ void TForm1::HistoryButtonClick() {
     data::Query history(DataModule6->ADO_DB);
     data::setRowHistory(history, QStringLiteral("smena"), q.asInt("id"));
     history.open();
-    historyWindow(this)->showEntries(
+    History->showEntries(
         QStringLiteral("История записи: %1, %2, %3")
             .arg(q.asText("fio"), q.asText("vid"),
                  q.asDate("data").toString(QStringLiteral("dd.MM.yyyy"))),
@@ -74,7 +68,7 @@ void TForm1::DeletedButtonClick() {
             putBack = true;
             return true;
         };
-    historyWindow(this)->showEntries(
+    History->showEntries(
         QStringLiteral("Удалённые записи за %1").arg(day.toString(QStringLiteral("dd.MM.yyyy"))),
         data::historyEntries(deleted), back);
     if (putBack) Button8Click();

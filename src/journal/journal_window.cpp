@@ -11,6 +11,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/history_window.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -141,6 +142,7 @@ void TForm1::build() {
     Button5 = new QPushButton(QStringLiteral("Ср.сд./хоз. работы"), this);
     HistoryButton = new QPushButton(QStringLiteral("История"), this);
     DeletedButton = new QPushButton(QStringLiteral("Удалённые"), this);
+    History = new ui::HistoryWindow(this);
     Button4 = new QPushButton(QStringLiteral("Выход"), this);
     for (QPushButton* b :
          {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton, Button4})

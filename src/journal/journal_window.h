@@ -22,6 +22,7 @@ struct Change;
 namespace ui {
 class ChangeFollower;
 class DBGrid;
+class HistoryWindow;
 } // namespace ui
 
 class TForm1 : public ui::Form {
@@ -44,6 +45,8 @@ public:
     QPushButton* Button3;   // "Удалить"
     QPushButton* Button8;   // "Обновить"
     QPushButton* Button5;   // "Ср.сд./хоз. работы"
+    // "История" shows the current record's changes in History
+    ui::HistoryWindow* History = nullptr;
     QPushButton* HistoryButton; // "История": the current record's changes
     QPushButton* DeletedButton; // "Удалённые": the day's deleted records, put back by full access
     QPushButton* Button4;   // "Выход"

@@ -1,5 +1,6 @@
 #include "timesheet/household_list.h"
 
+#include "data/change_history.h"
 #include "data/data_module.h"
 #include "data/rights.h"
 #include "data/sql_text.h"
@@ -15,6 +16,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/history_window.h"
 #include "ui/lookup_combo.h"
 
 #include <QCheckBox>
@@ -66,6 +68,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     Button6 = new QPushButton(QStringLiteral("Изменить"), this);
     Button7 = new QPushButton(QStringLiteral("Удалить"), this);
     Button1 = new QPushButton(QStringLiteral("Расчитать ср.сд."), this);
+    HistoryButton = new QPushButton(QStringLiteral("История"), this);
+    History = new ui::HistoryWindow(this);
     DTPcker1 = new QDateEdit(QDate::currentDate(), this);
     DTPcker1->setCalendarPopup(true);
     DTPcker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
@@ -75,7 +79,7 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     CBox1->setBackgroundRole(QPalette::Window); // a check box fills with Button otherwise
     Button8 = new QPushButton(QStringLiteral("Выход"), this);
     // Enter belongs to the grid (change) and the date box; no button takes it
-    for (QPushButton* b : {Button5, Button6, Button7, Button1, Button8})
+    for (QPushButton* b : {Button5, Button6, Button7, Button1, HistoryButton, Button8})
         b->setAutoDefault(false);
     setCancelButton(Button8);
     StatusBar1 = new QStatusBar(this);
@@ -83,7 +87,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
 
     auto* bottom = new QHBoxLayout;
     for (QWidget* w :
-         std::initializer_list<QWidget*>{Button5, Button6, Button7, Button1, DTPcker1, CBox1})
+         std::initializer_list<QWidget*>{Button5, Button6, Button7, Button1, HistoryButton, DTPcker1,
+                                        CBox1})
         bottom->addWidget(w);
     bottom->addStretch();
     bottom->addWidget(Button8);
@@ -97,7 +102,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     setTabOrder(Button5, Button6);
     setTabOrder(Button6, Button7);
     setTabOrder(Button7, Button1);
-    setTabOrder(Button1, DTPcker1);
+    setTabOrder(Button1, HistoryButton);
+    setTabOrder(HistoryButton, DTPcker1);
     setTabOrder(DTPcker1, CBox1);
     setTabOrder(CBox1, Button8);
 
@@ -108,6 +114,8 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
     connect(Button7, &QPushButton::clicked, this, ui::guard([this] { Button7Click(); }));
+    connect(HistoryButton, &QPushButton::clicked, this,
+            ui::guard([this] { HistoryButtonClick(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button1Click(); }));
     connect(Button8, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
     connect(DTPcker1, &QDateEdit::dateChanged, this, ui::guard([this] { DTPcker1Change(); }));
@@ -313,4 +321,15 @@ void TForm25::Button1Click() {
 
 void TForm25::Button4Click() {
     closeForm();
+}
+
+void TForm25::HistoryButtonClick() {
+    if (!fatigue->active() || fatigue->isEmpty()) return;
+    data::Query history(DataModule6->ADO_DB);
+    data::setRowHistory(history, QStringLiteral("fatigue"), fatigue->asInt("id"));
+    history.open();
+    History->showEntries(QStringLiteral("История записи: %1, %2")
+                            .arg(fatigue->asText("fio").trimmed(),
+                                 shown_.toString(QStringLiteral("dd.MM.yyyy"))),
+                        data::historyEntries(history));
 }

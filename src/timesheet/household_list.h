@@ -14,6 +14,7 @@ class QStatusBar;
 namespace ui {
 class ChangeFollower;
 class DBGrid;
+class HistoryWindow;
 } // namespace ui
 
 class TForm25 : public ui::Form {
@@ -27,6 +28,9 @@ public:
     QPushButton* Button6;   // "Изменить"
     QPushButton* Button7;   // "Удалить"
     QPushButton* Button1;   // "Расчитать ср.сд."
+    // "История" shows the current record's changes in History
+    ui::HistoryWindow* History = nullptr;
+    QPushButton* HistoryButton; // "История": the current entry's changes
     QDateEdit* DTPcker1;    // the day shown
     QCheckBox* CBox1;       // "Выходной": new and changed entries are holiday entries
     QPushButton* Button8;   // "Выход"
@@ -54,6 +58,7 @@ public slots:
     void Button6Click(); // change (also a double-click)
     void Button7Click(); // delete
     void Button1Click(); // the month's average piece-rate prices
+    void HistoryButtonClick();
     void Button4Click(); // close
 
 protected:

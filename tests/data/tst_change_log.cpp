@@ -1,6 +1,7 @@
 // The history of changes the database keeps: one row per row each writer changes, with what
 // it was and became, who and when; none for a refused write; none changed by anyone.
 #include "data/change_history.h"
+#include "data/data_module.h"
 #include "data/query.h"
 #include "data/rights.h"
 #include "journal/record_writes.h"
@@ -10,6 +11,13 @@
 #include "timesheet/household_writes.h"
 #include "timesheet/month_rebuild.h"
 #include "timesheet/production_calendar.h"
+#include "journal/journal_window.h"
+#include "ui/dialogs.h"
+#include "ui/history_window.h"
+
+#include <QDateEdit>
+#include <QPushButton>
+#include <QTableWidget>
 
 #include <QtTest>
 
@@ -53,6 +61,7 @@ private slots:
     void changedTwiceThenDeleted();
     void putBackRefusedInClosedMonth();
     void keptFromEveryGroup();
+    void throughTheJournal();
 
 private:
     std::unique_ptr<fixture::Copy> copy_;
@@ -61,6 +70,7 @@ private:
 void ChangeLogTest::initTestCase() {
     fixture::createDatabase(fixture::departmentSql());
     copy_ = std::make_unique<fixture::Copy>();
+    QCOMPARE(fixture::startProgram(), QStringList());
     data::setRole(data::Role::Full);
 }
 
@@ -277,7 +287,7 @@ void ChangeLogTest::putBackRefusedInClosedMonth() {
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.smena"), QString("0"));
     // accepted records go back accepted only by full access
     data::setRole(data::Role::DataEntry);
-    QVERIFY_THROWS_EXCEPTION(data::NotAllowed, journal::putBackRecord(c, id, welding(), "ok"));
+    QVERIFY_THROWS_EXCEPTION(data::DbError, journal::putBackRecord(c, id, welding(), "ok"));
     data::setRole(data::Role::Full);
 }
 
@@ -305,6 +315,54 @@ void ChangeLogTest::keptFromEveryGroup() {
                  QString("read"));
     }
     QCOMPARE(fixture::scalar("select count(*) from accounts_dep.change_log"), QString("1"));
+}
+
+void ChangeLogTest::throughTheJournal() {
+    data::Query& c = copy_->control;
+    QCOMPARE(journal::addRecord(c, welding()), journal::WriteResult::Written);
+    const qint64 id = lastRecord();
+    journal::RecordInput r = welding();
+    r.quantity = 12;
+    QCOMPARE(journal::changeRecord(c, id, r), journal::WriteResult::Written);
+    Form1->DateT->setDate(March5);
+    Form1->DateTCloseUp();
+    QCOMPARE(DataModule6->Smena1.asInt("id"), id);
+
+    // "История": newest first, who and what changed
+    ui::Script s;
+    QStringList rows;
+    QString title;
+    s.onModal(Form1->History, [&] {
+        title = Form1->History->windowTitle();
+        QTableWidget* g = Form1->History->Grid;
+        QVERIFY(Form1->History->PutBack->isHidden());
+        for (int row = 0; row < g->rowCount(); ++row)
+            rows << g->item(row, 2)->text() + ": " + g->item(row, 3)->text().split('\n').first();
+        QVERIFY(g->item(0, 1)->text().startsWith("sys, полный доступ"));
+        Form1->History->Close->click();
+    });
+    Form1->HistoryButton->click();
+    QCOMPARE(title, QString("История записи: Иванов И.И., Сварка, 05.03.2024"));
+    QCOMPARE(rows, (QStringList{"Изменение: Кол-во: 10 → 12", "Добавление: Дата: 05.03.2024"}));
+
+    // deleted, it is in the day's deleted records, and full access puts it back
+    QCOMPARE(journal::deleteRecord(c, id), journal::WriteResult::Written);
+    Form1->Button8Click();
+    QVERIFY(DataModule6->Smena1.isEmpty());
+    int listed = -1, left = -1;
+    s.onModal(Form1->History, [&] {
+        QVERIFY(!Form1->History->PutBack->isHidden());
+        listed = Form1->History->Grid->rowCount();
+        Form1->History->PutBack->click();
+        left = Form1->History->Grid->rowCount();
+        Form1->History->Close->click();
+    });
+    Form1->DeletedButton->click();
+    QCOMPARE(listed, 1);
+    QCOMPARE(left, 0);
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(DataModule6->Smena1.asInt("id"), id);
+    QCOMPARE(DataModule6->Smena1.asText("kol_vo"), QString("12"));
 }
 
 QTEST_MAIN(ChangeLogTest)
