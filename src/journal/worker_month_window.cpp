@@ -100,6 +100,7 @@ void TForm31::fill() {
     QString period = timesheet::monthTitle(m.year, m.month);
     Label1->setText(m.name + QStringLiteral(", ") + period.left(1).toLower() + period.mid(1));
     setWindowTitle(QStringLiteral("Месяц работника: ") + m.name);
+    Grid1->clearSpans();
     Grid1->setRowCount(0);
     auto put = [this](int row, int col, const QString& text, bool right = false) {
         auto* item = new QTableWidgetItem(text);
@@ -124,6 +125,7 @@ void TForm31::fill() {
             item->setFont(f);
             item->setBackground(fill);
         }
+        Grid1->setSpan(row, Day, 1, Hours - Day); // the caption over the columns without sums
     };
     for (const QDate& day : m.days()) {
         for (const journal::MonthRecord& r : m.records) {
