@@ -716,7 +716,16 @@ void JournalTest::overtimeItemShowsShiftFour() {
     item->trigger();
     QCOMPARE(Form1->CurShift, 4);
     QVERIFY(Form1->RadioButton4->isChecked());
-    QCOMPARE(fixture::column(Form1->DBGrid2, "fio"), QStringList{"Петров П.П."});
+    // the day's overtime records, Петров's among them, and none of shift 1
+    QCOMPARE(Form1->DBGrid2->dataSet(), &DataModule6->Smena4);
+    const QStringList shown = fixture::column(Form1->DBGrid2, "fio");
+    QCOMPARE(shown,
+             fixture::scalar("select string_agg(p.s_caption, '|' order by " +
+                             data::sql::byName("p.s_caption") +
+                             ") from accounts_dep.smena s join cmn_contractor.person p on "
+                             "p.id=s.w_id where s.smena=4 and s.data='2024-02-21' and s.ok<>'ta'")
+                 .split(u'|'));
+    QVERIFY(shown.contains("Петров П.П."));
     Form1->RadioButton1->setChecked(true);
 }
 
