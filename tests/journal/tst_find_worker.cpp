@@ -323,14 +323,17 @@ void FindWorkerTest::workerMonth() {
                 cells << g->item(row, c)->text();
             shownTotals << cells.join(u'|');
         }
-        // "Печать" (Ctrl+P) previews the month through the report engine
+        // Ctrl+P, as "Печать", previews the month through the report engine
         s.onModal(report::previewWindow(), [&] {
             const report::Document& doc = report::previewWindow()->document();
             for (int p = 0; p < doc.pageCount(); ++p)
                 printed << doc.texts(p);
             report::previewWindow()->hide();
         });
-        Form31->Button1->click();
+        Form31->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form31));
+        QCOMPARE(Form31->Button1->text(), QString("&Печать"));
+        QTest::keyClick(Form31->Grid1, Qt::Key_P, Qt::ControlModifier);
         Form31->Button2->click();
     });
     Form1->N27->trigger(); // "Месяц работника…"
