@@ -10,6 +10,7 @@
 #include "journal/journal_window.h"
 #include "journal/month_close_window.h"
 #include "journal/record_editor.h"
+#include "journal/worker_month_window.h"
 #include "refdata/class_picker.h"
 #include "refdata/kind_editor.h"
 #include "refdata/kinds_list.h"
@@ -218,6 +219,7 @@ void createForms(const QStringList& params) {
     make<TForm27>();
     make<TForm28>();
     make<TForm29>();
+    make<TForm31>();
     // the household entry picks from the reference lists, which stand above the timesheets
     timesheet::entryPicks().worker = []() -> std::optional<timesheet::Picked> {
         if (const auto worker = Form5->ShowPick(24))

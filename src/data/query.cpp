@@ -183,6 +183,14 @@ void Query::rebuildVisible() {
     visible_.reserve(rows_.size());
     const bool use = filtered_ && !filter_.empty();
     for (int i = 0; i < rows_.size(); ++i) {
+        if (rowTest_) {
+            const Row& r = rows_[i];
+            const bool ok = rowTest_([&](const QString& f) {
+                const int idx = fieldIndex(f);
+                return idx < 0 ? QVariant() : r[idx];
+            });
+            if (!ok) continue;
+        }
         if (use) {
             const Row& r = rows_[i];
             const bool ok = filter_.matches([&](const QString& f, QVariant& v, QString& text) {
@@ -288,6 +296,15 @@ void Query::setFiltered(bool on) {
         rebuildVisible();
         emit reset();
         setCurrent(0);
+    }
+}
+
+void Query::setRowTest(RowTest test) {
+    rowTest_ = std::move(test);
+    if (active()) {
+        rebuildVisible();
+        emit reset();
+        setCurrent(visible_.isEmpty() ? -1 : 0);
     }
 }
 

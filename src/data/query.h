@@ -89,6 +89,13 @@ public:
     const QString& filter() const { return filterText_; }
     void setFiltered(bool on);
     bool filtered() const { return filtered_; }
+    // A test of each row that the filter text cannot say (a search that reads "ё" as "е"),
+    // applied besides the filter whether filtering is on or not, and kept over re-opening;
+    // an empty one lets every row through. It reads a field of the row being tested.
+    using FieldOf = std::function<QVariant(const QString& field)>;
+    using RowTest = std::function<bool(const FieldOf& field)>;
+    void setRowTest(RowTest test);
+    bool hasRowTest() const { return bool(rowTest_); }
 
     // Fields of the current row (of the edit buffer while editing).
     const QStringList& fieldNames() const { return fields_; }
@@ -170,6 +177,7 @@ private:
     QString filterText_;
     Filter filter_;
     bool filtered_ = false;
+    RowTest rowTest_;
     QString updateTable_;
     Row buffer_;
     QVector<bool> changed_;

@@ -5,6 +5,7 @@
 #include "data/rights.h"
 #include "journal/record_editor.h"
 #include "journal/record_writes.h"
+#include "journal/worker_month_window.h"
 #include "ui/dialogs.h"
 
 #include <QCheckBox>
@@ -76,11 +77,21 @@ void TForm1::DBGrid2DblClick() {
                              : QStringLiteral("no");
     timesheet::ClosedMonth closed;
     const journal::WriteResult result =
-        journal::markRecord(DataModule6->Control, q.asInt("id"), next, &closed,
-                            q.asDate("data"));
+        journal::markRecord(DataModule6->Control, q.asInt("id"), next, &closed, q.asDate("data"));
     if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
     const int rec = q.recNo();
     q.close();
     q.open();
     restoreRecNo(q, rec);
+}
+
+void TForm1::N27Click() {
+    data::Query& q = currentQuery();
+    if (q.isEmpty()) {
+        ui::message(QStringLiteral("Выберите в журнале запись работника."),
+                    QStringLiteral("Месяц работника"), QMessageBox::Information);
+        return;
+    }
+    // the month of the record's day, with the records the journal lists
+    Form31->ShowFor(q.asInt("w_id"), q.asText("fio"), q.asDate("data"), q.param("ok").toString());
 }

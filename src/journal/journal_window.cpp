@@ -2,6 +2,7 @@
 
 #include "data/data_module.h"
 #include "data/db_error.h"
+#include "journal/journal_totals.h"
 #include "journal/record_writes.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/production_calendar.h"
@@ -22,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -37,6 +39,18 @@ const QColor ShiftOn(0, 255, 0);
 const QColor DisabledOnShift(60, 60, 60);
 const QColor AcceptedColour(0, 128, 0);
 const QColor OpenColour(255, 0, 0);
+
+// The date box; a step of its date by the keyboard, the wheel or its arrows is reported.
+class DayEdit : public QDateEdit {
+public:
+    using QDateEdit::QDateEdit;
+    std::function<void()> onStep;
+    void stepBy(int steps) override {
+        const QDate before = date();
+        QDateEdit::stepBy(steps);
+        if (onStep && date() != before) onStep();
+    }
+};
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
@@ -64,28 +78,46 @@ void TForm1::build() {
     resize(1120, 640);
 
     MainMenu1 = new QMenuBar(this);
-    QMenu* refs = MainMenu1->addMenu(QStringLiteral("Справочники"));
+    // every menu and item has its underlined letter; the journal's commands show their keys
+    QMenu* records = MainMenu1->addMenu(QStringLiteral("&Записи"));
+    N21 = records->menuAction();
+    N22 = records->addAction(QStringLiteral("&Добавить"));
+    N22->setShortcut(Qt::Key_Insert);
+    N23 = records->addAction(QStringLiteral("&Изменить"));
+    N23->setShortcut(Qt::Key_F2);
+    N24 = records->addAction(QStringLiteral("&Удалить"));
+    N24->setShortcut(Qt::Key_Delete);
+    records->addSeparator();
+    N25 = records->addAction(QStringLiteral("&Обновить"));
+    N25->setShortcut(Qt::Key_F5);
+    N26 = records->addAction(QStringLiteral("&Найти работника"));
+    N26->setShortcut(QKeySequence::Find);
+    N27 = records->addAction(QStringLiteral("&Месяц работника…"));
+    records->addSeparator();
+    N28 = records->addAction(QStringLiteral("Ис&тория записи…"));
+    N29 = records->addAction(QStringLiteral("Удалённые &записи…"));
+    QMenu* refs = MainMenu1->addMenu(QStringLiteral("&Справочники"));
     N2 = refs->menuAction();
-    N1 = refs->addAction(QStringLiteral("Рабочие"));
-    N3 = refs->addAction(QStringLiteral("Изделия"));
-    N4 = refs->addAction(QStringLiteral("Цены"));
-    N6 = refs->addAction(QStringLiteral("Операции"));
-    N8 = refs->addAction(QStringLiteral("Внеурочное"));
-    QMenu* sheets = MainMenu1->addMenu(QStringLiteral("Табель"));
+    N1 = refs->addAction(QStringLiteral("&Рабочие"));
+    N3 = refs->addAction(QStringLiteral("&Изделия"));
+    N4 = refs->addAction(QStringLiteral("&Цены"));
+    N6 = refs->addAction(QStringLiteral("&Операции"));
+    N8 = refs->addAction(QStringLiteral("&Внеурочное"));
+    QMenu* sheets = MainMenu1->addMenu(QStringLiteral("&Табель"));
     N11 = sheets->menuAction();
-    N9 = sheets->addAction(QStringLiteral("Табель сделка"));
-    N13 = sheets->addAction(QStringLiteral("Табель по сменам"));
-    N14 = sheets->addAction(QStringLiteral("Табель хоз. работ"));
-    N15 = sheets->addAction(QStringLiteral("Табель ср. сдельная"));
-    N17 = sheets->addAction(QStringLiteral("Общий табель"));
+    N9 = sheets->addAction(QStringLiteral("Табель &сделка"));
+    N13 = sheets->addAction(QStringLiteral("Табель по с&менам"));
+    N14 = sheets->addAction(QStringLiteral("Табель &хоз. работ"));
+    N15 = sheets->addAction(QStringLiteral("Табель с&р. сдельная"));
+    N17 = sheets->addAction(QStringLiteral("&Общий табель"));
     sheets->addSeparator();
-    N18 = sheets->addAction(QStringLiteral("Закрыть месяц…"));
-    N19 = sheets->addAction(QStringLiteral("Открыть месяц…"));
-    N20 = sheets->addAction(QStringLiteral("Производственный календарь…"));
-    QMenu* reports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
+    N18 = sheets->addAction(QStringLiteral("&Закрыть месяц…"));
+    N19 = sheets->addAction(QStringLiteral("От&крыть месяц…"));
+    N20 = sheets->addAction(QStringLiteral("&Производственный календарь…"));
+    QMenu* reports = MainMenu1->addMenu(QStringLiteral("&Отчеты"));
     N7 = reports->menuAction();
-    N10 = reports->addAction(QStringLiteral("Сводные отчеты"));
-    N5 = MainMenu1->addAction(QStringLiteral("Выход"));
+    N10 = reports->addAction(QStringLiteral("&Сводные отчеты"));
+    N5 = MainMenu1->addAction(QStringLiteral("&Выход"));
 
     RadioButton1 = new QRadioButton(QStringLiteral("Смена №1"), this);
     RadioButton2 = new QRadioButton(QStringLiteral("Смена №2"), this);
@@ -104,11 +136,26 @@ void TForm1::build() {
     }
     RadioButton1->setChecked(true);
 
-    DateT = new QDateEdit(QDate::currentDate(), this);
+    auto* day = new DayEdit(QDate::currentDate(), this);
+    DateT = day;
     DateT->setCalendarPopup(true);
     DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     DateT->setMinimumWidth(120);
     CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
+    EditFind = new QLineEdit(this);
+    EditFind->setObjectName(QStringLiteral("EditFind"));
+    EditFind->setPlaceholderText(QStringLiteral("часть фамилии"));
+    EditFind->setClearButtonEnabled(true);
+    EditFind->setMinimumWidth(160);
+    LabelFound = new QLabel(this);
+    LabelFound->setObjectName(QStringLiteral("LabelFound"));
+    LabelTotals = new QLabel(this);
+    LabelTotals->setObjectName(QStringLiteral("LabelTotals"));
+    {
+        QFont f = LabelTotals->font();
+        f.setBold(true);
+        LabelTotals->setFont(f);
+    }
 
     DBGrid2 = new ui::DBGrid(this);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
@@ -154,6 +201,10 @@ void TForm1::build() {
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(30000);
+    DayTimer = new QTimer(this);
+    DayTimer->setSingleShot(true);
+    DayTimer->setInterval(DayPause);
+    day->onStep = [this] { DayTimer->start(); };
 
     auto* top = new QHBoxLayout;
     for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
@@ -164,6 +215,12 @@ void TForm1::build() {
     top->addWidget(dayLabel);
     top->addWidget(DateT);
     top->addWidget(CBox1);
+    top->addSpacing(20);
+    auto* findLabel = new QLabel(QStringLiteral("&Найти:"), this);
+    findLabel->setBuddy(EditFind);
+    top->addWidget(findLabel);
+    top->addWidget(EditFind);
+    top->addWidget(LabelFound);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
     for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
@@ -174,12 +231,14 @@ void TForm1::build() {
     layout->setMenuBar(MainMenu1);
     layout->addLayout(top);
     layout->addWidget(DBGrid2, 1);
+    layout->addWidget(LabelTotals);
     layout->addLayout(bottom);
     layout->addWidget(StatusBar1);
 
     setTabOrder(RadioButton1, DateT);
     setTabOrder(DateT, CBox1);
-    setTabOrder(CBox1, DBGrid2);
+    setTabOrder(CBox1, EditFind);
+    setTabOrder(EditFind, DBGrid2);
     setTabOrder(DBGrid2, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
@@ -195,6 +254,8 @@ void TForm1::build() {
     // Enter in the grid accepts or withdraws the record, as a double-click does
     DBGrid2->installEventFilter(this);
     DateT->calendarWidget()->window()->installEventFilter(this);
+    // Escape in the search box clears it
+    EditFind->installEventFilter(this);
 
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) ui::run([this] { RadioButton1Click(); });
@@ -235,11 +296,45 @@ void TForm1::build() {
     connect(N19, &QAction::triggered, this, ui::guard([this] { N19Click(); }));
     connect(N20, &QAction::triggered, this, ui::guard([this] { N20Click(); }));
     connect(N5, &QAction::triggered, this, ui::guard([this] { Button4Click(); }));
+    connect(N8, &QAction::triggered, this, ui::guard([this] { N8Click(); }));
+    connect(N22, &QAction::triggered, Button1, &QPushButton::click);
+    connect(N23, &QAction::triggered, Button2, &QPushButton::click);
+    connect(N24, &QAction::triggered, Button3, &QPushButton::click);
+    connect(N25, &QAction::triggered, Button8, &QPushButton::click);
+    connect(N26, &QAction::triggered, this, ui::guard([this] { N26Click(); }));
+    connect(N27, &QAction::triggered, this, ui::guard([this] { N27Click(); }));
+    connect(N28, &QAction::triggered, HistoryButton, &QPushButton::click);
+    connect(N29, &QAction::triggered, DeletedButton, &QPushButton::click);
+    follow(Button1, N22);
+    follow(Button2, N23);
+    follow(Button3, N24);
+    follow(Button8, N25);
+    follow(EditFind, N26);
+    follow(DBGrid2, N27);
+    follow(HistoryButton, N28);
+    follow(DeletedButton, N29);
+    connect(EditFind, &QLineEdit::textChanged, this, ui::guard([this] { EditFindChange(); }));
+    connect(DayTimer, &QTimer::timeout, this, ui::guard([this] {
+                if (DateT->date() != shownDay_) readDay();
+            }));
+    // the totals follow every reading of the shifts and every change of a row
+    for (int shift = 1; shift <= 4; ++shift) {
+        data::Query* q = &DataModule6->smenaQuery(shift);
+        connect(q, &data::Query::reset, this, &TForm1::showTotals);
+        connect(q, &data::Query::rowChanged, this, &TForm1::showTotals);
+    }
     CBox1Click();
 }
 
 QList<QWidget*> TForm1::browseControls() const {
-    return {RadioButton1, RadioButton2, RadioButton3, RadioButton4, CBox1, Button8, DBGrid2, DateT};
+    return {RadioButton1, RadioButton2, RadioButton3, RadioButton4, CBox1,
+            Button8,      DBGrid2,      DateT,        EditFind};
+}
+
+void TForm1::follow(QWidget* control, QAction* action) {
+    followers_.append({control, action});
+    action->setEnabled(control->isEnabled());
+    control->installEventFilter(this);
 }
 
 data::Query& TForm1::currentQuery() {
@@ -248,6 +343,30 @@ data::Query& TForm1::currentQuery() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::EnabledChange)
+        for (const auto& [control, action] : followers_)
+            if (control == watched) action->setEnabled(control->isEnabled());
+    if (watched == EditFind) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && !EditFind->text().isEmpty()) {
+                EditFind->clear();
+                return true;
+            }
+            // Up and Down move the list, as in the reference lists' search boxes; Enter
+            // goes to the rows found
+            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+                data::Query& q = currentQuery();
+                if (q.active()) key->key() == Qt::Key_Up ? q.prior() : q.next();
+                return true;
+            }
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                DBGrid2->setFocus();
+                return true;
+            }
+        }
+        return ui::Form::eventFilter(watched, event);
+    }
     if (watched == DBGrid2 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -335,6 +454,7 @@ void TForm1::rereadShifts(const QList<data::Change>& changes) {
 }
 
 void TForm1::FormActivate() {
+    DayTimer->stop();
     const QDate today = QDate::currentDate();
     DateT->setDate(today);
     for (int shift = 1; shift <= 4; ++shift) {
@@ -348,18 +468,35 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::DateTCloseUp() {
-    {
-        ui::BusyCursor busy;
-        openJournal(DateT->date());
-        CBox1->setChecked(shownDayOff_);
-    }
+    readDay();
     DBGrid2->setFocus();
+}
+
+void TForm1::readDay() {
+    DayTimer->stop();
+    ui::BusyCursor busy;
+    openJournal(DateT->date());
+    CBox1->setChecked(shownDayOff_);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        ui::run([this] {
+            if (ui::askYesNo(QStringLiteral("Завершить работу программы?"), QStringLiteral("Выход"),
+                             QMessageBox::No))
+                Button4Click();
+        });
+        return;
+    }
+    ui::Form::keyPressEvent(event);
 }
 
 void TForm1::selectShift(int shift) {
     data::DataSource* sources[] = {&DataSource1, &DataSource2, &DataSource3, &DataSource4};
     QRadioButton* buttons[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
     DBGrid2->setDataSource(sources[shift - 1]);
+    CurShift = shift;
+    showTotals();
     for (int i = 0; i < 4; ++i) {
         QRadioButton* b = buttons[i];
         const bool on = i == shift - 1;
@@ -380,7 +517,6 @@ void TForm1::selectShift(int shift) {
         b->setFont(f);
         if (on && !b->isChecked()) b->setChecked(true);
     }
-    CurShift = shift;
 }
 
 void TForm1::RadioButton1Click() {
@@ -445,4 +581,37 @@ void TForm1::Timer1Timer() {
         ui::run(VersionCheck);
     }
     checking_ = false;
+}
+
+void TForm1::EditFindChange() {
+    const QString part = EditFind->text();
+    for (int shift = 1; shift <= 4; ++shift)
+        journal::showWorker(DataModule6->smenaQuery(shift), part);
+    showTotals();
+}
+
+void TForm1::showTotals() {
+    data::Query& q = DataModule6->smenaQuery(CurShift);
+    LabelTotals->setText(journal::shownTotals(q).text());
+    if (journal::searchKey(EditFind->text()).isEmpty()) {
+        LabelFound->clear();
+        return;
+    }
+    // the records of the worker in each shift: where else to look
+    static const char* names[] = {"№1", "№2", "№3", "переработка"};
+    QStringList found;
+    for (int shift = 1; shift <= 4; ++shift)
+        found << QStringLiteral("%1: %2")
+                     .arg(QString::fromUtf8(names[shift - 1]))
+                     .arg(DataModule6->smenaQuery(shift).recordCount());
+    LabelFound->setText(QStringLiteral("Найдено записей — ") + found.join(QStringLiteral(", ")));
+}
+
+void TForm1::N8Click() {
+    RadioButton4->setChecked(true);
+}
+
+void TForm1::N26Click() {
+    EditFind->setFocus();
+    EditFind->selectAll();
 }

@@ -11,6 +11,8 @@
 class QAction;
 class QCheckBox;
 class QDateEdit;
+class QLabel;
+class QLineEdit;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
@@ -52,15 +54,32 @@ public:
     QPushButton* Button4;   // "Выход"
     QTimer* Timer1;         // runs VersionCheck every 30 s
     QStatusBar* StatusBar1; // names the day's month when it is closed
+    // Finding a worker: part of a name typed here shows that worker's records only, in every
+    // shift; Escape in the box clears it.
+    QLineEdit* EditFind;
+    QLabel* LabelFound;  // what the search finds in each shift
+    QLabel* LabelTotals; // pieces, rejects, hours and sum of the records shown
+    // Re-reads the day a short pause after the arrow keys (or the wheel) stepped the date.
+    QTimer* DayTimer;
+    static constexpr int DayPause = 400; // ms
 
     // Main menu
     QMenuBar* MainMenu1;
+    QAction* N21; // "Записи": the journal's own commands, with their keys
+    QAction* N22; // "Добавить" (Insert)
+    QAction* N23; // "Изменить" (F2)
+    QAction* N24; // "Удалить" (Delete)
+    QAction* N25; // "Обновить" (F5)
+    QAction* N26; // "Найти работника" (Ctrl+F)
+    QAction* N27; // "Месяц работника…"
+    QAction* N28; // "История записи…" ("История")
+    QAction* N29; // "Удалённые записи…" ("Удалённые")
     QAction* N2;  // "Справочники"
     QAction* N1;  // "Рабочие"
     QAction* N3;  // "Изделия"
     QAction* N4;  // "Цены"
     QAction* N6;  // "Операции"
-    QAction* N8;  // "Внеурочное"
+    QAction* N8;  // "Внеурочное": shows the overtime shift
     QAction* N11; // "Табель"
     QAction* N9;  // "Табель сделка"
     QAction* N13; // "Табель по сменам"
@@ -75,7 +94,7 @@ public:
     QAction* N5;  // "Выход"
 
     data::DataSource DataSource1, DataSource2, DataSource3, DataSource4;
-    std::unique_ptr<data::Table> ver;      // accounts_dep.ver, for the version check
+    std::unique_ptr<data::Table> ver; // accounts_dep.ver, for the version check
 
     int CurShift = 1;
     data::Query* CurQuery = nullptr;
@@ -98,6 +117,8 @@ public:
     // line.
     void showMonthState();
     void showMonthState(bool closed); // as read with the day
+    // The search and the totals as the shown rows are now.
+    void showTotals();
     bool MonthClosed = false;
 
     void FormActivate() override;
@@ -132,15 +153,25 @@ public slots:
     void N18Click(); // close a month
     void N19Click(); // open a month again
     void N20Click(); // the production calendar, on the journal's day
+    void N8Click();  // the overtime shift
+    void N26Click(); // focus the search box
+    void N27Click(); // the selected record's worker's month
+    void EditFindChange();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape asks before the program ends.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void build();
     void selectShift(int shift);
     void openJournal(const QDate& day);
     void rereadShifts(const QList<data::Change>& changes);
+    void readDay(); // the day of DateT, the day-off box after it
+    // The action stays enabled as its control is.
+    void follow(QWidget* control, QAction* action);
+    QList<QPair<QWidget*, QAction*>> followers_;
 
     void changeMonth(bool closing);
     void applyWriteRights();

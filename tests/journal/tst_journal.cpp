@@ -14,7 +14,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -81,6 +84,23 @@ QList<int> selectedRows(ui::DBGrid* g) {
     return out;
 }
 
+// The menu item of the journal as the user reads it: the menu's caption and the item's, without
+// their underlined letters.
+QAction* menuItem(const QString& menu, const QString& item) {
+    for (QAction* top : Form1->MainMenu1->actions()) {
+        if (!top->menu() || top->text().remove(u'&') != menu) continue;
+        for (QAction* a : top->menu()->actions())
+            if (a->text().remove(u'&') == item) return a;
+    }
+    return nullptr;
+}
+
+// Makes the shown journal the active window, as the user's desktop has it.
+bool activeJournal() {
+    Form1->activateWindow();
+    return QTest::qWaitForWindowActive(Form1);
+}
+
 // Pixels of a cell of the grid as the user sees them drawn.
 QImage cellImage(ui::DBGrid* g, int row, const QString& field) {
     const QRect r = g->visualRect(g->model()->index(row, g->columnOf(field)));
@@ -141,6 +161,12 @@ private slots:
     void enterPressesTheFocusedButton();
     void focusFrameShows_data();
     void focusFrameShows();
+    void everyMenuItemHasItsLetter();
+    void keysRunTheCommands_data();
+    void keysRunTheCommands();
+    void escapeAsksBeforeTheEnd();
+    void overtimeItemShowsShiftFour();
+    void dateArrowsReReadAfterAPause();
 };
 
 void JournalTest::initTestCase() {
@@ -579,6 +605,157 @@ void JournalTest::focusFrameShows() {
                 contrast(focused.pixelColor(x, y), ground) >= 3)
                 ++frame;
     QVERIFY2(frame >= 10, qPrintable(QString::number(frame)));
+}
+
+// The menu bar and every menu: each caption has one underlined letter, none twice in a menu.
+void JournalTest::everyMenuItemHasItsLetter() {
+    QList<QPair<QString, QList<QAction*>>> menus{{"menu bar", Form1->MainMenu1->actions()}};
+    for (QAction* top : Form1->MainMenu1->actions())
+        if (top->menu()) menus.append({top->text(), top->menu()->actions()});
+    for (const auto& [name, actions] : menus) {
+        QStringList letters;
+        for (QAction* a : actions) {
+            if (a->isSeparator()) continue;
+            const QString text = a->text();
+            const qsizetype at = text.indexOf(u'&');
+            QVERIFY2(at >= 0 && at + 1 < text.size() && text.count(u'&') == 1,
+                     qPrintable(name + ": " + text));
+            const QString letter = text.mid(at + 1, 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(name + ": " + text));
+            letters << letter;
+        }
+    }
+}
+
+void JournalTest::keysRunTheCommands_data() {
+    QTest::addColumn<QString>("item"); // in the menu "Записи"
+    QTest::addColumn<QKeySequence>("key");
+    QTest::newRow("Insert adds") << "Добавить" << QKeySequence(Qt::Key_Insert);
+    QTest::newRow("F2 changes") << "Изменить" << QKeySequence(Qt::Key_F2);
+    QTest::newRow("Delete deletes") << "Удалить" << QKeySequence(Qt::Key_Delete);
+    QTest::newRow("F5 re-reads") << "Обновить" << QKeySequence(Qt::Key_F5);
+    QTest::newRow("Ctrl+F finds") << "Найти работника" << QKeySequence(Qt::CTRL | Qt::Key_F);
+}
+
+// The key the menu shows beside an item runs the command, the focus in the records.
+void JournalTest::keysRunTheCommands() {
+    QFETCH(QString, item);
+    QFETCH(QKeySequence, key);
+    asRole(QStringLiteral("7093"), [&] {
+        QAction* action = menuItem("Записи", item);
+        QVERIFY(action);
+        QCOMPARE(action->shortcut(), key); // what the menu shows beside it
+        QVERIFY(activeJournal());
+        Form1->DBGrid2->setFocus();
+        Form1->DBGrid2->selectRow(1);
+        ui::Script s;
+        int editorTag = -1;
+        const bool editor = item == "Добавить" || item == "Изменить";
+        if (editor)
+            s.onModal(Form11, [&] {
+                editorTag = Form11->Tag;
+                Form11->closeForm();
+            });
+        if (item == "Удалить") s.answer(false); // the deletion is not wanted
+        const qint64 trips = DataModule6->ADO_DB.roundTrips();
+        QTest::keyClick(Form1->DBGrid2, key[0].key(), key[0].keyboardModifiers());
+        if (item == "Добавить") QCOMPARE(editorTag, ui::NewRow);
+        if (item == "Изменить") QCOMPARE(editorTag, ui::ChangeRow);
+        if (item == "Удалить") {
+            QCOMPARE(s.messages().size(), 1);
+            QCOMPARE(s.messages()[0].caption, QString("Удаление"));
+            QCOMPARE(DataModule6->Smena1.recordCount(), 3);
+        } else {
+            QCOMPARE(s.messages().size(), 0);
+        }
+        if (item == "Обновить") QCOMPARE(DataModule6->ADO_DB.roundTrips(), trips + 1);
+        if (item == "Найти работника") QCOMPARE(Form1->focusWidget(), Form1->EditFind);
+    });
+}
+
+void JournalTest::escapeAsksBeforeTheEnd() {
+    bool shownAfterNo = false, shownAfterYes = true;
+    QList<ui::Script::Shown> asked;
+    asRole(QStringLiteral("7093"), [&] {
+        QVERIFY(activeJournal());
+        // in the search box Escape first clears it, and asks nothing
+        Form1->EditFind->setFocus();
+        fixture::type(Form1->EditFind, "иван");
+        QCOMPARE(fixture::column(Form1->DBGrid2, "fio"), QStringList{"Иванов И.И."});
+        ui::Script s;
+        QTest::keyClick(Form1->EditFind, Qt::Key_Escape);
+        QCOMPARE(Form1->EditFind->text(), QString());
+        QCOMPARE(DataModule6->Smena1.recordCount(), 3);
+        QCOMPARE(s.messages().size(), 0);
+
+        Form1->DBGrid2->setFocus();
+        s.answer(false);
+        QTest::keyClick(Form1->DBGrid2, Qt::Key_Escape);
+        shownAfterNo = Form1->isVisible();
+        s.answer(true);
+        QTest::keyClick(Form1->DBGrid2, Qt::Key_Escape);
+        shownAfterYes = Form1->isVisible();
+        asked = s.messages();
+    });
+    QVERIFY(shownAfterNo);
+    QVERIFY(!shownAfterYes);
+    QCOMPARE(asked.size(), 2);
+    for (const ui::Script::Shown& q : asked) {
+        QCOMPARE(q.kind, ui::Script::Kind::Question);
+        QCOMPARE(q.text, QString("Завершить работу программы?"));
+        QCOMPARE(q.defaultButton, QMessageBox::No); // Enter keeps the program
+    }
+}
+
+void JournalTest::overtimeItemShowsShiftFour() {
+    Form1->DateT->setDate(Day);
+    Form1->DateTCloseUp();
+    Form1->RadioButton1->setChecked(true);
+    QAction* item = menuItem("Справочники", "Внеурочное");
+    QVERIFY(item);
+    item->trigger();
+    QCOMPARE(Form1->CurShift, 4);
+    QVERIFY(Form1->RadioButton4->isChecked());
+    // the day's overtime records, Петров's among them, and none of shift 1
+    QCOMPARE(Form1->DBGrid2->dataSet(), &DataModule6->Smena4);
+    const QStringList shown = fixture::column(Form1->DBGrid2, "fio");
+    QCOMPARE(shown,
+             fixture::scalar("select string_agg(p.s_caption, '|' order by " +
+                             data::sql::byName("p.s_caption") +
+                             ") from accounts_dep.smena s join cmn_contractor.person p on "
+                             "p.id=s.w_id where s.smena=4 and s.data='2024-02-21' and s.ok<>'ta'")
+                 .split(u'|'));
+    QVERIFY(shown.contains("Петров П.П."));
+    Form1->RadioButton1->setChecked(true);
+}
+
+void JournalTest::dateArrowsReReadAfterAPause() {
+    QDateEdit* box = Form1->DateT;
+    box->setDate(Day);
+    Form1->DateTCloseUp();
+    const QStringList shown = fixture::column(Form1->DBGrid2, "fio");
+    QVERIFY(!shown.isEmpty());
+    box->setFocus();
+    box->setSelectedSection(QDateTimeEdit::DaySection);
+    Form1->Timer1->stop();             // no version check among the readings counted
+    QCoreApplication::processEvents(); // nor what the start left to do
+    const qint64 trips = DataModule6->ADO_DB.roundTrips();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(box, Qt::Key_Up);
+    QCOMPARE(box->date(), Day.addDays(3));
+    // no reading per key: the day is read once the keys rest
+    QCOMPARE(DataModule6->ADO_DB.roundTrips(), trips);
+    QTRY_COMPARE(DataModule6->Smena1.param("data").toDateTime().date(), Day.addDays(3));
+    QCOMPARE(DataModule6->ADO_DB.roundTrips(), trips + 1);
+    QVERIFY(Form1->CBox1->isChecked()); // 24 February, a Saturday
+    QCOMPARE(Form1->DBGrid2->dataSet()->recordCount(), 0);
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Down);
+    QTRY_COMPARE(DataModule6->Smena1.param("data").toDateTime().date(), Day);
+    QCOMPARE(fixture::column(Form1->DBGrid2, "fio"), shown);
+    QVERIFY(!Form1->CBox1->isChecked());
+    Form1->Timer1->start();
 }
 
 QTEST_MAIN(JournalTest)
