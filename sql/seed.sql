@@ -27,3 +27,6 @@ END $$;
 
 -- The production calendar of 2024–2026.
 \ir upgrade/production_calendar.sql
+
+-- The settings (the heading of the printed timesheets), empty.
+\ir upgrade/settings.sql
