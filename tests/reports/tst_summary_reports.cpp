@@ -467,9 +467,9 @@ void SummaryReportsTest::workbook_data() {
     QTest::newRow("empty period") << Feb1 << Feb1 << QList<QStringList>{}
                                   << "за период с 01.02.2024 по 01.02.2024"
                                   << "Отчет по продукции 2024-02-01.xlsx";
-    QTest::newRow("some days") << Jan1.addDays(9) << Jan1.addDays(20) << QList<QStringList>{}
-                               << "за период с 10.01.2024 по 21.01.2024"
-                               << "Отчет по продукции 2024-01-10 — 2024-01-20.xlsx";
+    QTest::newRow("some days") << Jan1.addDays(12) << Jan1.addDays(19) << QList<QStringList>{}
+                               << "за период с 13.01.2024 по 20.01.2024"
+                               << "Отчет по продукции 2024-01-13 — 2024-01-19.xlsx";
 }
 
 // The product report read back from the workbook: title, period, header, rows, caption, the
@@ -481,6 +481,8 @@ void SummaryReportsTest::workbook() {
     QFETCH(QString, period);
     QFETCH(QString, file);
     setPeriod(from, to);
+    QTemporaryDir folder; // the name the workbook takes, not one beside an earlier one
+    reports::setExportFolder(folder.path());
     ui::Script s;
     QString counting;
     reports::setFileOpener([&](const QString& path) {
