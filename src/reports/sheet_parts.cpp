@@ -215,8 +215,8 @@ Layout sheetLayout(const SheetTitle& title, const QList<SheetColumn>& columns) {
         const SheetColumn& c = columns[i];
         const bool day = c.kind == K::Hours;
         ItemRef caption = head.label(x[i], width[i], c.title).bold();
-        if (c.kind != K::Text) caption.center();
-        if (day) caption.size(9).frame(Left | Right, LineStyle::Dotted, Dots);
+        if (c.kind != K::Text) caption.center().size(9); // "Итого (ч.)" fits its column
+        if (day) caption.frame(Left | Right, LineStyle::Dotted, Dots);
         const QString value = lineExpression(c, columns);
         if (c.kind == K::Text) {
             line.field(x[i], width[i], c.field);

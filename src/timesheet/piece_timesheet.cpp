@@ -365,7 +365,7 @@ QList<reports::SheetColumn> TForm27::sheetColumns() const {
         columns << reports::SheetColumn{QStringLiteral("d%1").arg(d), QString::number(d), K::Hours,
                                         5.4};
     columns << reports::SheetColumn{QStringLiteral("i_time"), QStringLiteral("Итого (ч.)"),
-                                    K::Count, 14}
+                                    K::Count, 16}
             << reports::SheetColumn{QStringLiteral("f_price"), QStringLiteral("Итого (р.)"),
                                     K::Money, 21};
     if (CurTabel != &H_Tabel_all && shown("average_price"))
