@@ -130,14 +130,13 @@ void FailoverTest::initTestCase() {
          "CREATE DATABASE failover OWNER sys TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE "
          "'C.UTF-8' LC_CTYPE 'C.UTF-8'",
          "postgres");
+    // by name, so that the seed finds the upgrade scripts it includes beside it
     for (const char* file :
          {"/sql/schema.sql", "/sql/seed.sql", "/tests/fixtures/department.sql"}) {
-        QFile f(QStringLiteral(TABEL_SOURCE_DIR) + file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        run("psql",
-            {"-h", primary, "-p", "5432", "-U", "postgres", "-d", "failover", "-X", "-q", "-v",
-             "ON_ERROR_STOP=1"},
-            QString::fromUtf8(f.readAll()));
+        const QString path = QStringLiteral(TABEL_SOURCE_DIR) + file;
+        QVERIFY(QFile::exists(path));
+        run("psql", {"-h", primary, "-p", "5432", "-U", "postgres", "-d", "failover", "-X", "-q",
+                     "-v", "ON_ERROR_STOP=1", "-f", path});
     }
 
     // the standby: a base backup that follows the primary's stream
