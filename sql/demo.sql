@@ -194,3 +194,8 @@ BEGIN
                            AND h.month = f.i_mnth AND h.year = f.i_year', day, day);
     END LOOP;
 END $$;
+
+-- The heading of the printed timesheets, as full access sets it in "Реквизиты…".
+INSERT INTO accounts_dep.settings (name, value) VALUES
+ ('organisation', 'ООО «Металлоконструкции»'), ('department', 'Производственный цех № 1')
+ON CONFLICT (name) DO UPDATE SET value = excluded.value;

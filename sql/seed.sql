@@ -30,3 +30,5 @@ END $$;
 
 -- The history of changes, kept by the database for every write.
 \ir upgrade/change_log.sql
+-- The settings (the heading of the printed timesheets), empty.
+\ir upgrade/settings.sql

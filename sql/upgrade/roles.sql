@@ -49,6 +49,8 @@
 \ir production_calendar.sql
 -- the history every write leaves, which every group reads and none changes
 \ir change_log.sql
+-- the heading of the printed timesheets, which full access sets
+\ir settings.sql
 
 BEGIN;
 
@@ -125,7 +127,8 @@ GRANT USAGE ON SEQUENCE accounts_dep.smena_id_seq, accounts_dep.h_tabel_id_seq,
 -- Full access: everything the program writes.
 GRANT INSERT, UPDATE, DELETE ON accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.fatigue,
     accounts_dep.person, accounts_dep.vid_oper, accounts_dep.oper, accounts_dep.norm,
-    accounts_dep.ver, accounts_dep.closed_month, accounts_dep.production_calendar TO tabel_full;
+    accounts_dep.ver, accounts_dep.closed_month, accounts_dep.production_calendar,
+    accounts_dep.settings TO tabel_full;
 GRANT INSERT (s_caption, s_description, id_msm_bs, massa, id_class_item),
       UPDATE (s_caption, s_description, id_msm_bs, massa, id_class_item)
     ON cmn_gds_and_srv.gds_and_srv TO tabel_full;

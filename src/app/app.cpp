@@ -21,8 +21,10 @@
 #include "refdata/products_list.h"
 #include "refdata/worker_editor.h"
 #include "refdata/workers_list.h"
+#include "reports/heading_window.h"
 #include "reports/reports_window.h"
 #include "timesheet/calendar_window.h"
+#include "timesheet/closed_months_window.h"
 #include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "timesheet/piece_timesheet.h"
@@ -219,7 +221,9 @@ void createForms(const QStringList& params) {
     make<TForm27>();
     make<TForm28>();
     make<TForm29>();
+    make<TForm30>();
     make<TForm31>();
+    make<TForm32>();
     // the household entry picks from the reference lists, which stand above the timesheets
     timesheet::entryPicks().worker = []() -> std::optional<timesheet::Picked> {
         if (const auto worker = Form5->ShowPick(24))

@@ -84,10 +84,9 @@ TDataModule6::TDataModule6(QObject* parent) : QObject(parent) {
     Smena1.setParam("ok", QStringLiteral("ok"));
     for (data::Query* q : {&Smena2, &Smena3, &Smena4})
         q->setParam("ok", QStringLiteral("ta"));
-    data::Query* timesheet[] = {&H_Tabel_1, &H_Tabel_2, &H_Tabel_3};
-    for (int i = 0; i < 3; ++i)
+    data::Query* timesheet[] = {&H_Tabel_1, &H_Tabel_2, &H_Tabel_3, &H_Tabel_4};
+    for (int i = 0; i < 4; ++i)
         timesheet[i]->setSql(timesheetStatement(i + 1));
-
 }
 
 TDataModule6::~TDataModule6() {
@@ -113,6 +112,8 @@ data::Query& TDataModule6::timesheetQuery(int shift) {
         return H_Tabel_2;
     case 3:
         return H_Tabel_3;
+    case 4:
+        return H_Tabel_4;
     default:
         return H_Tabel_1;
     }

@@ -32,6 +32,7 @@ public:
     data::Query H_Tabel_1{ADO_DB};
     data::Query H_Tabel_2{ADO_DB};
     data::Query H_Tabel_3{ADO_DB};
+    data::Query H_Tabel_4{ADO_DB}; // overtime
     // General lookups: the caller sets the statement, opens, reads, closes
     data::Query Control{ADO_DB};
     // The production calendar of the period a window shows, read with its other statements
@@ -57,7 +58,7 @@ public:
 
     // The journal query of a shift: Smena2..4 for 2..4, Smena1 for anything else.
     data::Query& smenaQuery(int shift);
-    data::Query& timesheetQuery(int shift); // H_Tabel_1..3
+    data::Query& timesheetQuery(int shift); // H_Tabel_1..4
     // Opens Control on a statement, reads one field of the first row and closes it again.
     QVariant lookup(const QString& sql, const QString& field);
 

@@ -9,12 +9,14 @@
 #include "reports/reports_window.h"
 #include "timesheet/calendar_window.h"
 #include "timesheet/closed_months.h"
+#include "timesheet/closed_months_window.h"
 #include "timesheet/household_list.h"
 #include "timesheet/piece_timesheet.h"
 #include "timesheet/timesheet_by_time.h"
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 
+#include <QAction>
 #include <QDateEdit>
 #include <QSysInfo>
 
@@ -63,29 +65,24 @@ void TForm1::N19Click() {
 }
 
 void TForm1::changeMonth(bool closing) {
-    const QString caption =
-        closing ? QStringLiteral("Закрытие месяца") : QStringLiteral("Открытие месяца");
+    if (!closing) {
+        // only a closed month can be opened: the list of them, who closed each and when
+        Form30->ShowClosed();
+        showMonthState();
+        return;
+    }
+    const QString caption = QStringLiteral("Закрытие месяца");
     if (!Form28->AskMonth(caption, QDate::currentDate().addMonths(-1))) return;
     const int year = Form28->year();
     const int month = Form28->month();
-    QString title = timesheet::monthTitle(year, month);
-    title = title.left(1).toLower() + title.mid(1);
-    const QString question =
-        closing ? QStringLiteral("Закрыть %1? Записи, хоз. работы и табель этого месяца нельзя "
-                                 "будет изменить.")
-                      .arg(title)
-                : QStringLiteral("Открыть %1? Записи, хоз. работы и табель этого месяца снова "
-                                 "можно будет изменить.")
-                      .arg(title);
-    if (!ui::askYesNo(question, caption)) return;
+    if (!ui::askYesNo(timesheet::monthChangeQuestion(year, month, true), caption)) return;
     const timesheet::MonthChange change =
-        closing ? timesheet::closeMonth(DataModule6->Control, year, month,
-                                        closedBy())
-                : timesheet::openMonth(DataModule6->Control, year, month);
+        timesheet::closeMonth(DataModule6->Control, year, month, closedBy());
     showMonthState();
-    if (change != timesheet::MonthChange::Done)
-        ui::message(timesheet::monthChangeText(change, year, month, closing), caption,
-                    QMessageBox::Information);
+    ui::message(change == timesheet::MonthChange::Done
+                    ? timesheet::monthChangedText(year, month, true)
+                    : timesheet::monthChangeText(change, year, month, true),
+                caption, QMessageBox::Information);
 }
 
 void TForm1::N20Click() {
@@ -121,8 +118,10 @@ void TForm1::N13Click() {
     Form19->ComboBox1->setCurrentIndex(day.month() - 1);
     Form19->selectYear(day.year());
     Form19->ComboBox1Change();
+    // the window is titled after the command that opened it
+    Form19->setWindowTitle(N13->iconText());
     ui::showModal(Form19);
-    for (int shift = 1; shift <= 3; ++shift)
+    for (int shift = 1; shift <= TForm19::Shifts; ++shift)
         DataModule6->timesheetQuery(shift).close();
 }
 void TForm1::N14Click() {

@@ -105,6 +105,11 @@ Band& shape(Band& band, Band::Kind kind, const QString& name, double height) {
 }
 } // namespace
 
+BandBuilder LayoutBuilder::heading(double height) {
+    return make(
+        shape(layout_.heading.emplace(), Band::Kind::Heading, QStringLiteral("heading"), height));
+}
+
 BandBuilder LayoutBuilder::reportHead(double height, bool repeatOnNewPage) {
     if (layout_.groups.empty() || !layout_.groups.front().breakExpr.isEmpty())
         layout_.groups.push_front(Group());

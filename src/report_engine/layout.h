@@ -52,7 +52,16 @@ struct Item {
 };
 
 struct Band {
-    enum class Kind { ReportHead, GroupHead, Detail, GroupFoot, ReportFoot, PageFoot, Child };
+    enum class Kind {
+        Heading,
+        ReportHead,
+        GroupHead,
+        Detail,
+        GroupFoot,
+        ReportFoot,
+        PageFoot,
+        Child
+    };
     Kind kind = Kind::Detail;
     QString name; // how the band shows in dumps: "head fio", "detail", "page foot"
     double height = 5;
@@ -86,6 +95,9 @@ struct PageSetup {
 struct Layout {
     QString title; // the preview window's caption
     PageSetup page;
+    // Printed once at the top of the first page, above the report head (which may repeat on
+    // every page): a document's heading.
+    std::optional<Band> heading;
     std::deque<Group> groups; // outermost first
     std::optional<Band> detail;
     std::optional<Band> pageFoot;
@@ -165,6 +177,8 @@ public:
     LayoutBuilder& font(const QString& family, double size);
     LayoutBuilder& title(const QString& t) { return layout_.title = t, *this; }
 
+    // The document's heading, printed once at the top of the first page.
+    BandBuilder heading(double height);
     // A group without break expression, printed once before the first row (or at the
     // top of every page when repeated); its foot is the report foot.
     BandBuilder reportHead(double height, bool repeatOnNewPage = false);

@@ -64,6 +64,7 @@ public:
             if (g.foot) cg.foot = compileBand(*g.foot);
             groups_.push_back(std::move(cg));
         }
+        if (layout.heading) heading_ = compileBand(*layout.heading);
         if (layout.detail) detail_ = compileBand(*layout.detail);
         if (layout.pageFoot) pageFoot_ = compileBand(*layout.pageFoot);
         bottom_ = layout.page.paperHeight() - layout.page.bottom;
@@ -74,6 +75,10 @@ public:
         const int n = rows_.rowCount();
         if (n == 0 && !layout_.printIfEmpty) return std::move(doc_);
         startPage();
+        if (heading_) {
+            emitBand(*heading_, n > 0 ? 0 : -1);
+            bodyTop_ = y_; // what follows starts the page as on any other
+        }
         const int count = int(groups_.size());
         if (n == 0) {
             // the groups without break expression still print their heads and feet
@@ -306,6 +311,7 @@ private:
     std::vector<double> sums_;
     std::vector<int>* collecting_ = nullptr;
     std::vector<CompiledGroup> groups_;
+    std::optional<CompiledBand> heading_;
     std::optional<CompiledBand> detail_;
     std::optional<CompiledBand> pageFoot_;
     double bottom_ = 0; // where the page foot's space begins

@@ -241,6 +241,13 @@ int Excel::ExcelOpen(const QString& fileName, const QString& subject) {
         if (f & Bold) format_set_bold(formats_[f]);
         if (f & Text) format_set_num_format_index(formats_[f], 49); // the built-in text format "@"
     }
+    for (int a = 0; a < 4; ++a) {
+        lxw_format* f = across_[a] = workbook_add_format(book_);
+        format_set_num_format_index(f, 49); // a title is text, whatever it reads like
+        format_set_align(f, a >= int(Across::Title) ? LXW_ALIGN_CENTER : LXW_ALIGN_LEFT);
+        if (a == int(Across::Bold) || a == int(Across::Title)) format_set_bold(f);
+        if (a == int(Across::Title)) format_set_font_size(f, 13);
+    }
     fileName_ = fileName;
     subject_ = subject;
     formatted_.clear();
@@ -304,6 +311,37 @@ int Excel::ExcelWriteCellFormatted(int sheet, int column, int row, const QString
         autoFit_[size_t(column - 1)] = true;
     }
     return put(column, row, text, format);
+}
+
+int Excel::ExcelWriteAcross(int sheet, int row, int firstColumn, int lastColumn,
+                            const QString& text, Across style) {
+    if (text.isEmpty()) return 1;
+    if (checkCell(sheet, firstColumn, row, text) < 0) return -1;
+    if (lastColumn < firstColumn || checkCell(sheet, lastColumn, row, text) < 0) return -1;
+    text_.resize(utf8_.requiredSpace(text.size()) + 1);
+    char* const stop = utf8_.appendToBuffer(text_.data(), text);
+    *stop = '\0';
+    lxw_format* const format = across_[int(style)];
+    const lxw_row_t r = lxw_row_t(row - 1);
+    const lxw_error failed =
+        firstColumn == lastColumn
+            ? worksheet_write_string(sheet_, r, lxw_col_t(firstColumn - 1), text_.constData(),
+                                     format)
+            : worksheet_merge_range(sheet_, r, lxw_col_t(firstColumn - 1), r,
+                                    lxw_col_t(lastColumn - 1), text_.constData(), format);
+    if (failed != LXW_NO_ERROR)
+        return refuse(sheet, firstColumn, row, QStringLiteral("Ошибка Microsoft Excel"));
+    return 1;
+}
+
+void Excel::ExcelPrintLandscape(int captionRow) {
+    if (!book_) return;
+    worksheet_set_paper(sheet_, 9); // A4
+    worksheet_set_landscape(sheet_);
+    worksheet_set_margins(sheet_, 0.4, 0.4, 0.5, 0.5); // inches
+    worksheet_fit_to_pages(sheet_, 1, 0);              // one page wide, as long as it takes
+    if (captionRow > 0)
+        worksheet_repeat_rows(sheet_, lxw_row_t(captionRow - 1), lxw_row_t(captionRow - 1));
 }
 
 QString Excel::finish() {

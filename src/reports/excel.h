@@ -51,6 +51,17 @@ public:
     int ExcelWriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText,
                                 bool autoFit, bool bold);
 
+    // Where a text written across columns stands and how it looks.
+    enum class Across : quint8 { Left, Bold, Title, Centred };
+    // Writes a text into columns first..last of a row merged into one cell; such a text does
+    // not widen the columns fitted to their texts (a title over a table keeps its name column
+    // narrow). An empty text writes nothing. 1, or -1 after a message.
+    int ExcelWriteAcross(int sheet, int row, int firstColumn, int lastColumn, const QString& text,
+                         Across style);
+    // Prints the sheet on A4 landscape, one page wide, with captionRow (0: none) repeated at
+    // the top of every page. Does nothing while no workbook is begun.
+    void ExcelPrintLandscape(int captionRow);
+
     bool isOpen() const { return book_ != nullptr; }
     // The file the last showing wrote ("" before).
     QString lastFile() const { return lastFile_; }
@@ -71,6 +82,7 @@ private:
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* formats_[4] = {}; // by Format bits
+    lxw_format* across_[4] = {};  // by Across
     QString bookPath_;            // where the workbook is written before it gets its name
     QString fileName_;
     QString subject_;

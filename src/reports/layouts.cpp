@@ -63,11 +63,12 @@ void pageNumber(LayoutBuilder& b) {
 
 } // namespace
 
-Layout timesheetLayout() {
+Layout timesheetLayout(const SheetTitle& title) {
     LayoutBuilder b(QPageLayout::Landscape, 10);
-    b.font(QStringLiteral("Arial"), 10).title(QStringLiteral("Табель"));
+    b.font(QStringLiteral("Arial"), 10).title(title.title);
     const double first = 81.2, pitch = 5.9, total = 264.6;
     const double totalWidth = b.width() - total;
+    addHeading(b, title);
 
     auto head = b.reportHead(6.6, /*repeatOnNewPage=*/true).frame(Top | Bottom);
     head.label(0, first - 1, QStringLiteral("Данные за:")).bold().name(QStringLiteral("QRLabel33"));
@@ -82,20 +83,25 @@ Layout timesheetLayout() {
         .bold()
         .name(QStringLiteral("QRLabel32"));
 
+    // a day without hours prints nothing, whether its cells are empty or hold 0
     auto line = b.detail(6.35).frame(Top | Bottom, LineStyle::Dotted, kDots);
     line.field(0, 80.4, QStringLiteral("fio"));
     QStringList days;
+    QList<TotalCell> totals;
     for (int d = 1; d <= 31; ++d) {
-        auto cell = line.field(first + (d - 1) * pitch, pitch, QStringLiteral("sd%1").arg(d))
-                        .center()
-                        .size(9);
+        const QString day = QStringLiteral("sd%1").arg(d);
+        const double x = first + (d - 1) * pitch;
+        auto cell = line.expr(x, pitch, blankZero(day)).center().size(9);
         if (d % 2 == 1) cell.frame(Left | Right, LineStyle::Dotted, kDots);
-        days << QStringLiteral("sd%1").arg(d);
+        days << day;
+        totals << TotalCell{x, pitch, day, QString()};
     }
     line.expr(total, totalWidth, days.join(QLatin1Char('+')))
         .center()
         .bold()
         .name(QStringLiteral("QRExpr1"));
+    totals << TotalCell{total, totalWidth, days.join(QLatin1Char('+')), QString()};
+    addTotals(b, first, totals);
 
     b.pageFoot(4.5)
         .expr(b.width() - 30, 30, QStringLiteral("PAGENUMBER"))

@@ -4,11 +4,13 @@
 #pragma once
 
 #include "report_engine/layout.h"
+#include "reports/sheet_parts.h"
 
 namespace reports {
 
-// The monthly timesheet over H_Tabel (fio, sd1 … sd31), A4 landscape.
-report::Layout timesheetLayout();
+// The monthly timesheet over H_Tabel (fio, sd1 … sd31), A4 landscape, under the heading of
+// title, with the totals row and the signature lines.
+report::Layout timesheetLayout(const SheetTitle& title = {});
 // "Отчет по рабочим" over t_Report: worker, product, good pieces and sums.
 report::Layout workersReportLayout();
 // "Отчет по продукции" over t_Report: product, good pieces and boxes.

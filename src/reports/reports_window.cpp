@@ -5,6 +5,7 @@
 #include "reports/layouts.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/progress_caption.h"
 #include "ui/radio_group.h"
 
 #include <QDateEdit>
@@ -24,10 +25,6 @@ QDateEdit* datePicker(QWidget* parent) {
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     picker->setMinimumWidth(120);
     return picker;
-}
-
-QString excelCaption(int written, int total) {
-    return QStringLiteral("Excel (%1 из %2)").arg(written).arg(total);
 }
 
 } // namespace
@@ -64,7 +61,7 @@ TForm18::TForm18(QWidget* parent) : ui::Form(parent) {
     Button2 = new QPushButton(QStringLiteral("Отчет по продукции"), this);
     Button1 = new QPushButton(QStringLiteral("Детальный отчет по рабочим"), this);
     Button3 = new QPushButton(QStringLiteral("Детальный отчет по продукции"), this);
-    Button6 = new QPushButton(excelCaption(0, 0), this);
+    Button6 = new QPushButton(QStringLiteral("Excel"), this);
     Button5 = new QPushButton(QStringLiteral("Выход"), this);
     setCancelButton(Button5);
 
@@ -147,9 +144,9 @@ void TForm18::Button5Click() {
 
 void TForm18::Button6Click() {
     if (!periodInOrder()) return;
-    painted_.invalidate();
+    ui::ProgressCaption caption(Button6);
     reports::exportProducts(*XLS_Rep, period(), productKind(),
-                            [this](int written, int total) { showProgress(written, total); });
+                            [&](int written, int total) { caption.show(written, total); });
 }
 
 bool TForm18::periodInOrder() {
@@ -160,13 +157,4 @@ bool TForm18::periodInOrder() {
                   .arg(data::text::date(p.from), data::text::date(p.to)));
     DTPicker1->setFocus();
     return false;
-}
-
-void TForm18::showProgress(int written, int total) {
-    Button6->setText(excelCaption(written, total));
-    // painted now and then rather than for every row, which would cost more than the row
-    if (!painted_.isValid() || painted_.elapsed() >= 100 || written == total) {
-        Button6->repaint();
-        painted_.start();
-    }
 }

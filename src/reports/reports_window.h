@@ -4,7 +4,6 @@
 #include "reports/summary_reports.h"
 #include "ui/form.h"
 
-#include <QElapsedTimer>
 #include <memory>
 
 class QDateEdit;
@@ -31,7 +30,7 @@ public:
     QPushButton* Button2; // "Отчет по продукции"
     QPushButton* Button1; // "Детальный отчет по рабочим"
     QPushButton* Button3; // "Детальный отчет по продукции"
-    QPushButton* Button6; // "Excel (r из N)"
+    QPushButton* Button6; // "Excel", "Excel (r из N)" while it writes
     QPushButton* Button5; // "Выход"
 
     // The printed reports, each with the query its layout owns.
@@ -56,11 +55,9 @@ public slots:
     void Button6Click();
 
 private:
-    void showProgress(int written, int total);
     // False, after saying so, when "с" lies after "по": such a period holds nothing, and an
     // empty report would read as a month without work.
     bool periodInOrder();
-    QElapsedTimer painted_;
 };
 
 extern TForm18* Form18;

@@ -3,6 +3,7 @@
 #include "data/sql_text.h"
 #include "report_engine/preview.h"
 #include "reports/excel.h"
+#include "reports/sheet_parts.h"
 #include "ui/busy_cursor.h"
 
 namespace reports {
@@ -151,8 +152,18 @@ QStringList productExportRow(const data::Query& query) {
 bool exportProducts(data::Query& query, const Period& period, ProductKind kind,
                     const std::function<void(int, int)>& progress) {
     data::ClosedOnExit closer{query};
+    SheetTitle title;
+    {
+        data::Query control(query.connection());
+        title.heading = readHeading(control);
+    }
     openForPeriod(query, period, kind);
-    if (ExcelOpen(QString(), QStringLiteral("Отчет по продукции")) < 0) return false;
+    title.title = QStringLiteral("Отчет по продукции");
+    title.period = QStringLiteral("за период с ") + data::text::date(period.from) +
+                   QStringLiteral(" по ") + data::text::date(period.to);
+    if (kind != ProductKind::All)
+        title.period += QStringLiteral(", ") + stageText(kind == ProductKind::Finished ? 0 : 1);
+    if (ExcelOpen(periodFileName(title.title, period.from, period.to)) < 0) return false;
     const int total = query.recordCount();
     progress(0, total);
     {
@@ -160,15 +171,18 @@ bool exportProducts(data::Query& query, const Period& period, ProductKind kind,
         const QStringList header{QStringLiteral("Наименование"), QStringLiteral("Операция"),
                                  QStringLiteral("Вид продукции"), QStringLiteral("Коробки"),
                                  QStringLiteral("Кол-во")};
+        Excel& excel = sharedExcel();
+        int row = writeSheetTitle(excel, title, int(header.size()));
+        setSheetPage(excel, row);
         // every column as wide as its widest text, names and operations uncut
         for (int column = 1; column <= header.size(); ++column)
-            ExcelWriteCellFormatted(1, column, 1, header[column - 1], false, true, false);
-        int row = 2;
+            ExcelWriteCellFormatted(1, column, row, header[column - 1], false, true, false);
+        const int first = ++row;
         for (query.first(); !query.eof(); query.next(), ++row) {
             const QStringList cells = productExportRow(query);
             for (int column = 1; column <= cells.size(); ++column)
                 ExcelWriteCell(1, column, row, cells[column - 1]);
-            progress(row - 1, total);
+            progress(row - first + 1, total);
         }
     }
     ExcelSetVisible(true);

@@ -26,7 +26,9 @@ MonthChange changed(data::Query& control, int year, int month, bool closing,
     const QString there = QStringLiteral("select count(*) as cnt from accounts_dep.closed_month "
                                          "where year=") +
                           integer(year) + QStringLiteral(" and month=") + integer(month);
-    plan.landed = [&] { return (data::lookupIn(control, there, QStringLiteral("cnt")).toLongLong() > 0) == closing; };
+    plan.landed = [&] {
+        return (data::lookupIn(control, there, QStringLiteral("cnt")).toLongLong() > 0) == closing;
+    };
     const data::WriteOutcome out = data::write(control, plan);
     if (out.written()) return MonthChange::Done;
     if (out.status == data::WriteOutcome::Status::MonthClosed ||
@@ -76,12 +78,12 @@ bool closedIn(const data::Query& query) {
 
 MonthChange closeMonth(data::Query& control, int year, int month, const QString& closedBy) {
     return changed(control, year, month, true,
-                   data::WritePart::insert(
-                       QStringLiteral("accounts_dep.closed_month"),
-                       QStringLiteral("year, month, closed_by, closed_at"),
-                       integer(year) + QStringLiteral(", ") + integer(month) +
-                           QStringLiteral(", ") + data::sql::quoted(closedBy.left(50)) +
-                           QStringLiteral(", localtimestamp(0)")));
+                   data::WritePart::insert(QStringLiteral("accounts_dep.closed_month"),
+                                           QStringLiteral("year, month, closed_by, closed_at"),
+                                           integer(year) + QStringLiteral(", ") + integer(month) +
+                                               QStringLiteral(", ") +
+                                               data::sql::quoted(closedBy.left(50)) +
+                                               QStringLiteral(", localtimestamp(0)")));
 }
 
 MonthChange openMonth(data::Query& control, int year, int month) {
@@ -101,6 +103,37 @@ QString monthChangeText(MonthChange change, int year, int month, bool closing) {
                        : QStringLiteral("%1 не закрыт.").arg(title);
     }
     return {};
+}
+
+QString monthChangeQuestion(int year, int month, bool closing) {
+    QString title = monthTitle(year, month);
+    title = title.left(1).toLower() + title.mid(1);
+    return closing ? QStringLiteral("Закрыть %1? Записи, хоз. работы и табель этого месяца нельзя "
+                                    "будет изменить.")
+                         .arg(title)
+                   : QStringLiteral("Открыть %1? Записи, хоз. работы и табель этого месяца снова "
+                                    "можно будет изменить.")
+                         .arg(title);
+}
+
+QString monthChangedText(int year, int month, bool closing) {
+    const QString title = monthTitle(year, month);
+    return closing ? QStringLiteral("%1 закрыт: записи, хоз. работы и табель этого месяца больше "
+                                    "не изменяются.")
+                         .arg(title)
+                   : QStringLiteral("%1 открыт: записи, хоз. работы и табель этого месяца снова "
+                                    "можно изменять.")
+                         .arg(title);
+}
+
+QString closedMonthsListStatement() {
+    QStringList names;
+    for (const QString& name : monthNames())
+        names << data::sql::quoted(name);
+    return QStringLiteral("select year, month, (array[") + names.join(u',') +
+           QStringLiteral("])[month] || ' ' || year as title, closed_by, to_char(closed_at, "
+                          "'DD.MM.YYYY HH24:MI') as closed_at from accounts_dep.closed_month "
+                          "order by year desc, month desc");
 }
 
 } // namespace timesheet

@@ -50,5 +50,13 @@ MonthChange closeMonth(data::Query& control, int year, int month, const QString&
 MonthChange openMonth(data::Query& control, int year, int month);
 // The message of a close or open that did not change the month ("" for Done).
 QString monthChangeText(MonthChange change, int year, int month, bool closing);
+// The question asked before a close or an open: "Закрыть март 2024? …".
+QString monthChangeQuestion(int year, int month, bool closing);
+// What a close or an open that was done did: "Март 2024 закрыт: …".
+QString monthChangedText(int year, int month, bool closing);
+
+// The closed months, newest first, one row each: year, month, title ("Март 2024"), closed_by,
+// closed_at (as text, "05.04.2024 10:15").
+QString closedMonthsListStatement();
 
 } // namespace timesheet

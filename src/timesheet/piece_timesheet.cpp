@@ -1,8 +1,12 @@
 #include "timesheet/piece_timesheet.h"
 
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "data/sql_text.h"
 #include "data/texts.h"
+#include "report_engine/preview.h"
+#include "report_engine/rows.h"
+#include "reports/heading_window.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
 #include "timesheet/timesheet_table.h"
@@ -11,6 +15,7 @@
 #include "ui/dialogs.h"
 #include "ui/guard.h"
 #include "ui/lookup_combo.h"
+#include "ui/progress_caption.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -232,9 +237,17 @@ void TForm27::build() {
     }
     totals->addStretch();
 
+    Button2 = new QPushButton(QStringLiteral("Печать"), this);
+    Button3 = new QPushButton(QStringLiteral("Excel"), this);
+    Button3->setMinimumWidth(120); // room for "Excel (r из N)"
+    Button4 = new QPushButton(QStringLiteral("Реквизиты…"), this);
+    Button4->setToolTip(QStringLiteral("Организация и подразделение в заголовке табелей"));
     Button1 = new QPushButton(QStringLiteral("Выход"), this);
     setCancelButton(Button1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    buttons->addWidget(Button4);
     buttons->addStretch();
     buttons->addWidget(Button1);
 
@@ -246,12 +259,18 @@ void TForm27::build() {
 
     setTabOrder(DBGrid, ComboBox1);
     setTabOrder(ComboBox1, cb_year);
-    setTabOrder(cb_year, Button1);
+    setTabOrder(cb_year, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button4);
+    setTabOrder(Button4, Button1);
 
     // the lists change the period when the user picks, not when a command sets them
     connect(ComboBox1, &QComboBox::activated, this, ui::guard([this] { ComboBox1Change(); }));
     connect(cb_year, &QComboBox::activated, this, ui::guard([this] { ComboBox1Change(); }));
     connect(Button1, &QPushButton::clicked, this, ui::guard([this] { Button8Click(); }));
+    connect(Button2, &QPushButton::clicked, this, ui::guard([this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::guard([this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
 }
 
 void TForm27::setNameWidth(int width) {
@@ -271,6 +290,7 @@ void TForm27::ShowMonth(const QDate& day) {
 void TForm27::FormActivate() {
     DataSource1.dataSet = CurTabel;
     DBGrid->setDataSource(&DataSource1);
+    Button4->setEnabled(data::role() == data::Role::Full);
 }
 
 void TForm27::ComboBox1Change() {
@@ -314,4 +334,66 @@ void TForm27::readMonth(bool years) {
 
 void TForm27::Button8Click() {
     closeForm();
+}
+
+int TForm27::shownMonth() const {
+    return int(CurTabel->param("i_month").toInt());
+}
+
+int TForm27::shownYear() const {
+    return int(CurTabel->param("i_year").toInt());
+}
+
+QString TForm27::sheetName() const {
+    if (CurTabel == &H_Tabel7777) return QStringLiteral("Табель хоз. работ");
+    if (CurTabel == &H_Tabel7778) return QStringLiteral("Табель ср. сдельная");
+    if (CurTabel == &H_Tabel_all) return QStringLiteral("Общий табель");
+    return QStringLiteral("Табель сделка");
+}
+
+QList<reports::SheetColumn> TForm27::sheetColumns() const {
+    using K = reports::SheetColumn::Kind;
+    const auto shown = [this](const char* field) {
+        return DBGrid->column(DBGrid->columnOf(QString::fromLatin1(field))).visible;
+    };
+    QList<reports::SheetColumn> columns{
+        {QStringLiteral("fio"), QStringLiteral("Фамилия И. О."), K::Text}};
+    if (shown("s_night"))
+        columns << reports::SheetColumn{QStringLiteral("s_night"), QString(), K::Text, 9};
+    const int days = QDate(shownYear(), shownMonth(), 1).daysInMonth();
+    for (int d = 1; d <= days; ++d)
+        columns << reports::SheetColumn{QStringLiteral("d%1").arg(d), QString::number(d), K::Hours,
+                                        5.4};
+    columns << reports::SheetColumn{QStringLiteral("i_time"), QStringLiteral("Итого (ч.)"),
+                                    K::Count, 16}
+            << reports::SheetColumn{QStringLiteral("f_price"), QStringLiteral("Итого (р.)"),
+                                    K::Money, 21};
+    if (CurTabel != &H_Tabel_all && shown("average_price"))
+        columns << reports::SheetColumn{QStringLiteral("average_price"), QStringLiteral("Час (р.)"),
+                                        K::Price, 15};
+    return columns;
+}
+
+reports::SheetTitle TForm27::sheetTitle() const {
+    return {reports::readHeading(DataModule6->Control), sheetName(),
+            timesheet::monthNames().value(shownMonth() - 1) + u' ' + QString::number(shownYear()) +
+                QStringLiteral(" г.")};
+}
+
+void TForm27::Button2Click() {
+    const reports::SheetTitle title = sheetTitle();
+    report::preview(reports::sheetLayout(title, sheetColumns()), *CurTabel,
+                    report::Preview::ZoomMode::WholePage);
+}
+
+void TForm27::Button3Click() {
+    const reports::SheetTitle title = sheetTitle();
+    ui::ProgressCaption caption(Button3);
+    reports::exportSheet(title, sheetColumns(), report::QueryRows(*CurTabel),
+                         reports::monthFileName(title.title, shownYear(), shownMonth()),
+                         [&](int written, int total) { caption.show(written, total); });
+}
+
+void TForm27::Button4Click() {
+    Form32->ShowHeading();
 }

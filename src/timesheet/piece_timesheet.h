@@ -3,6 +3,7 @@
 #pragma once
 
 #include "data/query.h"
+#include "reports/sheet_parts.h"
 #include "timesheet/day_columns.h"
 #include "ui/form.h"
 
@@ -33,7 +34,10 @@ public:
     QLabel* DBText3;               // "Хоз. работы:", price of price7
     QLabel* DBText4;               // "Ср. сдел.:", price of price8
     QLabel* Label1;                // "закрыт" beside the month when it is closed
-    QPushButton* Button1;          // "Выход"
+    QPushButton* Button2;          // "Печать": the month shown, in the preview
+    QPushButton* Button3;          // "Excel": the month shown, as a workbook
+    QPushButton* Button4; // "Реквизиты…", the heading of the printouts (full access)
+    QPushButton* Button1; // "Выход"
 
     // One per mode; parameters i_month, i_year and the period bounds d_date1 … d_date8.
     data::Query H_Tabel0;    // per worker: shift hours and piece-work money
@@ -55,15 +59,28 @@ public:
 
     void FormActivate() override;
 
+    // The name of the timesheet shown, as the menu names it: "Табель сделка", "Табель хоз.
+    // работ", "Табель ср. сдельная", "Общий табель".
+    QString sheetName() const;
+    // The columns of the month shown as the grid shows them: name, day or night where shown,
+    // the days the month has, the totals.
+    QList<reports::SheetColumn> sheetColumns() const;
+
 public slots:
     void ComboBox1Change(); // change of period
     void Button8Click();    // "Выход"
+    void Button2Click();    // "Печать"
+    void Button3Click();    // "Excel"
+    void Button4Click();    // "Реквизиты…"
 
 private:
     void build();
     // Reads the chosen month: the mode's grid, the money, whether the month is closed, and
     // with years the list of years too.
     void readMonth(bool years);
+    int shownMonth() const;
+    int shownYear() const;
+    reports::SheetTitle sheetTitle() const;
     int nameWidth_ = 208;
     std::unique_ptr<timesheet::DayColumns> days_;
 };

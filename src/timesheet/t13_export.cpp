@@ -3,16 +3,30 @@
 #include "data/query.h"
 #include "report_engine/preview.h"
 #include "reports/excel.h"
+#include "reports/sheet_parts.h"
 #include "timesheet/t13_form.h"
 #include "timesheet/t13_pdf.h"
 #include "timesheet/timesheet_month.h"
 #include "ui/busy_cursor.h"
+#include "ui/progress_caption.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
 
 namespace timesheet::t13 {
+
+namespace {
+
+// The organisation and the department as full access set them for every printed timesheet.
+Heading headingOf(data::Query& query) {
+    const reports::Heading stored = reports::readHeading(query);
+    Heading heading;
+    heading.organisation = stored.organisation;
+    heading.department = stored.department;
+    return heading;
+}
+
+} // namespace
 
 QString exportMonth(data::Connection& connection, int year, int month, QPushButton* button) {
     const QString subject = QStringLiteral("Табель Т-13 ") + monthNames().value(month - 1) + u' ' +
@@ -24,16 +38,14 @@ QString exportMonth(data::Connection& connection, int year, int month, QPushButt
     }
     ui::BusyCursor busy;
     data::Query rows(connection);
+    const Heading heading = headingOf(rows);
     const Month form = readMonth(rows, year, month);
-    const QString caption =
-        QStringLiteral("Т-13 (%1 из ") + QString::number(form.workers.size()) + u')';
-    button->setText(caption.arg(0));
+    ui::ProgressCaption caption(button);
+    caption.show(0, int(form.workers.size()));
     const QString path = writeMonth(
-        form, {}, QDir(reports::exportFolder()).filePath(reports::workbookName(subject) + ".xlsx"),
-        Existing::Keep, [&](int written, int) {
-            button->setText(caption.arg(written));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
+        form, heading,
+        QDir(reports::exportFolder()).filePath(reports::workbookName(subject) + ".xlsx"),
+        Existing::Keep, [&](int written, int workers) { caption.show(written, workers); });
     reports::showWorkbook(path);
     return path;
 }
@@ -43,7 +55,8 @@ void previewMonth(data::Connection& connection, int year, int month) {
     {
         ui::BusyCursor busy;
         data::Query rows(connection);
-        doc = formDocument(readMonth(rows, year, month), {});
+        const Heading heading = headingOf(rows);
+        doc = formDocument(readMonth(rows, year, month), heading);
     }
     report::preview(std::move(doc), report::Preview::ZoomMode::WholePage);
 }

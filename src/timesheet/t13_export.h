@@ -13,7 +13,8 @@ namespace timesheet::t13 {
 
 // Writes the form of the month into the export folder under the name the export gives
 // ("Табель Т-13 Март 2024 2024-04-01 10-00-00.xlsx"; an existing file is never replaced),
-// counting the workers written on the button's caption ("Т-13 (r из N)"), and opens it.
+// counting the workers written on the button's caption ("Т-13 (r из N)") while it writes, and
+// opens it.
 // A folder that cannot be used gets the export's messages and writes nothing; returns the
 // file written, empty then.
 QString exportMonth(data::Connection& connection, int year, int month, QPushButton* button);

@@ -1,8 +1,11 @@
 #include "timesheet/timesheet_by_time.h"
 
 #include "data/data_module.h"
+#include "data/rights.h"
 #include "report_engine/preview.h"
+#include "report_engine/rows.h"
 #include "reports/excel.h"
+#include "reports/heading_window.h"
 #include "reports/layouts.h"
 #include "timesheet/closed_months.h"
 #include "timesheet/day_columns.h"
@@ -15,6 +18,7 @@
 #include "ui/dbgrid.h"
 #include "ui/dialogs.h"
 #include "ui/guard.h"
+#include "ui/progress_caption.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -51,7 +55,7 @@ TForm19::TForm19(QWidget* parent) : ui::Form(parent), H_Tabel(DataModule6->ADO_D
             return q.active() && c.touchesMonth(q.param("yea").toInt(), q.param("mnth").toInt());
         },
         [this](const QList<data::Change>&) {
-            for (int shift = 1; shift <= 3; ++shift)
+            for (int shift = 1; shift <= Shifts; ++shift)
                 ui::reopenKeeping(DataModule6->timesheetQuery(shift), QStringLiteral("w_id"),
                                   grid(shift));
         });
@@ -95,22 +99,26 @@ ui::DBGrid* TForm19::makeGrid(QWidget* tab) {
 }
 
 void TForm19::build() {
-    setWindowTitle(QStringLiteral("Табель по времени"));
+    setWindowTitle(QStringLiteral("Табель по сменам"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
     PageControl1 = new QTabWidget(this);
     TabSheet1 = new QWidget;
     TabSheet2 = new QWidget;
     TabSheet3 = new QWidget;
+    TabSheet4 = new QWidget;
     PageControl1->addTab(TabSheet1, QStringLiteral("Смена №1"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Смена №2"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Смена №3"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("Переработка"));
     DBGrid1 = makeGrid(TabSheet1);
     DBGrid2 = makeGrid(TabSheet2);
     DBGrid3 = makeGrid(TabSheet3);
+    DBGrid4 = makeGrid(TabSheet4);
     DBGrid1->setDataSet(&DataModule6->H_Tabel_1);
     DBGrid2->setDataSet(&DataModule6->H_Tabel_2);
     DBGrid3->setDataSet(&DataModule6->H_Tabel_3);
+    DBGrid4->setDataSet(&DataModule6->H_Tabel_4);
 
     Button1 = new QPushButton(QStringLiteral("Перестроить"), TabSheet1);
     PB = new QProgressBar(TabSheet1);
@@ -132,6 +140,8 @@ void TForm19::build() {
     static_cast<QVBoxLayout*>(TabSheet1->layout())->addLayout(tools);
 
     Button6 = new QPushButton(QStringLiteral("Печать"), this);
+    Button8 = new QPushButton(QStringLiteral("Реквизиты…"), this);
+    Button8->setToolTip(QStringLiteral("Организация и подразделение в заголовке табелей"));
     ComboBox1 = new QComboBox(this);
     ComboBox1->addItems(timesheet::monthNames());
     ComboBox1->setMaxVisibleItems(12);
@@ -148,6 +158,7 @@ void TForm19::build() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Button6);
+    bottom->addWidget(Button8);
     bottom->addSpacing(16);
     bottom->addWidget(ComboBox1);
     bottom->addWidget(ComboBox2);
@@ -166,7 +177,8 @@ void TForm19::build() {
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, Button7);
     setTabOrder(Button7, Button6);
-    setTabOrder(Button6, ComboBox1);
+    setTabOrder(Button6, Button8);
+    setTabOrder(Button8, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     setTabOrder(ComboBox2, Button5);
     setTabOrder(Button5, Button4);
@@ -180,11 +192,19 @@ void TForm19::build() {
     connect(Button7, &QPushButton::clicked, this, ui::guard([this] { Button7Click(); }));
     connect(Button5, &QPushButton::clicked, this, ui::guard([this] { Button5Click(); }));
     connect(Button6, &QPushButton::clicked, this, ui::guard([this] { Button6Click(); }));
+    connect(Button8, &QPushButton::clicked, this, ui::guard([this] { Button8Click(); }));
     connect(Button4, &QPushButton::clicked, this, ui::guard([this] { Button4Click(); }));
 }
 
 ui::DBGrid* TForm19::grid(int shift) const {
-    return shift == 2 ? DBGrid2 : shift == 3 ? DBGrid3 : DBGrid1;
+    return shift == 2 ? DBGrid2 : shift == 3 ? DBGrid3 : shift == 4 ? DBGrid4 : DBGrid1;
+}
+
+QList<data::Query*> TForm19::gridQueries() const {
+    QList<data::Query*> queries;
+    for (int shift = 1; shift <= Shifts; ++shift)
+        queries << &DataModule6->timesheetQuery(shift);
+    return queries;
 }
 
 int TForm19::month() const {
@@ -200,15 +220,14 @@ void TForm19::selectYear(int year) {
 }
 
 void TForm19::FormActivate() {
-    Button2->setText(QStringLiteral("Excel"));
-    Button3->setText(QStringLiteral("Т-13"));
+    Button8->setEnabled(data::role() == data::Role::Full);
 }
 
 void TForm19::ComboBox1Change() {
     const int m = month(), y = year();
     const timesheet::MonthPeriod period = timesheet::monthPeriod(y, m);
     QList<data::Query*> reads;
-    for (int shift = 1; shift <= 3; ++shift) {
+    for (int shift = 1; shift <= Shifts; ++shift) {
         data::Query& q = DataModule6->timesheetQuery(shift);
         q.close();
         q.setParam("mnth", m);
@@ -235,18 +254,18 @@ void TForm19::ComboBox1Change() {
 }
 
 void TForm19::openGrids() {
-    data::openTogether({&DataModule6->H_Tabel_1, &DataModule6->H_Tabel_2, &DataModule6->H_Tabel_3});
+    data::openTogether(gridQueries());
 }
 
 void TForm19::Button5Click() {
-    for (int shift = 1; shift <= 3; ++shift)
-        DataModule6->timesheetQuery(shift).close();
+    for (data::Query* q : gridQueries())
+        q->close();
     openGrids();
 }
 
 void TForm19::Button1Click() {
-    for (int shift = 1; shift <= 3; ++shift)
-        DataModule6->timesheetQuery(shift).close();
+    for (data::Query* q : gridQueries())
+        q->close();
     PB->setMaximum(timesheet::RebuildSteps);
     PB->setValue(1);
     PB->setVisible(true);
@@ -261,7 +280,7 @@ void TForm19::Button1Click() {
                 PB->setValue(step);
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             },
-            {&DataModule6->H_Tabel_1, &DataModule6->H_Tabel_2, &DataModule6->H_Tabel_3});
+            gridQueries());
     } catch (...) {
         failure = std::current_exception();
     }
@@ -277,51 +296,47 @@ void TForm19::Button1Click() {
     if (refused.found()) ui::error(timesheet::rebuildRefusalText(refused));
 }
 
+reports::SheetTitle TForm19::sheetTitle() {
+    return {reports::readHeading(DataModule6->Control), windowTitle(),
+            ComboBox1->currentText() + u' ' + ComboBox2->currentText() + QStringLiteral(" г.")};
+}
+
 void TForm19::Button6Click() {
+    const reports::SheetTitle title = sheetTitle();
     H_Tabel.close();
     H_Tabel.setParam("mnth", month());
     H_Tabel.setParam("yea", year());
     H_Tabel.open();
     data::ClosedOnExit closing{H_Tabel};
-    report::Layout layout = reports::timesheetLayout();
-    layout.setText(QStringLiteral("QRLabel33"), ComboBox1->currentText() + u' ' +
-                                                    ComboBox2->currentText() +
-                                                    QStringLiteral(" г."));
+    report::Layout layout = reports::timesheetLayout(title);
+    layout.setText(QStringLiteral("QRLabel33"), title.period);
     report::preview(layout, H_Tabel, report::Preview::ZoomMode::WholePage); // a whole page at once
 }
 
 void TForm19::Button2Click() {
-    const QString y = QString::number(year());
+    const reports::SheetTitle title = sheetTitle();
     H_Tabel.close();
     H_Tabel.setParam("mnth", month());
     H_Tabel.setParam("yea", year());
     H_Tabel.open();
     data::ClosedOnExit closing{H_Tabel};
-    ui::BusyCursor busy;
-    if (ExcelOpen(QString(), QStringLiteral("Табель ") + ComboBox1->currentText() + u' ' + y) == -1)
-        return;
-    ExcelSetVisible(false);
-    const QString of = QStringLiteral(" из ") + QString::number(H_Tabel.recordCount()) + u')';
-    Button2->setText(QStringLiteral("Excel (0") + of);
-    ExcelWriteCellFormatted(1, 1, 1, ComboBox1->currentText() + u' ' + y, true, true, true);
-    ExcelWriteCellFormatted(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
-    for (int d = 1; d <= 31; ++d)
-        ExcelWriteCellFormatted(1, d + 1, 2, QString::number(d), false, true, true);
-    ExcelWriteCellFormatted(1, 33, 2, QStringLiteral("Итого"), true, true, true);
-    int r = 3;
-    for (H_Tabel.first(); !H_Tabel.eof(); H_Tabel.next(), ++r) {
-        ExcelWriteCellFormatted(1, 1, r, H_Tabel.asText("fio"), true, true, false);
-        qint64 total = 0;
-        for (int d = 1; d <= 31; ++d) {
-            const qint64 hours = H_Tabel.asInt(QStringLiteral("sd%1").arg(d)); // null is 0
-            total += hours;
-            ExcelWriteCellFormatted(1, d + 1, r, QString::number(hours), false, true, false);
-        }
-        ExcelWriteCellFormatted(1, 33, r, QString::number(total), false, true, false);
-        Button2->setText(QStringLiteral("Excel (") + QString::number(r - 2) + of);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ExcelSetVisible(true);
+    // the days the month has, and the row's hours after them
+    QList<reports::SheetColumn> columns{
+        {QStringLiteral("fio"), QStringLiteral("Фамилия И.О."), reports::SheetColumn::Kind::Text}};
+    const int days = QDate(year(), month(), 1).daysInMonth();
+    for (int d = 1; d <= days; ++d)
+        columns << reports::SheetColumn{QStringLiteral("sd%1").arg(d), QString::number(d),
+                                        reports::SheetColumn::Kind::Hours};
+    columns << reports::SheetColumn{QString(), QStringLiteral("Итого"),
+                                    reports::SheetColumn::Kind::RowHours};
+    ui::ProgressCaption caption(Button2);
+    reports::exportSheet(title, columns, report::QueryRows(H_Tabel),
+                         reports::monthFileName(title.title, year(), month()),
+                         [&](int written, int total) { caption.show(written, total); });
+}
+
+void TForm19::Button8Click() {
+    Form32->ShowHeading();
 }
 
 void TForm19::Button3Click() {

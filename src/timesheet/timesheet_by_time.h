@@ -1,7 +1,8 @@
-// TForm19, the timesheet by time "Табель по времени".
+// TForm19, the timesheet by time, titled after the menu item that opens it, "Табель по сменам".
 #pragma once
 
 #include "data/query.h"
+#include "reports/sheet_parts.h"
 #include "timesheet/day_columns.h"
 #include "ui/form.h"
 
@@ -26,15 +27,18 @@ public:
     QWidget* TabSheet1;   // "Смена №1"
     QWidget* TabSheet2;   // "Смена №2"
     QWidget* TabSheet3;   // "Смена №3"
+    QWidget* TabSheet4;   // "Переработка", shift 4
     ui::DBGrid* DBGrid1;  // over H_Tabel_1 of the data module
     ui::DBGrid* DBGrid2;  // over H_Tabel_2
     ui::DBGrid* DBGrid3;  // over H_Tabel_3
+    ui::DBGrid* DBGrid4;  // over H_Tabel_4
     QPushButton* Button1; // "Перестроить"
     QProgressBar* PB;
     QPushButton* Button2; // "Excel"
     QPushButton* Button3; // "Т-13", the unified form of the month as a workbook
     QPushButton* Button7; // "Т-13 PDF", the same form in the preview
     QPushButton* Button6; // "Печать"
+    QPushButton* Button8; // "Реквизиты…", the heading of the printouts (full access)
     QComboBox* ComboBox1; // months
     QComboBox* ComboBox2; // years
     QLabel* Label1;       // "закрыт" beside the month when it is closed
@@ -52,7 +56,9 @@ public:
     int month() const; // of ComboBox1, 1..12
     int year() const;  // of ComboBox2
 
-    ui::DBGrid* grid(int shift) const; // DBGrid1..3
+    // Shifts shown on the tabs: 1..3 and overtime.
+    static constexpr int Shifts = 4;
+    ui::DBGrid* grid(int shift) const; // DBGrid1..4
 
     void FormActivate() override;
 
@@ -64,13 +70,17 @@ public slots:
     void Button7Click();    // "Т-13 PDF"
     void Button5Click();    // "Обновить"
     void Button6Click();    // "Печать"
+    void Button8Click();    // "Реквизиты…"
     void Button4Click();    // "Выход"
 
 private:
     void build();
     ui::DBGrid* makeGrid(QWidget* tab);
     void openGrids();
-    std::vector<timesheet::DayColumns> days_; // of DBGrid1..3
+    QList<data::Query*> gridQueries() const;
+    // The printout's and the workbook's top: the heading, this window's title, the month.
+    reports::SheetTitle sheetTitle();
+    std::vector<timesheet::DayColumns> days_; // of DBGrid1..4
 };
 
 extern TForm19* Form19;

@@ -287,6 +287,12 @@ void LoginsTest::serverRefuses_data() {
         << "insert into accounts_dep.person (fio) values ('x')" << false;
     QTest::newRow("entry changes a price") << "entry"
                                            << "update accounts_dep.norm set price=1" << false;
+    QTest::newRow("entry sets the timesheets' heading")
+        << "entry"
+        << "update accounts_dep.settings set value='x'" << false;
+    QTest::newRow("read reads the timesheets' heading")
+        << "read"
+        << "select count(*) from accounts_dep.settings" << true;
     QTest::newRow("report accepts") << "report"
                                     << "update accounts_dep.smena set ok='ok'" << false;
 
@@ -329,6 +335,11 @@ void LoginsTest::serverRefuses_data() {
            "values ('x'); insert into cmn_gds_and_srv.gds_and_srv (s_caption, "
            "s_description, id_msm_bs, massa, id_class_item) values ('x', '', 6, 1, 11); "
            "delete from cmn_gds_and_srv.gds_and_srv where s_caption='x'"
+        << true;
+    QTest::newRow("full sets the timesheets' heading")
+        << "full"
+        << "insert into accounts_dep.settings values ('organisation', 'x') on conflict (name) "
+           "do update set value=excluded.value"
         << true;
     QTest::newRow("full changes the resource-planning persons")
         << "full"

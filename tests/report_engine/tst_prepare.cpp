@@ -141,9 +141,15 @@ void PrepareTest::layoutsFillTheirColumns_data() {
     QTest::newRow("timesheet: empty days and totals")
         << reports::timesheetLayout() << days
         << QStringList{
-               R"x(p1 y=10.0 report head "Данные за:" "1" "2" "3" "4" "5" "6" "7" "8" "9" "10" "11" "12" "13" "14" "15" "16" "17" "18" "19" "20" "21" "22" "23" "24" "25" "26" "27" "28" "29" "30" "31" "Итого")x",
-               R"x(p1 y=16.6 detail "Иванов И.И." "8" "9" "17")x",
-               R"x(p1 y=23.0 detail "Петров П.П.")x",
+               R"x(p1 y=10.0 heading)x",
+               R"x(p1 y=34.0 report head "Данные за:" "1" "2" "3" "4" "5" "6" "7" "8" "9" "10" "11" "12" "13" "14" "15" "16" "17" "18" "19" "20" "21" "22" "23" "24" "25" "26" "27" "28" "29" "30" "31" "Итого")x",
+               R"x(p1 y=40.6 detail "Иванов И.И." "8" "9" "17")x",
+               R"x(p1 y=47.0 detail "Петров П.П.")x",
+               R"x(p1 y=53.3 report foot "Итого" "8" "9" "17")x",
+               R"x(p1 y=59.7 child)x",
+               R"x(p1 y=65.7 child "Ответственное лицо" "(подпись)" "(расшифровка подписи)")x",
+               R"x(p1 y=76.7 child "Руководитель структурного подразделения" "(подпись)" "(расшифровка подписи)")x",
+               R"x(p1 y=87.7 child "Работник кадровой службы" "(подпись)" "(расшифровка подписи)")x",
                R"x(p1 y=195.5 page foot "1")x",
            };
 }
@@ -185,7 +191,13 @@ void PrepareTest::emptyDatasetStillPrints_data() {
     QTest::newRow("timesheet")
         << reports::timesheetLayout() << days
         << QStringList{
-               R"x(p1 y=10.0 report head "Данные за:" "1" "2" "3" "4" "5" "6" "7" "8" "9" "10" "11" "12" "13" "14" "15" "16" "17" "18" "19" "20" "21" "22" "23" "24" "25" "26" "27" "28" "29" "30" "31" "Итого")x",
+               R"x(p1 y=10.0 heading)x",
+               R"x(p1 y=34.0 report head "Данные за:" "1" "2" "3" "4" "5" "6" "7" "8" "9" "10" "11" "12" "13" "14" "15" "16" "17" "18" "19" "20" "21" "22" "23" "24" "25" "26" "27" "28" "29" "30" "31" "Итого")x",
+               R"x(p1 y=40.6 report foot "Итого")x",
+               R"x(p1 y=47.0 child)x",
+               R"x(p1 y=53.0 child "Ответственное лицо" "(подпись)" "(расшифровка подписи)")x",
+               R"x(p1 y=64.0 child "Руководитель структурного подразделения" "(подпись)" "(расшифровка подписи)")x",
+               R"x(p1 y=75.0 child "Работник кадровой службы" "(подпись)" "(расшифровка подписи)")x",
                R"x(p1 y=195.5 page foot "1")x",
            };
 }
@@ -236,7 +248,8 @@ void PrepareTest::pageFootOnEveryPage() {
     QCOMPARE(bandsOf(doc, "foot g"), QStringList{R"x(p3 y=80.0 foot g "60")x"});
 }
 
-// The timesheet's head, with the period a window wrote into it, tops every page.
+// The timesheet's head, with the period a window wrote into it, tops every page; the heading
+// stands above it on the first page only.
 void PrepareTest::timesheetHeadOnEveryPage() {
     Layout layout = reports::timesheetLayout();
     layout.setText(QStringLiteral("QRLabel33"), QStringLiteral("Январь 2024 г."));
@@ -245,8 +258,10 @@ void PrepareTest::timesheetHeadOnEveryPage() {
     int lines = 0;
     for (int p = 0; p < doc.pageCount(); ++p) {
         const Page& page = doc.pages[p];
-        QCOMPARE(page.bands.front().name, QStringLiteral("report head"));
-        QCOMPARE(page.bands.front().y, 10.0);
+        const PlacedBand& head = page.bands[p == 0 ? 1 : 0];
+        QCOMPARE(page.bands.front().name, QString(p == 0 ? "heading" : "report head"));
+        QCOMPARE(head.name, QStringLiteral("report head"));
+        QCOMPARE(head.y, p == 0 ? 34.0 : 10.0);
         QCOMPARE(doc.texts(p).mid(0, 3), (QStringList{"Январь 2024 г.", "1", "2"}));
         QCOMPARE(page.bands.back().name, QStringLiteral("page foot"));
         QCOMPARE(doc.texts(p).last(), QString::number(p + 1));

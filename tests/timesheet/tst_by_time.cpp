@@ -208,7 +208,7 @@ void ByTimeTest::periodChange() {
     });
     Form1->N13Click();
     QCOMPARE(s.shown().size(), 1);
-    QCOMPARE(s.shown().first().text, QString("Табель по времени"));
+    QCOMPARE(s.shown().first().text, QString("Табель по сменам"));
     for (int shift = 1; shift <= 3; ++shift)
         QVERIFY(!DataModule6->timesheetQuery(shift).active());
 }
@@ -386,7 +386,8 @@ void ByTimeTest::lostConnectionKeepsTheMonth() {
     const QString before = rows(2024, 3);
     // the rebuild has deleted and written the month's rows, not committed, when its session goes
     fixture::Stall stall("accounts_dep.h_tabel");
-    fixture::OtherCopy rebuild([](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
+    fixture::OtherCopy rebuild(
+        [](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
     rebuild.start();
     QVERIFY(fixture::waitUntilBlocked(rebuild));
     fixture::exec("select pg_terminate_backend(pid) from pg_stat_activity where "
@@ -422,12 +423,13 @@ void ByTimeTest::rebuildBesideSaving() {
     if (rebuildFirst) {
         // the other copy saves while this one has rewritten the month's rows, not yet committed
         fixture::Stall stall("accounts_dep.h_tabel");
-        fixture::OtherCopy rebuild([](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
+        fixture::OtherCopy rebuild(
+            [](fixture::Copy& c) { timesheet::rebuildMonth(c.control, 2024, 3); });
         rebuild.start();
         QVERIFY(fixture::waitUntilBlocked(rebuild));
         other.start();
-        QVERIFY(QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "2"; },
-                                20000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return other.isFinished() || waitingForLocks() == "2"; }, 20000));
         stall.release();
         QVERIFY(rebuild.wait(20000));
         QCOMPARE(rebuild.error, QString());
@@ -474,12 +476,18 @@ void ByTimeTest::printAndWorkbookSumEveryRow() {
     Form19->Button6->click();
     QCOMPARE(s.texts(), QStringList());
     QCOMPARE(zoom, report::Preview::ZoomMode::WholePage); // the whole page at once
-    QVERIFY2(printed.first().contains("\"Март 2024 г.\" \"1\" \"2\""), qPrintable(printed.first()));
+    QCOMPARE(printed.first(), QString("p1 y=10.0 heading \"Табель по сменам\" \"Март 2024 г.\""));
+    QVERIFY2(printed[1].contains("report head \"Март 2024 г.\" \"1\" \"2\""),
+             qPrintable(printed[1]));
     const QStringList lines = printed.filter(" detail ");
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines[0].contains("detail \"Иванов И.И.\" \"13\" \"9\" \"5\" \"27\""),
              qPrintable(lines[0]));
     QVERIFY2(lines[1].contains("detail \"О'Нил Д.Р.\" \"4\" \"4\""), qPrintable(lines[1]));
+    // the totals row under them, and the lines to sign
+    const QString foot = printed.filter(" report foot ").value(0);
+    QVERIFY2(foot.endsWith("report foot \"Итого\" \"13\" \"13\" \"5\" \"31\""), qPrintable(foot));
+    QCOMPARE(printed.filter("Ответственное лицо").size(), 1);
     QVERIFY(!Form19->H_Tabel.active());
 
     QTemporaryDir dir;
@@ -493,29 +501,31 @@ void ByTimeTest::printAndWorkbookSumEveryRow() {
     reports::setFileOpener({});
     reports::setExportFolder(QString());
     QCOMPARE(s.texts(), QStringList());
-    QCOMPARE(Form19->Button2->text(), QString("Excel (2 из 2)"));
-    QCOMPARE(opened.size(), 1);
-    const xlsx::Sheet sheet = xlsx::read(opened.first());
-    QCOMPARE(sheet.value("A1"), QString("Март 2024"));
-    QVERIFY(sheet.cells["A1"].bold && sheet.cells["A1"].textFormat);
-    QCOMPARE(sheet.row(2).first(), QString("Фамилия И.О."));
-    QCOMPARE(sheet.value("B2"), QString("1"));
-    QVERIFY(sheet.cells["B2"].number && sheet.cells["B2"].bold);
-    QCOMPARE(sheet.value("AG2"), QString("Итого"));
-    QStringList ivanov{"Иванов И.И.", "0", "0", "0", "13", "9", "5"};
-    while (ivanov.size() < 32)
-        ivanov << "0";
-    ivanov << "27";
-    QCOMPARE(sheet.row(3), ivanov);
-    QVERIFY(sheet.cells["AG3"].number && !sheet.cells["AG3"].bold);
-    QCOMPARE(sheet.value("A4"), QString("О'Нил Д.Р."));
-    QCOMPARE(sheet.value("AG4"), QString("4"));
-    QVERIFY(!Form19->H_Tabel.active());
-
-    // showing the window again puts the plain caption back
-    s.onModal(Form19, [] {});
-    Form1->N13Click();
     QCOMPARE(Form19->Button2->text(), QString("Excel"));
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(QFileInfo(opened.first()).fileName(), QString("Табель по сменам 2024-03.xlsx"));
+    const xlsx::Sheet sheet = xlsx::read(opened.first());
+    QCOMPARE(sheet.value("A3"), QString("Табель по сменам"));
+    QCOMPARE(sheet.value("A4"), QString("Март 2024 г."));
+    QCOMPARE(sheet.row(6).first(), QString("Фамилия И.О."));
+    QCOMPARE(sheet.value("B6"), QString("1"));
+    QVERIFY(sheet.cells["B6"].bold && sheet.cells["B6"].textFormat);
+    QCOMPARE(sheet.value("AG6"), QString("Итого"));
+    // a day without hours is an empty cell
+    QStringList ivanov{"Иванов И.И.", "", "", "", "13", "9", "5"};
+    while (ivanov.size() < 32)
+        ivanov << "";
+    ivanov << "27";
+    QCOMPARE(sheet.row(7), ivanov);
+    QVERIFY(sheet.cells["AG7"].number && !sheet.cells["AG7"].bold);
+    QCOMPARE(sheet.value("A8"), QString("О'Нил Д.Р."));
+    QCOMPARE(sheet.value("AG8"), QString("4"));
+    QStringList total{"Итого", "", "", "", "13", "13", "5"};
+    while (total.size() < 32)
+        total << "";
+    total << "31";
+    QCOMPARE(sheet.row(9), total);
+    QVERIFY(!Form19->H_Tabel.active());
 }
 
 QTEST_MAIN(ByTimeTest)
