@@ -11,6 +11,7 @@
 #include "journal/month_close_window.h"
 #include "journal/record_editor.h"
 #include "journal/worker_month_window.h"
+#include "journal/change_journal_window.h"
 #include "refdata/class_picker.h"
 #include "refdata/kind_editor.h"
 #include "refdata/kinds_list.h"
@@ -224,6 +225,7 @@ void createForms(const QStringList& params) {
     make<TForm30>();
     make<TForm31>();
     make<TForm32>();
+    make<TForm33>();
     // the household entry picks from the reference lists, which stand above the timesheets
     timesheet::entryPicks().worker = []() -> std::optional<timesheet::Picked> {
         if (const auto worker = Form5->ShowPick(24))

@@ -118,6 +118,49 @@ void setDeletedRecords(Query& query, const QDate& day) {
                                 "s.id::text=l.row_id) order by logged desc"));
 }
 
+void setChanges(Query& query, const ChangeFilter& f) {
+    query.close();
+    QString where = QStringLiteral(" where at >= ") + sql::toDate(f.from) +
+                    QStringLiteral(" and at < ") + sql::toDate(f.to.addDays(1));
+    if (!f.login.isEmpty()) where += QStringLiteral(" and login=") + sql::quoted(f.login);
+    if (!f.action.isEmpty()) where += QStringLiteral(" and action=") + sql::quoted(f.action);
+    if (!f.table.isEmpty()) where += QStringLiteral(" and table_name=") + sql::quoted(f.table);
+    query.setSql(QStringLiteral("select ") + Columns +
+                 QStringLiteral(" from accounts_dep.change_log") + where +
+                 QStringLiteral(" order by logged desc"));
+}
+
+void setLogins(Query& query) {
+    query.close();
+    query.setSql(QStringLiteral("select distinct login from accounts_dep.change_log order by login"));
+}
+
+const QStringList& historyActions() {
+    static const QStringList actions{"added",  "changed", "deleted", "accepted", "unaccepted",
+                                     "priced", "rebuilt", "closed",  "opened"};
+    return actions;
+}
+
+const QStringList& historyTables() {
+    static const QStringList tables{"smena", "fatigue",  "h_tabel",      "closed_month",
+                                    "production_calendar", "person", "vid_oper", "oper",
+                                    "norm",  "gds_and_srv"};
+    return tables;
+}
+
+QString tableText(const QString& table) {
+    static const std::vector<std::pair<QString, QString>> texts{
+        {"smena", "Записи смен"},        {"fatigue", "Хоз. работы и ср.сд."},
+        {"h_tabel", "Табель"},           {"closed_month", "Закрытые месяцы"},
+        {"production_calendar", "Производственный календарь"},
+        {"person", "Рабочие"},           {"vid_oper", "Виды операций"},
+        {"oper", "Операции"},            {"norm", "Нормы"},
+        {"gds_and_srv", "Изделия"}};
+    for (const auto& [key, text] : texts)
+        if (key == table) return text;
+    return table;
+}
+
 std::vector<HistoryEntry> historyEntries(Query& query) {
     std::vector<HistoryEntry> out;
     for (query.first(); !query.eof(); query.next()) {

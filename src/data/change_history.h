@@ -32,7 +32,26 @@ struct HistoryEntry {
 void setRowHistory(Query& query, const QString& table, qint64 rowId);
 // Sets query to read the shift records deleted on day and not there again, newest first.
 void setDeletedRecords(Query& query, const QDate& day);
-// The entries an opened query of the two above holds, in its order.
+// What the journal of changes shows: the changes from `from` to `to` (days of the server's
+// clock, both included), of one login, action and table when these are not empty.
+struct ChangeFilter {
+    QDate from;
+    QDate to;
+    QString login;
+    QString action;
+    QString table;
+};
+// Sets query to read the changes the filter lets through, newest first.
+void setChanges(Query& query, const ChangeFilter& filter);
+// Sets query to read the logins the history names (column "login"), in order.
+void setLogins(Query& query);
+// The actions and tables the history knows, in the order a list offers them.
+const QStringList& historyActions();
+const QStringList& historyTables();
+// "Записи смен", "Хоз. работы", ... for a table's name.
+QString tableText(const QString& table);
+
+// The entries an opened query of the statements above holds, in its order.
 std::vector<HistoryEntry> historyEntries(Query& query);
 
 // "Изменение", "Удаление", ...

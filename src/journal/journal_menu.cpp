@@ -1,5 +1,6 @@
 // The journal's menu commands that open the windows of the other areas.
 #include "data/data_module.h"
+#include "journal/change_journal_window.h"
 #include "journal/journal_window.h"
 #include "journal/month_close_window.h"
 #include "refdata/kinds_list.h"
@@ -87,6 +88,10 @@ void TForm1::changeMonth(bool closing) {
 
 void TForm1::N20Click() {
     Form29->ShowOn(DateT->date());
+}
+
+void TForm1::N30Click() {
+    Form33->ShowJournal();
 }
 
 void TForm1::N1Click() {

@@ -114,6 +114,7 @@ void TForm1::build() {
     N18 = sheets->addAction(QStringLiteral("&Закрыть месяц…"));
     N19 = sheets->addAction(QStringLiteral("От&крыть месяц…"));
     N20 = sheets->addAction(QStringLiteral("&Производственный календарь…"));
+    N30 = sheets->addAction(QStringLiteral("&Журнал изменений…"));
     QMenu* reports = MainMenu1->addMenu(QStringLiteral("&Отчеты"));
     N7 = reports->menuAction();
     N10 = reports->addAction(QStringLiteral("&Сводные отчеты"));
@@ -295,6 +296,7 @@ void TForm1::build() {
     connect(N18, &QAction::triggered, this, ui::guard([this] { N18Click(); }));
     connect(N19, &QAction::triggered, this, ui::guard([this] { N19Click(); }));
     connect(N20, &QAction::triggered, this, ui::guard([this] { N20Click(); }));
+    connect(N30, &QAction::triggered, this, ui::guard([this] { N30Click(); }));
     connect(N5, &QAction::triggered, this, ui::guard([this] { Button4Click(); }));
     connect(N8, &QAction::triggered, this, ui::guard([this] { N8Click(); }));
     connect(N22, &QAction::triggered, Button1, &QPushButton::click);

@@ -89,6 +89,7 @@ public:
     QAction* N18; // "Закрыть месяц…"
     QAction* N19; // "Открыть месяц…"
     QAction* N20; // "Производственный календарь…"
+    QAction* N30; // "Журнал изменений…": every change of a period (full access)
     QAction* N7;  // "Отчеты"
     QAction* N10; // "Сводные отчеты"
     QAction* N5;  // "Выход"
@@ -153,6 +154,7 @@ public slots:
     void N18Click(); // close a month
     void N19Click(); // open a month again
     void N20Click(); // the production calendar, on the journal's day
+    void N30Click(); // the journal of changes
     void N8Click();  // the overtime shift
     void N26Click(); // focus the search box
     void N27Click(); // the selected record's worker's month

@@ -11,11 +11,17 @@
 #include "timesheet/household_writes.h"
 #include "timesheet/month_rebuild.h"
 #include "timesheet/production_calendar.h"
+#include "journal/change_journal_window.h"
 #include "journal/journal_window.h"
+#include "report_engine/preview.h"
+#include "reports/excel.h"
 #include "ui/dialogs.h"
 #include "ui/history_window.h"
 
+#include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -62,6 +68,7 @@ private slots:
     void putBackRefusedInClosedMonth();
     void keptFromEveryGroup();
     void throughTheJournal();
+    void changeJournalWindow();
 
 private:
     std::unique_ptr<fixture::Copy> copy_;
@@ -363,6 +370,56 @@ void ChangeLogTest::throughTheJournal() {
     QCOMPARE(s.texts(), QStringList());
     QCOMPARE(DataModule6->Smena1.asInt("id"), id);
     QCOMPARE(DataModule6->Smena1.asText("kol_vo"), QString("12"));
+}
+
+void ChangeLogTest::changeJournalWindow() {
+    data::Query& c = copy_->control;
+    QCOMPARE(journal::addRecord(c, welding()), journal::WriteResult::Written);
+    const qint64 id = lastRecord();
+    QCOMPARE(journal::deleteRecord(c, id), journal::WriteResult::Written);
+    QTemporaryDir folder;
+    reports::setExportFolder(folder.path());
+    reports::setFileOpener([](const QString&) { return true; });
+
+    ui::Script s;
+    QStringList records, printed;
+    int deleted = -1;
+    QString caption;
+    s.onModal(Form33, [&] {
+        // the month up to today: the record's addition and deletion among the other changes
+        QTableWidget* g = Form33->Grid1;
+        for (int row = 0; row < g->rowCount(); ++row)
+            if (g->item(row, 2)->text() == "Записи смен" &&
+                g->item(row, 3)->text() == QString::number(id))
+                records << g->item(row, 4)->text();
+        Form33->ComboAction->setCurrentIndex(Form33->ComboAction->findData("deleted"));
+        Form33->ComboTable->setCurrentIndex(Form33->ComboTable->findData("smena"));
+        Form33->Button1->click();
+        deleted = g->rowCount();
+        s.onModal(report::previewWindow(), [&] {
+            const report::Document& doc = report::previewWindow()->document();
+            for (int p = 0; p < doc.pageCount(); ++p)
+                printed << doc.texts(p);
+            report::previewWindow()->hide();
+        });
+        Form33->Button2->click();
+        Form33->Button3->click();
+        caption = Form33->Button3->text();
+        Form33->Button4->click();
+    });
+    Form1->N30->trigger(); // "Журнал изменений…"
+    QCOMPARE(s.texts(), QStringList());
+    QCOMPARE(records, (QStringList{"Удаление", "Добавление"}));
+    QCOMPARE(deleted, 1);
+    for (const QString& text : {"Журнал изменений", "Удаление", "Записи смен",
+                                "Работник: Иванов И.И.", "Кол-во: 10"})
+        QVERIFY2(printed.contains(text), qPrintable(text + " not in " + printed.join(" | ")));
+    // the workbook names the report and its period; the button shows its plain caption again
+    const QStringList books = QDir(folder.path()).entryList({"Журнал изменений *.xlsx"});
+    QCOMPARE(books.size(), 1);
+    QCOMPARE(caption, QString("Excel"));
+    reports::setExportFolder(QString());
+    reports::setFileOpener({});
 }
 
 QTEST_MAIN(ChangeLogTest)
