@@ -2,6 +2,7 @@
 
 #include "data/query.h"
 #include "data/sql_text.h"
+#include "data/texts.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -62,7 +63,7 @@ QString valueText(const QString& column, const QJsonValue& v, const QJsonObject&
     // a date, or a time of day after it
     const QDate day = QDate::fromString(s.left(10), Qt::ISODate);
     if (day.isValid() && (s.size() == 10 || s[10] == u'T'))
-        return day.toString(QStringLiteral("dd.MM.yyyy")) +
+        return text::date(day) +
                (s.size() > 10 ? u' ' + s.mid(11, 5) : QString());
     return s;
 }

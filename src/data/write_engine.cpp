@@ -226,11 +226,15 @@ QString writerNames() {
     case Role::None:
         break;
     }
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
-    QStringList names{access, QSysInfo::machineHostName(), user};
+    QStringList names{access, QSysInfo::machineHostName(), computerUser()};
     for (QString& n : names) n.remove(u'|');
     return names.join(u'|');
+}
+
+QString computerUser() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    return user;
 }
 
 QString writerStatement(const QString& action) {

@@ -202,6 +202,8 @@ WriteOutcome write(Query& control, const WritePlan& plan);
 // Who writes, as the history of changes keeps it beside the login: the access role of this
 // copy, the computer's name and the computer user's name, joined by "|".
 QString writerNames();
+// The computer user's name the copy runs as ($USER, else $USERNAME; empty when neither).
+QString computerUser();
 // The statement naming the writer (and the action, if any) to the history for the rest of
 // the transaction; run first in it.
 QString writerStatement(const QString& action = QString());

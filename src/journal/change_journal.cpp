@@ -1,6 +1,6 @@
 #include "journal/change_journal.h"
 
-#include "data/query.h"
+#include "data/texts.h"
 #include "report_engine/layout.h"
 #include "report_engine/prepare.h"
 #include "report_engine/rows.h"
@@ -27,17 +27,14 @@ QString title() {
 
 } // namespace
 
-std::vector<data::HistoryEntry> readChanges(data::Query& query, const data::ChangeFilter& filter) {
-    data::setChanges(query, filter);
-    query.open();
-    std::vector<data::HistoryEntry> out = data::historyEntries(query);
-    query.close();
-    return out;
+QStringList changeCells(const data::HistoryEntry& e) {
+    return {e.at,    data::whoText(e),           data::tableText(e.table),
+            e.rowId, data::actionText(e.action), data::changeLines(e).join(u'\n')};
 }
 
 QString periodText(const QDate& from, const QDate& to) {
     return QStringLiteral("с %1 по %2")
-        .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy")));
+        .arg(data::text::date(from), data::text::date(to));
 }
 
 report::Document changeJournalDocument(const std::vector<data::HistoryEntry>& changes,
@@ -94,8 +91,7 @@ bool exportChangeJournal(const std::vector<data::HistoryEntry>& changes, const Q
     int written = 0;
     for (const data::HistoryEntry& e : changes) {
         ++row;
-        const QStringList cells{e.at,    data::whoText(e),           data::tableText(e.table),
-                                e.rowId, data::actionText(e.action), data::changeLines(e).join(u'\n')};
+        const QStringList cells = changeCells(e);
         for (int c = 0; c < columns; ++c)
             excel.ExcelWriteCellFormatted(1, c + 1, row, cells[c], true, c < columns - 1, false);
         if (progress) progress(++written, total);

@@ -1,4 +1,4 @@
-// The journal of changes: every change of a period as the history keeps it, read once, printed
+// The journal of changes: every change of a period as the history keeps it, printed
 // through the report engine and written to a workbook, one line per changed field.
 #pragma once
 
@@ -9,14 +9,10 @@
 #include <functional>
 #include <vector>
 
-namespace data {
-class Query;
-}
-
 namespace journal {
 
-// The changes the filter lets through, newest first, in one statement.
-std::vector<data::HistoryEntry> readChanges(data::Query& query, const data::ChangeFilter& filter);
+// A change as the journal lists it: when, who, table, row, action and its fields one per line.
+QStringList changeCells(const data::HistoryEntry& change);
 // "с 01.03.2024 по 31.03.2024".
 QString periodText(const QDate& from, const QDate& to);
 // A printout: A4 landscape, the title and period, the column captions on every page, a line

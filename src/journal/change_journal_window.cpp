@@ -115,21 +115,17 @@ void TForm33::ShowJournal() {
     const QDate today = QDate::currentDate();
     DateFrom->setDate(QDate(today.year(), today.month(), 1));
     DateTo->setDate(today);
-    {
-        ui::BusyCursor busy;
-        data::Query logins(DataModule6->ADO_DB);
-        data::setLogins(logins);
-        logins.open();
-        ComboLogin->clear();
-        ComboLogin->addItem(QStringLiteral("все"), QString());
-        for (logins.first(); !logins.eof(); logins.next())
-            ComboLogin->addItem(logins.asText("login"), logins.asText("login"));
-    }
-    Button1Click();
+    ComboLogin->setCurrentIndex(-1);
+    // the logins offered and the month's changes in one exchange
+    read(true);
     ui::showModal(this);
 }
 
 void TForm33::Button1Click() {
+    read(false);
+}
+
+void TForm33::read(bool withLogins) {
     const data::ChangeFilter f = filter();
     if (f.to < f.from) {
         ui::error(QStringLiteral("Конец периода раньше его начала."));
@@ -137,16 +133,26 @@ void TForm33::Button1Click() {
     }
     {
         ui::BusyCursor busy;
-        data::Query q(DataModule6->ADO_DB);
-        changes_ = journal::readChanges(q, f);
+        data::Query changes(DataModule6->ADO_DB);
+        data::setChanges(changes, f);
+        if (withLogins) {
+            data::Query logins(DataModule6->ADO_DB);
+            data::setLogins(logins);
+            data::openTogether({&changes, &logins});
+            ComboLogin->clear();
+            ComboLogin->addItem(QStringLiteral("все"), QString());
+            for (logins.first(); !logins.eof(); logins.next())
+                ComboLogin->addItem(logins.asText("login"), logins.asText("login"));
+        } else {
+            changes.open();
+        }
+        changes_ = data::historyEntries(changes);
     }
     from_ = f.from;
     to_ = f.to;
     Grid1->setRowCount(int(changes_.size()));
     for (int r = 0; r < int(changes_.size()); ++r) {
-        const data::HistoryEntry& e = changes_[size_t(r)];
-        const QStringList texts{e.at,    data::whoText(e),           data::tableText(e.table),
-                                e.rowId, data::actionText(e.action), data::changeLines(e).join(u'\n')};
+        const QStringList texts = journal::changeCells(changes_[size_t(r)]);
         for (int c = 0; c < texts.size(); ++c)
             Grid1->setItem(r, c, new QTableWidgetItem(texts[c]));
     }

@@ -41,6 +41,8 @@ public:
 
 private:
     data::ChangeFilter filter() const;
+    // Reads the changes the filter lets through, with the logins the history names when asked.
+    void read(bool withLogins);
     std::vector<data::HistoryEntry> changes_;
     QDate from_, to_; // of the changes shown
 };

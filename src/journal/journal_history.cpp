@@ -6,6 +6,7 @@
 #include "data/data_module.h"
 #include "data/query.h"
 #include "data/rights.h"
+#include "data/texts.h"
 #include "journal/record_writes.h"
 #include "ui/dialogs.h"
 #include "ui/history_window.h"
@@ -41,7 +42,7 @@ void TForm1::HistoryButtonClick() {
     History->showEntries(
         QStringLiteral("История записи: %1, %2, %3")
             .arg(q.asText("fio"), q.asText("vid"),
-                 q.asDate("data").toString(QStringLiteral("dd.MM.yyyy"))),
+                 data::text::date(q.asDate("data"))),
         data::historyEntries(history));
 }
 
@@ -69,7 +70,7 @@ void TForm1::DeletedButtonClick() {
             return true;
         };
     History->showEntries(
-        QStringLiteral("Удалённые записи за %1").arg(day.toString(QStringLiteral("dd.MM.yyyy"))),
+        QStringLiteral("Удалённые записи за %1").arg(data::text::date(day)),
         data::historyEntries(deleted), back);
     if (putBack) Button8Click();
 }

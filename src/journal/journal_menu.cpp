@@ -1,5 +1,6 @@
 // The journal's menu commands that open the windows of the other areas.
 #include "data/data_module.h"
+#include "data/write_engine.h"
 #include "journal/change_journal_window.h"
 #include "journal/journal_window.h"
 #include "journal/month_close_window.h"
@@ -49,8 +50,7 @@ void showPieceTimesheet(const QString& caption, data::Query& query, int nameWidt
 // Who closes a month, as closed_month.closed_by keeps it: the role (never the access text
 // itself, which would then be readable in the table) and the computer's user.
 QString closedBy() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    const QString user = data::computerUser();
     QString who = QStringLiteral("полный доступ");
     if (!user.isEmpty()) who += QStringLiteral(", ") + user;
     return who.left(50);

@@ -330,6 +330,6 @@ void TForm25::HistoryButtonClick() {
     history.open();
     History->showEntries(QStringLiteral("История записи: %1, %2")
                             .arg(fatigue->asText("fio").trimmed(),
-                                 shown_.toString(QStringLiteral("dd.MM.yyyy"))),
+                                 data::text::date(shown_)),
                         data::historyEntries(history));
 }
