@@ -75,7 +75,7 @@ Query::Query(Connection& connection, QObject* parent) : QObject(parent), connect
 void Query::open() {
     if (active()) return;
     QStringList names;
-    const QString sql = Params::positional(statement(), names);
+    const QString sql = Params::positional(sql::read(statement()), names);
     const QVariantList binds = bindsFor(names, params_);
     QSqlQuery q = connection_.exec(sql, binds);
     take(q);
@@ -103,7 +103,7 @@ void Query::gather(const Connection& connection, const QList<Query*>& queries, Q
                                          "одном подключении"));
         q->close();
         QStringList names;
-        texts << Params::positional(q->statement(), names);
+        texts << Params::positional(sql::read(q->statement()), names);
         binds << bindsFor(names, q->params_);
     }
 }

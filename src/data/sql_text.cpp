@@ -43,6 +43,20 @@ QString recordSum(const QString& alias) {
     return QStringLiteral("round((%1.kol_vo-%1.brak)*%1.cena::numeric, 2)").arg(alias);
 }
 
+QString read(const QString& statement) {
+    QString text = statement.trimmed();
+    while (text.endsWith(u';'))
+        text = text.chopped(1).trimmed();
+    const QString head = text.left(7).toLower();
+    if (!head.startsWith(QLatin1String("select")) && !head.startsWith(QLatin1String("with")))
+        return statement;
+    // a set operation's columns have no table of origin; the empty second part is dropped
+    // when the statement is planned, so the server reads the rows once, in their order
+    return QStringLiteral("with tabel_read as (\n") + text +
+           QStringLiteral("\n) select * from tabel_read union all select * from tabel_read "
+                          "where false");
+}
+
 QString byName(const QString& column) {
     // lower case by table, as lower() under a "C" database leaves Cyrillic as it is; in
     // UTF-8 byte order а..я then run in the alphabet's order, and ё, placed after я, is е

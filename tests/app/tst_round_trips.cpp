@@ -9,6 +9,8 @@
 #include "journal/journal_window.h"
 #include "journal/record_writes.h"
 #include "testdb.h"
+#include "journal/record_editor.h"
+#include "timesheet/household_entry.h"
 #include "timesheet/household_list.h"
 #include "timesheet/household_writes.h"
 #include "timesheet/piece_timesheet.h"
@@ -59,6 +61,9 @@ private slots:
     void batchFailsWhole();
     void writes_data();
     void writes();
+    void login();
+    void windows_data();
+    void windows();
 
 private:
     void act(const QString& action, int most);
@@ -81,7 +86,7 @@ void RoundTripsTest::initTestCase() {
         "insert into accounts_dep.h_tabel(w_id, smena, month, year, d5) values (1, 1, 3, 2024, "
         "8), (2, 2, 3, 2024, 8); insert into accounts_dep.fatigue(id_p, id_o, id_nom, d_date, "
         "i_mnth, i_year, i_smena, cnt, price, i_night) values (2, 7777, 11, '2024-03-05', 0, 0, "
-        "1, 4, 150, 0);");
+        "1, 4, 150, 0), (1, 7778, 11, '2024-03-06', 0, 0, 1, 2, 0, 0);");
     relay = new fixture::CuttingProxy;
     {
         // a bare opening through the relay: the connecting exchange and the driver's own
@@ -383,6 +388,152 @@ void RoundTripsTest::writes() {
                                            : timesheet::deleteEntry(control, id, seen)));
         });
     }
+    QCOMPARE(n.wire, int(n.trips));
+    QCOMPARE(n.trips, qint64(1));
+}
+
+// Login to the journal through the login window: the journal's day, the month's state and
+// the calendar in one exchange, the driver's look-ups of the tables included.
+void RoundTripsTest::login() {
+    ui::Script s;
+    Count n;
+    const qint64 trips = DataModule6->ADO_DB.roundTrips();
+    const int wire = relay->exchanges();
+    s.onModal(Form1, [&] {
+        n = {DataModule6->ADO_DB.roundTrips() - trips, relay->exchanges() - wire};
+        QCOMPARE(Form1->CurShift, 1);
+    });
+    Form23->Edit1->setText("7093");
+    Form23->Button1Click();
+    QCOMPARE(s.texts(), QStringList());
+    qInfo("login to the journal: %d round trips", n.wire);
+    QCOMPARE(n.wire, 1);
+    QCOMPARE(n.trips, qint64(1));
+}
+
+void RoundTripsTest::windows_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("cold");
+    for (const char* a :
+         {"save a new record", "change a record", "accept a record", "delete a record",
+          "household: add", "household: change", "household: delete", "Расчитать ср.сд.",
+          "Табель сделка", "Табель по сменам", "Табель хоз. работ", "Табель ср. сдельная",
+          "Общий табель"}) {
+        QTest::newRow(qPrintable(QString(a) + ", cold")) << QString(a) << true;
+        QTest::newRow(qPrintable(QString(a) + ", warm")) << QString(a) << false;
+    }
+}
+
+// Each action as a user takes it through the windows is one exchange with the server,
+// including what the window shows after it: cold (on a session that has read nothing yet,
+// as after the start) and warm.
+void RoundTripsTest::windows() {
+    QFETCH(QString, action);
+    QFETCH(bool, cold);
+    fixture::exec("delete from accounts_dep.smena where data='2024-03-07'");
+    fixture::exec(record("2024-03-07", 1, 1, 2) + record("2024-03-07", 1, 2, 3));
+    Form1->DateT->setDate(QDate(2024, 3, 7));
+    Form1->DateTCloseUp();
+    Form1->RadioButton1->setChecked(true);
+    if (cold) DataModule6->ADO_DB.open();
+    ui::Script s;
+    // "Да" to a deletion's or a pricing's question
+    if (action.contains("delete") || action.contains("ср.сд.")) s.answer(true);
+    Count n;
+    data::Query& list = DataModule6->smenaQuery(1);
+    const int before = list.recordCount();
+    auto inside = [&](QDialog* window, const std::function<void()>& opener,
+                      const std::function<void()>& work) {
+        s.onModal(window, [&] { n = counted(work); });
+        opener();
+    };
+    auto household = [&](const std::function<void()>& work) {
+        Form25->DTPcker1->setDate(QDate(2024, 3, 6));
+        s.onModal(Form25, work);
+        Form1->Button5Click();
+    };
+    if (action == "save a new record") {
+        inside(
+            Form11, [] { Form1->Button1Click(); },
+            [] {
+                Form11->Edit1->setText("Сидоров С.С.");
+                Form11->WorkerId = 3;
+                Form11->Edit2->setText("операция");
+                Form11->OperId = 1;
+                Form11->ProductId = 101;
+                Form11->Price = 12.5;
+                Form11->updateColourBox();
+                Form11->Edit3->setText("4");
+                Form11->Edit4->setText("0");
+                Form11->Edit6->setText("1");
+                Form11->Button1->click();
+            });
+        QCOMPARE(list.recordCount(), before + 1);
+    } else if (action == "change a record") {
+        Form1->DBGrid2->selectRow(0);
+        inside(
+            Form11, [] { Form1->Button2Click(); },
+            [] {
+                Form11->Edit3->setText("11");
+                Form11->Button1->click();
+            });
+        QVERIFY(fixture::column(list, "kol_vo").contains("11"));
+    } else if (action == "accept a record") {
+        n = counted([] { Form1->DBGrid2DblClick(); });
+        QCOMPARE(list.recordCount(), before - 1); // the journal lists unaccepted records
+    } else if (action == "delete a record") {
+        n = counted([] { Form1->Button3Click(); });
+        QCOMPARE(list.recordCount(), before - 1);
+    } else if (action == "household: add") {
+        household([&] {
+            const int entries = Form25->fatigue->recordCount();
+            inside(
+                Form24, [] { Form25->Button5Click(); },
+                [] {
+                    Form24->Edit1->setText("Петров П.П.");
+                    Form24->IdP = 2;
+                    Form24->Edit2->setText("Стеллажи");
+                    Form24->IdNom = 11;
+                    Form24->cb_type_work->setKeyValue(7777);
+                    Form24->Edit6->setText("1");
+                    Form24->Button1->click();
+                });
+            QCOMPARE(Form25->fatigue->recordCount(), entries + 1);
+        });
+    } else if (action == "household: change") {
+        household([&] {
+            inside(
+                Form24, [] { Form25->Button6Click(); },
+                [] {
+                    Form24->Edit6->setText("3");
+                    Form24->Button1->click();
+                });
+            QCOMPARE(Form25->fatigue->asText("cnt"), QString("3"));
+        });
+    } else if (action == "household: delete") {
+        household([&] {
+            const int entries = Form25->fatigue->recordCount();
+            n = counted([] { Form25->Button7Click(); });
+            QCOMPARE(Form25->fatigue->recordCount(), entries - 1);
+            // the next row deleted is put back for the next case
+            fixture::exec("insert into accounts_dep.fatigue(id_p, id_o, id_nom, d_date, i_mnth, i_year, "
+                 "i_smena, cnt, price, i_night) values (1, 7777, 11, '2024-03-06', 0, 0, 1, 1, "
+                 "50, 0);");
+        });
+    } else if (action == "Расчитать ср.сд.") {
+        household([&] { n = counted([] { Form25->Button1Click(); }); });
+    } else {
+        QDialog* window = action == "Табель по сменам" ? static_cast<QDialog*>(Form19) : Form27;
+        s.onModal(window, [] {});
+        n = counted([&] {
+            if (action == "Табель сделка") Form1->N9Click();
+            if (action == "Табель по сменам") Form1->N13Click();
+            if (action == "Табель хоз. работ") Form1->N14Click();
+            if (action == "Табель ср. сдельная") Form1->N15Click();
+            if (action == "Общий табель") Form1->N17Click();
+        });
+    }
+    qInfo("%s: %d round trips", qPrintable(action), n.wire);
     QCOMPARE(n.wire, int(n.trips));
     QCOMPARE(n.trips, qint64(1));
 }
