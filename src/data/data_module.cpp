@@ -3,6 +3,8 @@
 #include "data/db_error.h"
 #include "data/sql_text.h"
 
+#include <compare>
+
 TDataModule6* DataModule6 = nullptr;
 
 QString TDataModule6::operStatement() {
@@ -17,8 +19,9 @@ QString TDataModule6::operStatement() {
            data::sql::byName(QStringLiteral("vid_oper.vid")) + QStringLiteral(", oper.naimen");
 }
 
-QString TDataModule6::journalStatement(int shift) {
-    const QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
+QString TDataModule6::journalStatement(int shift, const QString& only) {
+    QString test = shift == 1 ? QStringLiteral("ok!=:ok") : QStringLiteral("ok<>:ok");
+    if (!only.isEmpty()) test += QStringLiteral(" and (") + only + u')';
     const QString order =
         shift == 1 ? data::sql::byName(QStringLiteral("person.s_caption")) + QStringLiteral(", ") +
                          data::sql::byName(QStringLiteral("izdel.marka")) + QStringLiteral(", ") +
@@ -44,6 +47,31 @@ QString TDataModule6::journalStatement(int shift) {
                "smena.id")
         .arg(shift)
         .arg(test, order, data::sql::personCode(QStringLiteral("person")), data::sql::recordSum());
+}
+
+data::Query::RowBefore TDataModule6::journalOrder(int shift) {
+    // as journalStatement() orders: names by data::sql::byName(), then numbers, then the key
+    return [shift](const data::Query::FieldOf& a, const data::Query::FieldOf& b) {
+        auto byName = [&](const char* f) {
+            return data::sql::nameKey(a(QLatin1String(f)).toString())
+                       .compare(data::sql::nameKey(b(QLatin1String(f)).toString())) <=> 0;
+        };
+        auto byNumber = [&](const char* f) {
+            const QVariant x = a(QLatin1String(f)), y = b(QLatin1String(f));
+            // nulls last, as the server sorts them
+            if (x.isNull() || y.isNull()) return x.isNull() <=> y.isNull();
+            return x.toLongLong() <=> y.toLongLong();
+        };
+        std::strong_ordering o = byName("fio");
+        if (shift == 1) {
+            if (o == 0) o = byName("marka");
+            if (o == 0) o = byName("vid");
+            if (o == 0) o = byNumber("naimen");
+            if (o == 0) o = byNumber("color");
+        }
+        if (o == 0) o = byNumber("id");
+        return o < 0;
+    };
 }
 
 QString TDataModule6::timesheetStatement(int shift) {

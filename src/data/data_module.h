@@ -62,7 +62,11 @@ public:
     // Opens Control on a statement, reads one field of the first row and closes it again.
     QVariant lookup(const QString& sql, const QString& field);
 
-    static QString journalStatement(int shift);
+    // The journal statement of a shift; only: a condition on its rows besides (e.g. one
+    // record's "smena.id=12").
+    static QString journalStatement(int shift, const QString& only = QString());
+    // The order the journal statement of a shift gives its rows, for a row put in place.
+    static data::Query::RowBefore journalOrder(int shift);
     static QString timesheetStatement(int shift);
     static QString operStatement();
 };

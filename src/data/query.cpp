@@ -85,23 +85,29 @@ void Query::openWrite(const QStringList& statements, const QList<Query*>& alsoRe
     close();
     QStringList texts = statements;
     QVariantList binds;
-    gather(connection_, alsoRead, texts, binds);
+    // a write refused by the server, or whose answer is lost, leaves them showing what they did
+    gather(connection_, alsoRead, texts, binds, true);
     QSqlQuery q = connection_.execWrite(texts, binds, statements.size() - 1);
     Rows written;
     readRows(q, written);
     std::vector<Rows> read = readAfter(q, alsoRead.size());
     take(written);
-    for (qsizetype i = 0; i < alsoRead.size(); ++i)
-        alsoRead[i]->take(read[size_t(i)]);
+    // shown again as refresh() does, at the record number where it still exists
+    for (qsizetype i = 0; i < alsoRead.size(); ++i) {
+        Query* q = alsoRead[i];
+        const int rec = q->active() ? q->recNo() : 0;
+        q->take(read[size_t(i)]);
+        if (rec >= 1 && rec <= q->recordCount()) q->setRecNo(rec);
+    }
 }
 
 void Query::gather(const Connection& connection, const QList<Query*>& queries, QStringList& texts,
-                   QVariantList& binds) {
+                   QVariantList& binds, bool keepShown) {
     for (Query* q : queries) {
         if (&q->connection_ != &connection)
             throw DbError(QStringLiteral("Запросы одного обращения к серверу должны быть на "
                                          "одном подключении"));
-        q->close();
+        if (!keepShown) q->close();
         QStringList names;
         texts << Params::positional(sql::read(q->statement()), names);
         binds << bindsFor(names, q->params_);
@@ -176,6 +182,47 @@ void Query::refresh() {
 
 void Query::requireActive() const {
     if (!active()) throw DbError(QStringLiteral("Набор данных закрыт"));
+}
+
+bool Query::putRow(const QString& keyField, const QVariant& key, const Query& read,
+                   const RowBefore& before) {
+    const int k = fieldIndex(keyField);
+    if (state_ != State::Browse || k < 0 || !read.active()) return false;
+    const bool placing = !read.rows_.isEmpty();
+    if (placing && read.fields_ != fields_) return false;
+    const int rec = recNo();
+    const qint64 id = key.toLongLong();
+    for (int i = 0; i < rows_.size(); ++i)
+        if (!rows_[i][k].isNull() && rows_[i][k].toLongLong() == id) {
+            rows_.remove(i);
+            break;
+        }
+    int at = -1;
+    if (placing) {
+        const Row& row = read.rows_.first();
+        auto fieldsOf = [this](const Row& r) -> FieldOf {
+            return [this, &r](const QString& f) {
+                const int i = fieldIndex(f);
+                return i < 0 ? QVariant() : r[i];
+            };
+        };
+        const FieldOf put = fieldsOf(row);
+        at = int(rows_.size());
+        for (int i = 0; i < rows_.size(); ++i)
+            if (before(put, fieldsOf(rows_[i]))) {
+                at = i;
+                break;
+            }
+        rows_.insert(at, row);
+    }
+    rebuildVisible();
+    emit reset();
+    const int shown = at >= 0 ? int(visible_.indexOf(at)) : -1;
+    if (shown >= 0)
+        setCurrent(shown);
+    else
+        setCurrent(visible_.isEmpty() ? -1 : qBound(0, rec - 1, int(visible_.size()) - 1));
+    return true;
 }
 
 void Query::rebuildVisible() {

@@ -64,7 +64,9 @@ public:
     virtual void open();
     // Runs statements as one transaction in one round trip (Connection::execWrite) and keeps
     // the rows of the last one; the queries of alsoRead are opened in the same exchange, after
-    // them, and see what they wrote (each a single select with its own named parameters).
+    // them, and see what they wrote (each a single select with its own named parameters), each
+    // at its record number as refresh() keeps it. A write the server refuses, or whose answer
+    // is lost, leaves them showing what they showed.
     void openWrite(const QStringList& statements, const QList<Query*>& alsoRead = {});
     void close();
     void refresh(); // close and open again, keeping the record number where it still exists
@@ -96,6 +98,17 @@ public:
     using RowTest = std::function<bool(const FieldOf& field)>;
     void setRowTest(RowTest test);
     bool hasRowTest() const { return bool(rowTest_); }
+
+    // Whether row a comes before row b in the order of the statement.
+    using RowBefore = std::function<bool(const FieldOf& a, const FieldOf& b)>;
+    // Puts the one row of read, a reading of the same statement restricted to that row, in
+    // place of the row whose keyField is key, where before sorts it among the others, and
+    // makes it the current row; with no row in read, the row whose keyField is key goes and
+    // the current row keeps its number. The list is then as the statement would read it,
+    // other copies' changes aside. False, with nothing changed, when this query or read is not
+    // open or their fields differ.
+    bool putRow(const QString& keyField, const QVariant& key, const Query& read,
+                const RowBefore& before);
 
     // Fields of the current row (of the edit buffer while editing).
     const QStringList& fieldNames() const { return fields_; }
@@ -139,9 +152,10 @@ public:
     static QString displayText(const QVariant& v, bool decimal = false);
 
     friend void openTogether(const QList<Query*>& queries);
-    // The statements and binds of queries of connection, closed first, after texts and binds.
+    // The statements and binds of queries of connection after texts and binds; the queries
+    // are closed first unless they keep what they show until their rows come.
     static void gather(const Connection& connection, const QList<Query*>& queries,
-                       QStringList& texts, QVariantList& binds);
+                       QStringList& texts, QVariantList& binds, bool keepShown = false);
     // The results of the next count statements of result, each read whole.
     static std::vector<Rows> readAfter(QSqlQuery& result, qsizetype count);
 

@@ -57,15 +57,27 @@ QString read(const QString& statement) {
                           "where false");
 }
 
+namespace {
+// lower case by table, as lower() under a "C" database leaves Cyrillic as it is; in UTF-8
+// byte order а..я then run in the alphabet's order, and ё, placed after я, is е
+const QString NameUpper = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯё"
+                                         "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+const QString NameLower = QStringLiteral("абвгдеежзийклмнопрстуфхцчшщъыьэюяе"
+                                         "abcdefghijklmnopqrstuvwxyz");
+} // namespace
+
 QString byName(const QString& column) {
-    // lower case by table, as lower() under a "C" database leaves Cyrillic as it is; in
-    // UTF-8 byte order а..я then run in the alphabet's order, and ё, placed after я, is е
-    static const QString upper = QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯё"
-                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    static const QString lower = QStringLiteral("абвгдеежзийклмнопрстуфхцчшщъыьэюяе"
-                                                "abcdefghijklmnopqrstuvwxyz");
     return QStringLiteral("translate(%1, '%2', '%3') collate \"C\", %1 collate \"C\"")
-        .arg(column, upper, lower);
+        .arg(column, NameUpper, NameLower);
+}
+
+QByteArray nameKey(const QString& name) {
+    // after every key: UTF-8 never holds the byte 0xff
+    if (name.isNull()) return QByteArray(1, char(0xff));
+    QString key = name;
+    for (QChar& c : key)
+        if (const qsizetype i = NameUpper.indexOf(c); i >= 0) c = NameLower[i];
+    return key.toUtf8() + '\0' + name.toUtf8();
 }
 
 QString personCode(const QString& alias) {

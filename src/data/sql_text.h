@@ -3,6 +3,7 @@
 
 #include "data/texts.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -45,6 +46,10 @@ QString byName(const QString& column);
 // in the statement. The text holds no colon or question mark, which statement tools could
 // take for a parameter.
 QString personCode(const QString& alias = QStringLiteral("person"));
+
+// What byName() sorts a name by, as bytes compared in order: the name's sort key, then the
+// name itself. A null name sorts after every other.
+QByteArray nameKey(const QString& name);
 
 // A select as the program sends it: the same rows and columns, whose columns name no table
 // of origin. The ODBC driver looks up the columns of every table a result's columns come

@@ -53,17 +53,16 @@ void TForm1::Button3Click() {
     const qint64 id = q.asInt("id");
     // what the user decides on: a record another user changed meanwhile is left alone
     const data::SeenRow seen = journal::seenRecord(q);
-    if (ui::askYesNo(journal::deletionQuestion(q), QStringLiteral("Удаление"), QMessageBox::No)) {
-        // the cell recomputed is the one the record fed as the database held it, whatever
-        // this copy's list still shows of it
-        timesheet::ClosedMonth closed;
-        const journal::WriteResult result =
-            journal::deleteRecord(DataModule6->Control, id, seen, &closed);
-        if (result != journal::WriteResult::Written)
-            ui::error(journal::refusalText(result, closed));
-    }
-    q.close();
-    q.open();
+    if (!ui::askYesNo(journal::deletionQuestion(q), QStringLiteral("Удаление"), QMessageBox::No))
+        return;
+    // the cell recomputed is the one the record fed as the database held it, whatever this
+    // copy's list still shows of it; the list comes back with the deletion
+    timesheet::ClosedMonth closed;
+    journal::ShownRecord shown(q, CurShift);
+    const journal::WriteResult result =
+        journal::deleteRecord(DataModule6->Control, id, seen, &closed, shown.of(id));
+    shown.put(result);
+    if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
 }
 
 void TForm1::DBGrid2DblClick() {
@@ -76,13 +75,14 @@ void TForm1::DBGrid2DblClick() {
                              ? QStringLiteral("ok")
                              : QStringLiteral("no");
     timesheet::ClosedMonth closed;
+    // the record comes back with the mark and keeps its place
+    journal::ShownRecord shown(q, CurShift);
+    const qint64 id = q.asInt("id");
     const journal::WriteResult result =
-        journal::markRecord(DataModule6->Control, q.asInt("id"), next, &closed, q.asDate("data"));
+        journal::markRecord(DataModule6->Control, id, next, &closed, q.asDate("data"),
+                            shown.of(id));
+    shown.put(result);
     if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result, closed));
-    const int rec = q.recNo();
-    q.close();
-    q.open();
-    restoreRecNo(q, rec);
 }
 
 void TForm1::N27Click() {

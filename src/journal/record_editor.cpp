@@ -318,23 +318,22 @@ void TForm11::Button1Click() {
     data::Query& control = DataModule6->Control;
     timesheet::ClosedMonth closed;
     int dayHours = -1;
+    // the record comes back with the write, as the journal shows it, and takes its place
+    journal::ShownRecord shown(DataModule6->smenaQuery(Shift), Shift);
     const journal::WriteResult result =
         Tag == ui::ChangeRow
-            ? journal::changeRecord(control, RecordId, *input, Seen, &closed, &dayHours)
-            : journal::addRecord(control, *input, &closed, &dayHours);
-    data::Query& list = DataModule6->smenaQuery(Shift);
+            ? journal::changeRecord(control, RecordId, *input, Seen, &closed, &dayHours,
+                                    shown.of(RecordId))
+            : journal::addRecord(control, *input, &closed, &dayHours, shown.ofNew(*input));
+    shown.put(result);
     if (!journal::isWritten(result)) {
         // the input stays for the user to mend; a record gone is gone from the list too
-        if (result == journal::WriteResult::RecordGone) list.refresh();
-        if (result == journal::WriteResult::RecordChanged) {
-            list.refresh();
-            // the next "Запись" saves over the other user's change on purpose
+        // the next "Запись" saves over the other user's change on purpose
+        if (result == journal::WriteResult::RecordChanged)
             Seen = journal::currentRecord(control, RecordId);
-        }
         ui::error(journal::refusalText(result, closed, dayHours));
         return;
     }
-    list.refresh();
     // saved, though the answer was lost with the connection: the user hears which it was
     if (result != journal::WriteResult::Written) ui::error(journal::refusalText(result));
     DataModule6->H_Tabel_1.close();

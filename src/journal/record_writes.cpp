@@ -2,6 +2,7 @@
 
 #include "data/changes.h"
 #include "data/connection.h"
+#include "data/data_module.h"
 #include "data/db_error.h"
 #include "data/query.h"
 #include "data/rights.h"
@@ -73,8 +74,9 @@ void addInputChecks(data::WritePlan& plan, const RecordInput& r, qint64 except) 
 }
 
 // Sends the write and says what became of it.
-WriteResult posted(data::Query& control, const data::WritePlan& plan,
-                   timesheet::ClosedMonth* closed, int* dayHours = nullptr) {
+WriteResult posted(data::Query& control, data::WritePlan& plan, timesheet::ClosedMonth* closed,
+                   int* dayHours = nullptr, const QList<data::Query*>& shown = {}) {
+    plan.alsoRead = shown;
     const data::WriteOutcome out = data::write(control, plan);
     if (closed) *closed = out.closed;
     if (dayHours && out.refusedWith(int(WriteResult::DayOverfilled)))
@@ -152,6 +154,44 @@ bool isWritten(WriteResult result) {
     return result == WriteResult::Written || result == WriteResult::LostSaved;
 }
 
+ShownRecord::ShownRecord(data::Query& list, int shift)
+    : list_(list), shift_(shift >= 2 && shift <= 4 ? shift : 1), row_(list.connection()) {}
+
+QList<data::Query*> ShownRecord::of(qint64 id) {
+    id_ = id;
+    row_.setSql(TDataModule6::journalStatement(shift_, "smena.id=" + integer(id)));
+    for (const char* p : {"data", "ok"})
+        row_.setParam(QLatin1String(p), list_.param(QLatin1String(p)));
+    return {&row_};
+}
+
+QList<data::Query*> ShownRecord::ofNew(const RecordInput& r) {
+    of(0);
+    row_.setSql(TDataModule6::journalStatement(
+        shift_, "smena.id=(select max(id) from accounts_dep.smena where w_id=" +
+                    integer(r.worker) + " and o_id=" + integer(r.operation) +
+                    " and i_id=" + integer(r.product) + " and data=" +
+                    data::sql::toDate(r.day) + " and smena=" + integer(r.shift) +
+                    " and color=" + integer(r.colour) + ")"));
+    return {&row_};
+}
+
+void ShownRecord::put(WriteResult result) {
+    const qint64 id = id_ > 0 ? id_ : (row_.active() && !row_.isEmpty() ? row_.asInt("id") : 0);
+    if (isAnswerLost(result) || !row_.active()) {
+        if (list_.active()) list_.refresh();
+        return;
+    }
+    if (id == 0) return; // a new record refused: the list is as it was
+    if (!list_.putRow(QStringLiteral("id"), id, row_, TDataModule6::journalOrder(shift_)))
+        list_.refresh();
+}
+
+bool isAnswerLost(WriteResult result) {
+    return result == WriteResult::LostSaved || result == WriteResult::LostNotSaved ||
+           result == WriteResult::LostUnknown;
+}
+
 const QStringList SeenFields{"data", "smena", "w_id",  "i_id", "o_id", "cena", "kol_vo",
                              "brak", "time",  "color", "ok",   "vvod", "prize"};
 
@@ -200,7 +240,8 @@ bool recordThere(data::Query& control, const RecordInput& r, const QString& wher
 namespace {
 // Adds r as a new record, or as record id again with its mark (a deleted record put back).
 WriteResult added(data::Query& control, const RecordInput& r, qint64 id, const QString& mark,
-                  timesheet::ClosedMonth* closed, int* dayHours) {
+                  timesheet::ClosedMonth* closed, int* dayHours,
+                  const QList<data::Query*>& shown = {}) {
     const Cell cell = cellOf(r);
     data::WritePlan plan;
     addInputChecks(plan, r, 0);
@@ -224,13 +265,13 @@ WriteResult added(data::Query& control, const RecordInput& r, qint64 id, const Q
          {}, false, &control.connection()});
     // an equal record is refused, so one that holds these values is this one
     plan.landed = [&] { return recordThere(control, r, "ok=" + data::sql::quoted(mark)); };
-    return posted(control, plan, closed, dayHours);
+    return posted(control, plan, closed, dayHours, shown);
 }
 } // namespace
 
 WriteResult addRecord(data::Query& control, const RecordInput& r, timesheet::ClosedMonth* closed,
-                      int* dayHours) {
-    return added(control, r, 0, QStringLiteral("no"), closed, dayHours);
+                      int* dayHours, const QList<data::Query*>& shown) {
+    return added(control, r, 0, QStringLiteral("no"), closed, dayHours, shown);
 }
 
 WriteResult putBackRecord(data::Query& control, qint64 id, const RecordInput& r,
@@ -240,7 +281,8 @@ WriteResult putBackRecord(data::Query& control, qint64 id, const RecordInput& r,
 }
 
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,
-                         const data::SeenRow& seen, timesheet::ClosedMonth* closed, int* dayHours) {
+                         const data::SeenRow& seen, timesheet::ClosedMonth* closed, int* dayHours,
+                         const QList<data::Query*>& shown) {
     const Cell cell = cellOf(r);
     const QString set =
         "w_id=" + integer(r.worker) + ", i_id=" + integer(r.product) +
@@ -261,12 +303,12 @@ WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& r,
                                                      "id=" + integer(id)),
                              "id=" + integer(id), false, &control.connection()});
         plan.landed = [&] { return recordThere(control, r, "id=" + integer(id)); };
-        return posted(control, plan, closed, dayHours);
+        return posted(control, plan, closed, dayHours, shown);
     });
 }
 
 WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& seen,
-                         timesheet::ClosedMonth* closed) {
+                         timesheet::ClosedMonth* closed, const QList<data::Query*>& shown) {
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         const SeenCell old = cellSeen(as);
         data::WritePlan plan;
@@ -280,12 +322,13 @@ WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& s
                                   "select id from accounts_dep.smena where id=" + integer(id), "id")
                 .isNull();
         };
-        return posted(control, plan, closed);
+        return posted(control, plan, closed, nullptr, shown);
     });
 }
 
 WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
-                       timesheet::ClosedMonth* closed, const QDate& day) {
+                       timesheet::ClosedMonth* closed, const QDate& day,
+                       const QList<data::Query*>& shown) {
     data::requireAcceptRights();
     const QString set = "ok=" + data::sql::quoted(mark);
     auto write = [&](const data::SeenRow& as) {
@@ -309,11 +352,11 @@ WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
                                   "cnt")
                        .toLongLong() > 0;
         };
-        return posted(control, plan, closed);
+        return posted(control, plan, closed, nullptr, shown);
     };
     if (day.isValid()) {
-        const data::SeenRow shown{{QStringLiteral("data")}, {QVariant(day)}};
-        if (const WriteResult r = write(shown); r != WriteResult::RecordChanged) return r;
+        const data::SeenRow asShown{{QStringLiteral("data")}, {QVariant(day)}};
+        if (const WriteResult r = write(asShown); r != WriteResult::RecordChanged) return r;
     }
     // the day not known, or another copy moved the record: the month as it is now
     for (int attempt = 0;; ++attempt) {

@@ -16,6 +16,7 @@
 // answer, the write looks, once connected again, whether the record is as it wrote it.
 #pragma once
 
+#include "data/query.h"
 #include "data/row_check.h"
 #include "timesheet/closed_months.h"
 
@@ -83,10 +84,35 @@ data::SeenRow currentRecord(data::Query& control, qint64 id);
 
 // Each write below, when refused with MonthClosed, gives the month through closed; a save
 // refused with DayOverfilled gives through dayHours the hours the day's cell held without it.
+// The lists of shown are read again in the write's own exchange, after it, whatever became of
+// it; they keep what they showed when the answer is lost (isAnswerLost()).
+bool isAnswerLost(WriteResult result);
+
+// The one record a journal list shows after a write, read in the write's own exchange, so
+// that the list puts it in place (or takes it away) instead of being read whole again.
+class ShownRecord {
+public:
+    // list: the journal query of shift, open
+    ShownRecord(data::Query& list, int shift);
+    // What a write of record id reads besides (shown), or of a new record equal to r (an
+    // equal record is refused, so the one the values find is the one written).
+    QList<data::Query*> of(qint64 id);
+    QList<data::Query*> ofNew(const RecordInput& r);
+    // After the write: the record in its place in the list, or gone from it; the list read
+    // whole again when the answer was lost or the record could not be placed.
+    void put(WriteResult result);
+
+private:
+    data::Query& list_;
+    int shift_;
+    data::Query row_;
+    qint64 id_ = 0;
+};
 
 // A new record, unaccepted, entered today.
 WriteResult addRecord(data::Query& control, const RecordInput& record,
-                      timesheet::ClosedMonth* closed = nullptr, int* dayHours = nullptr);
+                      timesheet::ClosedMonth* closed = nullptr, int* dayHours = nullptr,
+                      const QList<data::Query*>& shown = {});
 // A deleted record put back as record id, with its acceptance mark (anything but "no" takes
 // full access), under every check of a new record; Duplicate when record id, or an equal
 // one, is there.
@@ -97,7 +123,7 @@ WriteResult putBackRecord(data::Query& control, qint64 id, const RecordInput& re
 // user opened; an empty one is not compared).
 WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
                          const data::SeenRow& seen = {}, timesheet::ClosedMonth* closed = nullptr,
-                         int* dayHours = nullptr);
+                         int* dayHours = nullptr, const QList<data::Query*>& shown = {});
 inline WriteResult changeRecord(data::Query& control, qint64 id, const RecordInput& record,
                                 timesheet::ClosedMonth* closed) {
     return changeRecord(control, id, record, {}, closed);
@@ -105,7 +131,8 @@ inline WriteResult changeRecord(data::Query& control, qint64 id, const RecordInp
 // Deletes record id when it is still as seen; the cell recomputed is that of the record as
 // the database held it.
 WriteResult deleteRecord(data::Query& control, qint64 id, const data::SeenRow& seen = {},
-                         timesheet::ClosedMonth* closed = nullptr);
+                         timesheet::ClosedMonth* closed = nullptr,
+                         const QList<data::Query*>& shown = {});
 inline WriteResult deleteRecord(data::Query& control, qint64 id, timesheet::ClosedMonth* closed) {
     return deleteRecord(control, id, {}, closed);
 }
@@ -113,6 +140,7 @@ inline WriteResult deleteRecord(data::Query& control, qint64 id, timesheet::Clos
 // record's month as the database holds it. day: the record's day as the list shows it, which
 // saves reading it first (invalid: read).
 WriteResult markRecord(data::Query& control, qint64 id, const QString& mark,
-                       timesheet::ClosedMonth* closed = nullptr, const QDate& day = QDate());
+                       timesheet::ClosedMonth* closed = nullptr, const QDate& day = QDate(),
+                       const QList<data::Query*>& shown = {});
 
 } // namespace journal

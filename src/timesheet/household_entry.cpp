@@ -233,23 +233,24 @@ void TForm24::Button1Click() {
     data::Query& control = DataModule6->Control;
     timesheet::ClosedMonth closed;
     int dayHours = -1;
+    // the list comes back with the write, as it is after it
+    const QList<data::Query*> shown = Form25->shownLists();
     const timesheet::Saved saved =
         Tag == ui::NewRow
             ? timesheet::addEntry(control, entry, Form25->DTPcker1->date(), Form25->EntrySmena,
-                                  &closed, &dayHours)
-            : timesheet::changeEntry(control, EntryId, entry, Seen, &closed, &dayHours);
+                                  &closed, &dayHours, shown)
+            : timesheet::changeEntry(control, EntryId, entry, Seen, &closed, &dayHours, shown);
+    if (timesheet::isAnswerLost(saved)) Form25->Reopen();
     if (saved != timesheet::Saved::Written) {
         ui::error(timesheet::savedText(saved, closed, dayHours));
         if (saved == timesheet::Saved::EntryChanged) {
             // the list shows the other user's change; the next "Записать" saves over it
-            Form25->Reopen();
             Seen = timesheet::currentEntry(control, EntryId);
             return;
         }
         // an entry deleted meanwhile cannot be saved; the rest can be chosen anew
         if (saved != timesheet::Saved::EntryGone && !timesheet::isSaved(saved)) return;
     }
-    Form25->Reopen();
     // the changed entry may have moved in the list's order
     if (Tag == ui::ChangeRow && timesheet::isSaved(saved))
         Form25->fatigue->locate(QStringLiteral("id"), EntryId);

@@ -38,6 +38,7 @@ TForm25::TForm25(QWidget* parent) : ui::Form(parent) {
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     fatigue = std::make_unique<data::Query>(DataModule6->ADO_DB);
+    averages = std::make_unique<data::Query>(DataModule6->ADO_DB);
     // the distinct rows ordered outside, where the name's sort keys can be computed
     fatigue->setSql(
         QStringLiteral(
@@ -180,13 +181,19 @@ void TForm25::Reopen() {
     control.setSql(timesheet::closedStatement(shown_.year(), shown_.month()));
     data::Query& calendar = DataModule6->Calendar;
     calendar.setSql(timesheet::calendarStatement(shown_, shown_));
-    data::openTogether({fatigue.get(), &control, &calendar});
+    averages->setSql(timesheet::averageEntriesStatement(shown_.year(), shown_.month()));
+    data::openTogether({fatigue.get(), &control, &calendar, averages.get()});
     data::ClosedOnExit closing{control};
     shownOff_ = timesheet::takeDaysOff(calendar).isOff(shown_);
     // after a deletion at the end the list stays at its end
     if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
     showMonthState(timesheet::closedIn(control));
     if (OtherCopies) OtherCopies->done();
+}
+
+QList<data::Query*> TForm25::shownLists() {
+    averages->setSql(timesheet::averageEntriesStatement(shown_.year(), shown_.month()));
+    return {fatigue.get(), averages.get()};
 }
 
 void TForm25::showMonthState(bool closed) {
@@ -229,7 +236,16 @@ void TForm25::CBox1Click() {
 void TForm25::showEntry() {
     TForm24* e = Form24;
     e->type_work->setParam("cnt", 0);
-    e->type_work->open();
+    // a new entry's key comes with the kinds of work, so that its save is one exchange
+    data::Query& key = DataModule6->Control;
+    data::ClosedOnExit closing{key};
+    if (e->Tag == ui::NewRow && !timesheet::entryKeyKept(DataModule6->ADO_DB)) {
+        timesheet::setEntryKeyStatement(key);
+        data::openTogether({e->type_work.get(), &key});
+        timesheet::keepEntryKey(key);
+    } else {
+        e->type_work->open();
+    }
     ui::showModal(e);
     e->type_work->close();
 }
@@ -279,17 +295,22 @@ void TForm25::Button7Click() {
                       QMessageBox::No))
         return;
     timesheet::ClosedMonth closed;
+    // the list comes back with the deletion
     const timesheet::Saved done =
-        timesheet::deleteEntry(DataModule6->Control, id, seen, &closed);
+        timesheet::deleteEntry(DataModule6->Control, id, seen, &closed, shownLists());
+    if (timesheet::isAnswerLost(done)) Reopen();
     if (done != timesheet::Saved::Written) ui::error(timesheet::savedText(done, closed));
-    Reopen();
 }
 
 void TForm25::Button1Click() {
     if (!data::mayChangePay()) return; // its keys and the double-click too
     const QDate day = DTPcker1->date();
     const QString caption = QStringLiteral("Расчет ср.сд.");
-    const int entries = timesheet::averageEntries(DataModule6->Control, day.year(), day.month());
+    // as read with the list; the pricing says what it priced
+    const int entries = averages->active() && shown_ == day
+                            ? int(averages->asInt(QStringLiteral("cnt")))
+                            : timesheet::averageEntries(DataModule6->Control, day.year(),
+                                                        day.month());
     if (entries == 0) {
         ui::message(QStringLiteral("В этом месяце нет записей среднесдельной работы."), caption,
                     QMessageBox::Information);
@@ -305,9 +326,9 @@ void TForm25::Button1Click() {
     timesheet::Saved refused = timesheet::Saved::Written;
     {
         ui::BusyCursor busy;
-        pricing =
-            timesheet::priceAverageEntries(DataModule6->Control, day.year(), day.month(), &refused);
-        Reopen();
+        // the list comes back with the prices
+        pricing = timesheet::priceAverageEntries(DataModule6->Control, day.year(), day.month(),
+                                                 &refused, shownLists());
     }
     if (refused != timesheet::Saved::Written)
         ui::error(timesheet::savedText(refused, {day.year(), day.month()}));

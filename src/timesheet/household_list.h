@@ -37,6 +37,9 @@ public:
     QStatusBar* StatusBar1; // names the day's month when it is closed
     // The entries of the day; parameter d_date.
     std::unique_ptr<data::Query> fatigue;
+    // The month's average piece-rate entries ("cnt"), read with the list: what a pricing asks
+    // about.
+    std::unique_ptr<data::Query> averages;
     data::DataSource DataSource1;
 
     // The shift new entries are written with.
@@ -48,6 +51,8 @@ public:
     void ShowOnDay(const QDate& day);
     // Reads the list again and goes back to the row it stood on.
     void Reopen();
+    // What a write of the list's entries reads again in its own exchange.
+    QList<data::Query*> shownLists();
 
     void FormActivate() override;
 

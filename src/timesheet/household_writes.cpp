@@ -68,8 +68,9 @@ void addInputChecks(data::WritePlan& plan, const HouseholdEntry& e, const Cell& 
 }
 
 // Sends the write and says what became of it.
-Saved posted(data::Query& control, const data::WritePlan& plan, ClosedMonth* closed, int* dayHours,
-             data::WriteOutcome* outcome = nullptr) {
+Saved posted(data::Query& control, data::WritePlan& plan, ClosedMonth* closed, int* dayHours,
+             const QList<data::Query*>& shown, data::WriteOutcome* outcome = nullptr) {
+    plan.alsoRead = shown;
     const data::WriteOutcome out = data::write(control, plan);
     if (outcome) *outcome = out;
     if (closed) *closed = out.closed;
@@ -98,6 +99,24 @@ Saved withSeen(data::Query& control, qint64 id, const data::SeenRow& seen,
 const QString NextEntryId = QStringLiteral("next fatigue id");
 const QString TakeEntryId =
     QStringLiteral("nextval(pg_get_serial_sequence('accounts_dep.fatigue', 'id'))");
+
+} // namespace
+
+bool entryKeyKept(const data::Connection& connection) {
+    const QVariant kept = connection.sessionFact(NextEntryId);
+    return kept.isValid() && !kept.isNull();
+}
+
+void setEntryKeyStatement(data::Query& query) {
+    query.setSql("select " + TakeEntryId + " as id");
+}
+
+void keepEntryKey(const data::Query& query) {
+    if (query.active() && !query.isEmpty())
+        query.connection().setSessionFact(NextEntryId, query.value(QStringLiteral("id")));
+}
+
+namespace {
 
 qint64 newEntryId(data::Query& control) {
     const QVariant kept = control.connection().sessionFact(NextEntryId);
@@ -159,6 +178,10 @@ bool isSaved(Saved saved) {
     return saved == Saved::Written || saved == Saved::LostSaved;
 }
 
+bool isAnswerLost(Saved saved) {
+    return saved == Saved::LostSaved || saved == Saved::LostNotSaved || saved == Saved::LostUnknown;
+}
+
 const QStringList SeenEntryFields{"id_p", "id_o",  "id_nom",    "d_date", "i_smena",
                                   "cnt",  "price", "i_holiday", "i_night"};
 
@@ -204,7 +227,7 @@ QString checkEntry(const HouseholdEntry& e) {
 }
 
 Saved addEntry(data::Query& control, const HouseholdEntry& e, const QDate& day, int shift,
-               ClosedMonth* closed, int* dayHours) {
+               ClosedMonth* closed, int* dayHours, const QList<data::Query*>& shown) {
     data::requirePayRights();
     requireFits(e);
     const qint64 id = newEntryId(control);
@@ -225,14 +248,15 @@ Saved addEntry(data::Query& control, const HouseholdEntry& e, const QDate& day, 
               {}, false, &control.connection()});
     plan.landed = [&] { return entryThere(control, id, &e); };
     data::WriteOutcome out;
-    const Saved saved = posted(control, plan, closed, dayHours, &out);
+    const Saved saved = posted(control, plan, closed, dayHours, shown, &out);
     if (out.values.contains(QStringLiteral("next_id")))
         control.connection().setSessionFact(NextEntryId, out.values.value(QStringLiteral("next_id")));
     return saved;
 }
 
 Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& e,
-                  const data::SeenRow& seen, ClosedMonth* closed, int* dayHours) {
+                  const data::SeenRow& seen, ClosedMonth* closed, int* dayHours,
+                  const QList<data::Query*>& shown) {
     data::requirePayRights();
     requireFits(e);
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
@@ -255,12 +279,12 @@ Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& e,
                       "id=" + integer(id)),
                   "id=" + integer(id), false, &control.connection()});
         plan.landed = [&] { return entryThere(control, id, &e); };
-        return posted(control, plan, closed, dayHours);
+        return posted(control, plan, closed, dayHours, shown);
     });
 }
 
 Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen,
-                  ClosedMonth* closed) {
+                  ClosedMonth* closed, const QList<data::Query*>& shown) {
     data::requirePayRights();
     return withSeen(control, id, seen, [&](const data::SeenRow& as) {
         const Cell held = cellSeen(as);
@@ -271,20 +295,22 @@ Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen,
                  {data::WritePart::remove("accounts_dep.fatigue", "id=" + integer(id)),
                   "id=" + integer(id), true, &control.connection()});
         plan.landed = [&] { return !entryThere(control, id, nullptr); };
-        return posted(control, plan, closed, nullptr);
+        return posted(control, plan, closed, nullptr, shown);
     });
 }
 
-int averageEntries(data::Query& control, int year, int month) {
-    return int(data::lookupIn(control,
-                              "select count(*) as cnt from accounts_dep.fatigue where i_mnth = " +
-                                  integer(month) + " and i_year = " + integer(year) +
-                                  " and id_o =7778",
-                              "cnt")
-                   .toLongLong());
+QString averageEntriesStatement(int year, int month) {
+    return "select count(*) as cnt from accounts_dep.fatigue where i_mnth = " + integer(month) +
+           " and i_year = " + integer(year) + " and id_o =7778";
 }
 
-AveragePricing priceAverageEntries(data::Query& control, int year, int month, Saved* refused) {
+int averageEntries(data::Query& control, int year, int month) {
+    return int(
+        data::lookupIn(control, averageEntriesStatement(year, month), "cnt").toLongLong());
+}
+
+AveragePricing priceAverageEntries(data::Query& control, int year, int month, Saved* refused,
+                                   const QList<data::Query*>& shown) {
     data::requirePayRights();
     const QDate first(year, month, 1);
     data::WritePlan plan;
@@ -310,6 +336,7 @@ AveragePricing priceAverageEntries(data::Query& control, int year, int month, Sa
                            "price, " + data::sql::byName(QStringLiteral("fio")) + ", cls, id"});
     plan.announcements << data::announceOnce(
         data::monthAnnouncement(control.connection(), QStringLiteral("fatigue"), year, month));
+    plan.alsoRead = shown;
     const data::WriteOutcome out = data::write(control, plan);
     if (refused)
         *refused = out.status == data::WriteOutcome::Status::MonthClosed ? Saved::MonthClosed

@@ -23,6 +23,7 @@
 #include <vector>
 
 namespace data {
+class Connection;
 class Query;
 } // namespace data
 
@@ -59,6 +60,8 @@ enum class Saved {
 QString savedText(Saved saved, const ClosedMonth& closed = {}, int dayHours = -1);
 // True when the write is in the database (Written, LostSaved).
 bool isSaved(Saved saved);
+// True when the connection went while the write waited for its answer.
+bool isAnswerLost(Saved saved);
 
 // The entry's own fields the list shows, which a change or deletion compares.
 extern const QStringList SeenEntryFields;
@@ -79,22 +82,31 @@ QString checkEntry(const HouseholdEntry& entry);
 
 // Each write below, when refused with MonthClosed, gives the month through closed; a save
 // refused with DayOverfilled gives through dayHours the hours the day's cell held without it.
+// The lists of shown are read again in the write's own exchange, after it, whatever became of
+// it; they keep what they showed when the answer is lost.
 
 // Writes a new entry for day and shift and posts its cell.
 Saved addEntry(data::Query& control, const HouseholdEntry& entry, const QDate& day, int shift,
-               ClosedMonth* closed = nullptr, int* dayHours = nullptr);
+               ClosedMonth* closed = nullptr, int* dayHours = nullptr,
+               const QList<data::Query*>& shown = {});
+// A new entry's key is taken from the table's sequence before its save (a lost answer is
+// settled by it). When the connection keeps none, query, opened in the exchange that comes
+// before the save, takes it with keepEntryKey() after: the save is then one exchange.
+bool entryKeyKept(const data::Connection& connection);
+void setEntryKeyStatement(data::Query& query);
+void keepEntryKey(const data::Query& query);
 // Rewrites entry id (its day, month, year and shift stay) and posts the cell it enters and
 // the one it leaves, when it is still as seen (an empty seen row is not compared).
 Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
                   const data::SeenRow& seen = {}, ClosedMonth* closed = nullptr,
-                  int* dayHours = nullptr);
+                  int* dayHours = nullptr, const QList<data::Query*>& shown = {});
 inline Saved changeEntry(data::Query& control, qint64 id, const HouseholdEntry& entry,
                          ClosedMonth* closed) {
     return changeEntry(control, id, entry, {}, closed);
 }
 // Deletes entry id, when it is still as seen, and recomputes the cell of its own day.
 Saved deleteEntry(data::Query& control, qint64 id, const data::SeenRow& seen = {},
-                  ClosedMonth* closed = nullptr);
+                  ClosedMonth* closed = nullptr, const QList<data::Query*>& shown = {});
 inline Saved deleteEntry(data::Query& control, qint64 id, ClosedMonth* closed) {
     return deleteEntry(control, id, {}, closed);
 }
@@ -109,15 +121,18 @@ struct AveragePricing {
     QStringList unpaid;
 };
 
-// The month's average piece-rate entries, which a pricing would price.
+// The month's average piece-rate entries, which a pricing would price; the statement reads
+// them as "cnt".
 int averageEntries(data::Query& control, int year, int month);
+QString averageEntriesStatement(int year, int month);
 
 // Sets the price of every average piece-rate entry of the month to what its worker earned
 // per hour by piece work on its product class that month (doubled for holiday entries, 0
 // without such work), under the month's lock, in one statement that also says what each
 // entry got. MonthClosed (nothing priced) comes back through refused.
 AveragePricing priceAverageEntries(data::Query& control, int year, int month,
-                                   Saved* refused = nullptr);
+                                   Saved* refused = nullptr,
+                                   const QList<data::Query*>& shown = {});
 // What a pricing did, for the user: how many entries got which price, and why any got 0.
 QString averagePricingText(const AveragePricing& pricing, int year, int month);
 

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "data/connection.h"
 #include "data/query.h"
+#include "data/sql_text.h"
 #include "data/texts.h"
 #include "report_engine/value.h"
 #include "testdb.h"
@@ -17,6 +18,7 @@ private slots:
     void masked();
     void dates();
     void gridAndReportAgree();
+    void namesInTheServersOrder();
 };
 
 void TextsTest::masked_data() {
@@ -103,6 +105,29 @@ void TextsTest::gridAndReportAgree() {
                  expected[i]);
         ++i;
     }
+}
+
+// A name put into a list in place sorts where the server's order by name puts it: case and
+// "ё" aside, then the name itself, an empty name first and a missing one last.
+void TextsTest::namesInTheServersOrder() {
+    fixture::createDatabase();
+    const QStringList names{"Ёлкин",  "елкин",   "Елкин А.", "Еж",     "ёж",      "Ежов",
+                            "Яковлев", "абрамов", "Абрамов",  "Абрамов ", "Zeta",  "alpha",
+                            "Иванов И.И.", "Иванов", "",      "Щукин",  "Шубин",   "1-я бригада"};
+    QString values;
+    for (const QString& n : names)
+        values += (values.isEmpty() ? "(" : ", (") + data::sql::quoted(n) + ")";
+    const QString server = fixture::scalar(
+        "select string_agg(coalesce(n, '<null>'), '|' order by " + data::sql::byName("n") +
+        ") from (values " + values + ", (null)) v(n)");
+    QStringList ours = names;
+    ours << QString();
+    std::stable_sort(ours.begin(), ours.end(), [](const QString& a, const QString& b) {
+        return data::sql::nameKey(a) < data::sql::nameKey(b);
+    });
+    for (QString& n : ours)
+        if (n.isNull()) n = "<null>";
+    QCOMPARE(ours.join('|'), server);
 }
 
 QTEST_MAIN(TextsTest)
