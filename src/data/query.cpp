@@ -197,7 +197,6 @@ bool Query::putRow(const QString& keyField, const QVariant& key, const Query& re
             rows_.remove(i);
             break;
         }
-    int at = -1;
     if (placing) {
         const Row& row = read.rows_.first();
         auto fieldsOf = [this](const Row& r) -> FieldOf {
@@ -207,7 +206,7 @@ bool Query::putRow(const QString& keyField, const QVariant& key, const Query& re
             };
         };
         const FieldOf put = fieldsOf(row);
-        at = int(rows_.size());
+        int at = int(rows_.size());
         for (int i = 0; i < rows_.size(); ++i)
             if (before(put, fieldsOf(rows_[i]))) {
                 at = i;
@@ -217,11 +216,8 @@ bool Query::putRow(const QString& keyField, const QVariant& key, const Query& re
     }
     rebuildVisible();
     emit reset();
-    const int shown = at >= 0 ? int(visible_.indexOf(at)) : -1;
-    if (shown >= 0)
-        setCurrent(shown);
-    else
-        setCurrent(visible_.isEmpty() ? -1 : qBound(0, rec - 1, int(visible_.size()) - 1));
+    // the user's place, as a reading again keeps it
+    setCurrent(visible_.isEmpty() ? -1 : qBound(0, rec - 1, int(visible_.size()) - 1));
     return true;
 }
 

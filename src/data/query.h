@@ -102,11 +102,11 @@ public:
     // Whether row a comes before row b in the order of the statement.
     using RowBefore = std::function<bool(const FieldOf& a, const FieldOf& b)>;
     // Puts the one row of read, a reading of the same statement restricted to that row, in
-    // place of the row whose keyField is key, where before sorts it among the others, and
-    // makes it the current row; with no row in read, the row whose keyField is key goes and
-    // the current row keeps its number. The list is then as the statement would read it,
-    // other copies' changes aside. False, with nothing changed, when this query or read is not
-    // open or their fields differ.
+    // place of the row whose keyField is key, where before sorts it among the others; with no
+    // row in read, the row whose keyField is key goes. The list is then as the statement
+    // would read it, other copies' changes aside, and the current row keeps its number as
+    // refresh() keeps it. False, with nothing changed, when this query or read is not open or
+    // their fields differ.
     bool putRow(const QString& keyField, const QVariant& key, const Query& read,
                 const RowBefore& before);
 

@@ -47,9 +47,9 @@ QString read(const QString& statement) {
     QString text = statement.trimmed();
     while (text.endsWith(u';'))
         text = text.chopped(1).trimmed();
-    const QString head = text.left(7).toLower();
-    if (!head.startsWith(QLatin1String("select")) && !head.startsWith(QLatin1String("with")))
-        return statement;
+    // a statement beginning with WITH may hold a data-modifying part, which must stay at the
+    // top level: only a plain select is wrapped
+    if (!text.left(6).toLower().startsWith(QLatin1String("select"))) return statement;
     // a set operation's columns have no table of origin; the empty second part is dropped
     // when the statement is planned, so the server reads the rows once, in their order
     return QStringLiteral("with tabel_read as (\n") + text +

@@ -54,7 +54,8 @@ QByteArray nameKey(const QString& name);
 // A select as the program sends it: the same rows and columns, whose columns name no table
 // of origin. The ODBC driver looks up the columns of every table a result's columns come
 // from in the catalogue, one exchange per table the first time a session reads it; a
-// result with no table of origin costs it none. Other statements come back as they are.
+// result with no table of origin costs it none. Only a statement that begins with "select"
+// is changed; others come back as they are.
 QString read(const QString& statement);
 
 } // namespace data::sql
