@@ -20,7 +20,7 @@ PROCESSES=${1:-8}
 OPERATIONS=${2:-500}
 POOLER_HOST=${POOLER_HOST:-127.0.0.5}
 POOL_SIZE=${POOL_SIZE:-4}
-WALK_TESTS=(journal_tst_journal timesheet_tst_piece timesheet_tst_by_time
+WALK_TESTS=(journal_tst_journal journal_tst_other_copies timesheet_tst_piece timesheet_tst_by_time
             timesheet_tst_household reports_tst_summary_reports)
 
 SUDO=""

@@ -166,12 +166,10 @@ struct WriteOutcome {
 };
 
 // A writer's own value for each status of an outcome; a refusal gives the writer's code.
-template <class R>
-struct StatusValues {
+template <class R> struct StatusValues {
     R written, gone, changed, monthClosed, lostSaved, lostNotSaved, lostUnknown;
 };
-template <class R>
-R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
+template <class R> R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
     using S = WriteOutcome::Status;
     switch (out.status) {
     case S::Written:
@@ -205,8 +203,9 @@ QString writerNames();
 // The computer user's name the copy runs as ($USER, else $USERNAME; empty when neither).
 QString computerUser();
 // The statement naming the writer (and the action, if any) to the history for the rest of
-// the transaction; run first in it.
-QString writerStatement(const QString& action = QString());
+// the transaction; run first in it. copy: the writing connection's copyId(), by which a copy
+// reading the history knows its own changes.
+QString writerStatement(const QString& action = QString(), const QString& copy = QString());
 
 // The advisory lock key of a month, as every copy names it.
 QString monthLockKey(int year, int month);

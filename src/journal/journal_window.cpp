@@ -67,6 +67,9 @@ TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
         this, DataModule6->Changes,
         [this](const data::Change& c) { return c.touches(QStringLiteral("smena"), shownDay_); },
         [this](const QList<data::Change>& changes) { rereadShifts(changes); });
+    Delayed->setVisible(DataModule6->Changes.deaf());
+    connect(&DataModule6->Changes, &data::ChangeListener::deafChanged, Delayed,
+            &QWidget::setVisible);
 }
 
 TForm1::~TForm1() = default;
@@ -199,6 +202,9 @@ void TForm1::build() {
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
+    Delayed =
+        new QLabel(QStringLiteral("Изменения других пользователей приходят с задержкой"), this);
+    StatusBar1->addPermanentWidget(Delayed);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(30000);
@@ -224,7 +230,8 @@ void TForm1::build() {
     top->addWidget(LabelFound);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
-    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
+    for (QPushButton* b :
+         {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
         bottom->addWidget(b);
     bottom->addStretch();
     bottom->addWidget(Button4);
