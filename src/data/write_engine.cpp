@@ -49,13 +49,11 @@ QString lockStatement(const WritePlan& plan) {
     rows.removeDuplicates();
     for (const QString& key : rows)
         lock(key, false);
-    return calls.isEmpty() ? QString()
-                           : QStringLiteral("select ") + calls.join(QStringLiteral(", "));
+    return calls.isEmpty() ? QString() : QStringLiteral("select ") + calls.join(QStringLiteral(", "));
 }
 
 QString partStatement(const WritePart& p) {
-    const QString condition =
-        p.where.isEmpty() ? Gate : u'(' + p.where + QStringLiteral(") and ") + Gate;
+    const QString condition = p.where.isEmpty() ? Gate : u'(' + p.where + QStringLiteral(") and ") + Gate;
     QString text = p.head;
     if (!p.select.isEmpty()) text += QStringLiteral(" select ") + p.select;
     text += QStringLiteral(" where ") + condition;
@@ -76,9 +74,8 @@ QString checkedStatement(const WritePlan& plan) {
         if (!r.seen.isEmpty()) {
             const QString fields = r.columns.isEmpty() ? r.seen.fields.join(u',') : r.columns;
             columns << QStringLiteral("(select count(*) from (select ") + fields +
-                           QStringLiteral(" from ") + r.table + where +
-                           QStringLiteral(") r where ") + sameAsSeen(r.seen) +
-                           QStringLiteral(") as same");
+                           QStringLiteral(" from ") + r.table + where + QStringLiteral(") r where ") +
+                           sameAsSeen(r.seen) + QStringLiteral(") as same");
             cases << QStringLiteral("when same=0 then ") + integer(RowChanged);
         }
     }
@@ -171,7 +168,8 @@ WritePart WritePart::update(const QString& table, const QString& set, const QStr
     return p;
 }
 
-WritePart WritePart::remove(const QString& table, const QString& where, const QString& returning) {
+WritePart WritePart::remove(const QString& table, const QString& where,
+                            const QString& returning) {
     WritePart p;
     p.head = QStringLiteral("delete from ") + table;
     p.where = where;
@@ -229,8 +227,7 @@ QString writerNames() {
         break;
     }
     QStringList names{access, QSysInfo::machineHostName(), computerUser()};
-    for (QString& n : names)
-        n.remove(u'|');
+    for (QString& n : names) n.remove(u'|');
     return names.join(u'|');
 }
 
@@ -267,8 +264,8 @@ WriteOutcome write(Query& control, const WritePlan& plan) {
         control.openWrite(statements, plan.alsoRead);
     } catch (const CommitLost&) {
         WriteOutcome out;
-        const LostCommit lost =
-            plan.landed ? settleLostCommit(control.connection(), plan.landed) : LostCommit::Unknown;
+        const LostCommit lost = plan.landed ? settleLostCommit(control.connection(), plan.landed)
+                                            : LostCommit::Unknown;
         out.status = lost == LostCommit::Saved      ? WriteOutcome::Status::LostSaved
                      : lost == LostCommit::NotSaved ? WriteOutcome::Status::LostNotSaved
                                                     : WriteOutcome::Status::LostUnknown;

@@ -166,10 +166,12 @@ struct WriteOutcome {
 };
 
 // A writer's own value for each status of an outcome; a refusal gives the writer's code.
-template <class R> struct StatusValues {
+template <class R>
+struct StatusValues {
     R written, gone, changed, monthClosed, lostSaved, lostNotSaved, lostUnknown;
 };
-template <class R> R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
+template <class R>
+R valueOf(const WriteOutcome& out, const StatusValues<R>& v) {
     using S = WriteOutcome::Status;
     switch (out.status) {
     case S::Written:

@@ -230,8 +230,7 @@ void TForm1::build() {
     top->addWidget(LabelFound);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
-    for (QPushButton* b :
-         {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
+    for (QPushButton* b : {Button1, Button2, Button3, Button8, Button5, HistoryButton, DeletedButton})
         bottom->addWidget(b);
     bottom->addStretch();
     bottom->addWidget(Button4);

@@ -42,11 +42,11 @@ public:
     QDateEdit* DateT;
     QCheckBox* CBox1; // "Выходной"
     ui::DBGrid* DBGrid2;
-    QPushButton* Button1; // "Добавить"
-    QPushButton* Button2; // "Изменить"
-    QPushButton* Button3; // "Удалить"
-    QPushButton* Button8; // "Обновить"
-    QPushButton* Button5; // "Ср.сд./хоз. работы"
+    QPushButton* Button1;   // "Добавить"
+    QPushButton* Button2;   // "Изменить"
+    QPushButton* Button3;   // "Удалить"
+    QPushButton* Button8;   // "Обновить"
+    QPushButton* Button5;   // "Ср.сд./хоз. работы"
     // "История" shows the current record's changes in History
     ui::HistoryWindow* History = nullptr;
     QPushButton* HistoryButton; // "История": the current record's changes
@@ -54,12 +54,12 @@ public:
     QPushButton* Button4;   // "Выход"
     QTimer* Timer1;         // runs VersionCheck every 30 s
     QStatusBar* StatusBar1; // names the day's month when it is closed
-    // At the right of the status line while other copies' changes are read from the history
-    // instead of heard (the program's connection goes through a pooler that cannot pass them)
-    QLabel* Delayed;
     // Finding a worker: part of a name typed here shows that worker's records only, in every
     // shift; Escape in the box clears it.
     QLineEdit* EditFind;
+    // At the right of the status line while other copies' changes are read from the history
+    // instead of heard (a pooler between the program and the server cannot pass them on)
+    QLabel* Delayed;
     QLabel* LabelFound;  // what the search finds in each shift
     QLabel* LabelTotals; // pieces, rejects, hours and sum of the records shown
     // Re-reads the day a short pause after the arrow keys (or the wheel) stepped the date.
