@@ -300,8 +300,8 @@ void ChangeListener::exchange(bool poll) {
     QList<Change> changes;
     QSet<QString> seen; // one change of each kind and copy from one reading
     auto add = [&](const Change& c) {
-        const QString key = c.copy + u' ' + c.table + u' ' + c.day.toString(Qt::ISODate) +
-                            u' ' + QString::number(c.shift) + (c.wholeMonth ? u'm' : u'd');
+        const QString key = c.copy + u' ' + c.table + u' ' + c.day.toString(Qt::ISODate) + u' ' +
+                            QString::number(c.shift) + (c.wholeMonth ? u'm' : u'd');
         if (c.day.isValid() && !seen.contains(key)) {
             seen.insert(key);
             changes << c;
