@@ -8,7 +8,9 @@
 #   - bench/record_stress: 8 copies × 500 mixed shift record writes (0 failed operations,
 #     0 duplicate timesheet rows, 0 wrong cells, 0 equal records, no write into a closed month);
 #   - the tests of the journal window, the timesheet windows and the reports, whose program
-#     connections go through the pooler (their databases are made and checked beside it).
+#     connections go through the pooler (their databases are made and checked beside it);
+#     among them those of other copies' changes, which through the pooler cannot be heard and
+#     are read from the history instead.
 # Stops PgBouncer at the end and exits non-zero when anything failed.
 #
 # Usage: scripts/pooler.sh [processes] [operations]        default 8 500
