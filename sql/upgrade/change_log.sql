@@ -5,7 +5,9 @@
 -- history, and one that is written always does. Safe to run again.
 --
 -- Who: the login; the program adds the access role of its copy, the computer's and the
--- user's name for its own transaction with set_config('tabel.who', 'access|computer|user', true).
+-- user's name, and the copy's own mark, for its own transaction with
+-- set_config('tabel.who', 'access|computer|user|copy', true). A copy that cannot hear the
+-- others' announcements reads their changes from here, leaving out those marked as its own.
 -- A copy may also name what it does (set_config('tabel.action', 'rebuilt', true)).
 -- The key is a random uuid: the table has no sequence a writer's lastval() could pick up.
 
@@ -26,6 +28,8 @@ CREATE TABLE IF NOT EXISTS accounts_dep.change_log (
     computer   text,
     os_user    text
 );
+-- the copy that wrote (null: another program, or a copy of an earlier version)
+ALTER TABLE accounts_dep.change_log ADD COLUMN IF NOT EXISTS copy text;
 CREATE INDEX IF NOT EXISTS change_log_row ON accounts_dep.change_log (table_name, row_id);
 CREATE INDEX IF NOT EXISTS change_log_at ON accounts_dep.change_log (at);
 CREATE INDEX IF NOT EXISTS change_log_day ON accounts_dep.change_log (day, table_name);
@@ -96,9 +100,9 @@ BEGIN
     END IF;
 
     INSERT INTO accounts_dep.change_log (table_name, row_id, action, before, after, day, login,
-                                         access, computer, os_user)
+                                         access, computer, os_user, copy)
     VALUES (TG_TABLE_NAME, key, act, b, a, d, session_user, nullif(who[1], ''),
-            nullif(who[2], ''), nullif(who[3], ''));
+            nullif(who[2], ''), nullif(who[3], ''), nullif(who[4], ''));
     RETURN NULL;
 END $$;
 

@@ -237,8 +237,10 @@ QString computerUser() {
     return user;
 }
 
-QString writerStatement(const QString& action) {
-    QString s = QStringLiteral("select set_config('tabel.who', ") + sql::quoted(writerNames()) +
+QString writerStatement(const QString& action, const QString& copy) {
+    QString who = writerNames();
+    if (!copy.isEmpty()) who += u'|' + QString(copy).remove(u'|');
+    QString s = QStringLiteral("select set_config('tabel.who', ") + sql::quoted(who) +
                 QStringLiteral(", true)");
     if (!action.isEmpty())
         s += QStringLiteral(", set_config('tabel.action', ") + sql::quoted(action) +
@@ -247,7 +249,7 @@ QString writerStatement(const QString& action) {
 }
 
 WriteOutcome write(Query& control, const WritePlan& plan) {
-    QStringList statements{writerStatement(plan.action)};
+    QStringList statements{writerStatement(plan.action, control.connection().copyId())};
     if (plan.row)
         statements << QStringLiteral("select 1 from ") + plan.row->table +
                           QStringLiteral(" where id=") + integer(plan.row->id) +

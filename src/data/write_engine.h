@@ -205,8 +205,9 @@ QString writerNames();
 // The computer user's name the copy runs as ($USER, else $USERNAME; empty when neither).
 QString computerUser();
 // The statement naming the writer (and the action, if any) to the history for the rest of
-// the transaction; run first in it.
-QString writerStatement(const QString& action = QString());
+// the transaction; run first in it. copy: the writing connection's copyId(), by which a copy
+// reading the history knows its own changes.
+QString writerStatement(const QString& action = QString(), const QString& copy = QString());
 
 // The advisory lock key of a month, as every copy names it.
 QString monthLockKey(int year, int month);

@@ -67,6 +67,9 @@ TForm1::TForm1(QWidget* parent) : ui::Form(parent) {
         this, DataModule6->Changes,
         [this](const data::Change& c) { return c.touches(QStringLiteral("smena"), shownDay_); },
         [this](const QList<data::Change>& changes) { rereadShifts(changes); });
+    Delayed->setVisible(DataModule6->Changes.deaf());
+    connect(&DataModule6->Changes, &data::ChangeListener::deafChanged, Delayed,
+            &QWidget::setVisible);
 }
 
 TForm1::~TForm1() = default;
@@ -199,6 +202,9 @@ void TForm1::build() {
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
+    Delayed =
+        new QLabel(QStringLiteral("Изменения других пользователей приходят с задержкой"), this);
+    StatusBar1->addPermanentWidget(Delayed);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(30000);

@@ -57,6 +57,9 @@ public:
     // Finding a worker: part of a name typed here shows that worker's records only, in every
     // shift; Escape in the box clears it.
     QLineEdit* EditFind;
+    // At the right of the status line while other copies' changes are read from the history
+    // instead of heard (a pooler between the program and the server cannot pass them on)
+    QLabel* Delayed;
     QLabel* LabelFound;  // what the search finds in each shift
     QLabel* LabelTotals; // pieces, rejects, hours and sum of the records shown
     // Re-reads the day a short pause after the arrow keys (or the wheel) stepped the date.
