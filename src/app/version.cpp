@@ -64,19 +64,6 @@ void checkVersion() {
 
     data::Table& ver = *Form1->ver;
     data::ClosedOnExit closer{ver};
-    // A login that writes the stamp moves an older one forward first, in the same exchange,
-    // when the database has what this build requires; an empty table is stamped below.
-    data::Query stamp(DataModule6->ADO_DB);
-    const QString older = QStringLiteral("d < %1 or (d = %1 and t < %2)").arg(bd).arg(bt);
-    stamp.setSql(QStringLiteral(
-                     "with stamped as (update accounts_dep.ver set d=%1, t=%2 where (%3) and "
-                     "has_table_privilege('accounts_dep.ver', 'UPDATE') and "
-                     "to_regclass('accounts_dep.closed_month') is not null and "
-                     "to_regclass('accounts_dep.change_log') is not null returning d) "
-                     "select count(*) as stamped from stamped")
-                     .arg(bd)
-                     .arg(bt)
-                     .arg(older));
     // the tables the program requires beside the stamp, asked in the same exchange
     data::Query& required = DataModule6->Control;
     data::ClosedOnExit closing{required};
@@ -86,7 +73,7 @@ void checkVersion() {
         "when to_regclass('accounts_dep.change_log') is null then 'change_log' else '' end as "
         "missing, has_table_privilege('accounts_dep.ver', 'UPDATE') and "
         "has_table_privilege('accounts_dep.ver', 'INSERT') as stamps"));
-    data::openTogether({&stamp, &ver, &required});
+    data::openTogether({&ver, &required});
     if (const QString missing = required.asText(QStringLiteral("missing")); !missing.isEmpty()) {
         ui::message(missingTableText(missing), QStringLiteral("Ошибка"), QMessageBox::Critical);
         terminate();

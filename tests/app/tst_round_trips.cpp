@@ -99,6 +99,9 @@ void RoundTripsTest::initTestCase() {
         QVERIFY2(opening >= 3, qPrintable(QString::number(opening)));
     }
     const int before = relay->exchanges();
+    // the database stamped by this build already: a build's first start writes its stamp,
+    // one exchange more, once
+    fixture::exec("update accounts_dep.ver set d=20240219, t=39433");
     app::setBuildStamp("Feb 19 2024", "10:57:13");
     QCOMPARE(fixture::startProgram(relay->address()), QStringList());
     start = {DataModule6->ADO_DB.roundTrips(), relay->exchanges() - before};
@@ -185,8 +188,8 @@ void RoundTripsTest::counterFollowsTheWire() {
     QCOMPARE(n.trips, qint64(expected));
 }
 
-// Start-up to the login window: one opening and one exchange beyond it (the version, its
-// stamp moved forward and the tables required), with no look-up of the driver's.
+// Start-up to the login window: one opening and one exchange beyond it (the version and the
+// tables required), with no look-up of the driver's.
 void RoundTripsTest::startUp() {
     QVERIFY(Form23->isVisible());
     QCOMPARE(startOpenings, 1);
