@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
         Form23->Edit1->setText(QStringLiteral("7093"));
         l.start();
         Form23->Button1Click();
+        app::clearTermination(); // the login window closed behind the journal
         if (run + 1 < runs) app::destroyForms();
     }
     start.times = startTimes;
@@ -173,7 +174,7 @@ int main(int argc, char** argv) {
                                .toLongLong();
                 // average piece-rate entries, which the pricing below then prices
                 f->cb_type_work->setKeyValue(7778);
-                f->Edit6->setText(QStringLiteral("0"));
+                f->Edit6->setText(QStringLiteral("1"));
                 measure(entry, [] { Form24->Button1Click(); });
             });
             Form25->Button5Click();
