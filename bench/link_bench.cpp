@@ -98,13 +98,19 @@ int main(int argc, char** argv) {
         startTrips.push_back(trips());
         openings.push_back(DataModule6->ADO_DB.openings());
         // the login with full access, until the journal is shown with its day
-        const qint64 before = trips();
+        qint64 before = 0;
         QElapsedTimer l;
         script.onModal(Form1, [&] {
             login.times.push_back(ms(l));
             login.trips.push_back(trips() - before);
         });
+        // the user types the access code: the program waits in its event loop meanwhile
+        QElapsedTimer typing;
+        typing.start();
+        while (typing.elapsed() < 500)
+            application.processEvents(QEventLoop::AllEvents, 50);
         Form23->Edit1->setText(QStringLiteral("7093"));
+        before = trips();
         l.start();
         Form23->Button1Click();
         app::clearTermination(); // the login window closed behind the journal

@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <memory>
+#include <vector>
 #include <QVBoxLayout>
 
 TForm23* Form23 = nullptr;
@@ -88,7 +90,12 @@ void TForm23::askFor(const QString& user, bool passwordAsked) {
 
 void TForm23::FormActivate() {
     // a person's login is checked once the server has said the person's group
-    if (!waitingForLogin()) app::checkVersion();
+    if (!waitingForLogin()) {
+        app::checkVersion();
+        // while the user types, the server session reads the journal's tables once
+        if (!app::terminationRequested())
+            QTimer::singleShot(0, this, [this] { warmUpSession(); });
+    }
     setWindowTitle(
         QStringLiteral("Авторизация (build: %1.%2)").arg(Form1->BuildDate).arg(Form1->BuildTime));
     // wide enough for the whole caption in a bold title font, beside the icon and the title
@@ -139,6 +146,28 @@ bool TForm23::personalLogin(data::Role* role) {
     grouped_ = true;
     app::checkVersion();
     return !app::terminationRequested();
+}
+
+void TForm23::warmUpSession() {
+    // A new server session fills its catalogue caches with the first statements on each
+    // table, which then take several times as long; the journal's reading after the login is
+    // the first. Reading today's journal here, once, while the window waits, leaves that cost
+    // behind the user's typing. Nothing depends on it: a failure is left to the next action.
+    if (!isVisible() || waitingForLogin() || !DataModule6->ADO_DB.connected()) return;
+    std::vector<std::unique_ptr<data::Query>> reads;
+    QList<data::Query*> list;
+    for (int shift = 1; shift <= 4; ++shift) {
+        auto q = std::make_unique<data::Query>(DataModule6->ADO_DB);
+        q->setSql(TDataModule6::journalStatement(shift));
+        q->setParam("data", QDateTime(QDate::currentDate(), QTime(0, 0)));
+        q->setParam("ok", QStringLiteral("ta"));
+        list << q.get();
+        reads.push_back(std::move(q));
+    }
+    try {
+        data::openTogether(list);
+    } catch (const data::DbError&) {
+    }
 }
 
 void TForm23::Button1Click() {

@@ -40,6 +40,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void warmUpSession();
     // Connects as the person with the typed password, checks the version and takes the
     // person's group; false (with a message) when the login cannot go on.
     bool personalLogin(data::Role* role);
