@@ -295,10 +295,13 @@ void TForm25::Button7Click() {
                       QMessageBox::No))
         return;
     timesheet::ClosedMonth closed;
+    const int rec = fatigue->recNo();
     // the list comes back with the deletion
     const timesheet::Saved done =
         timesheet::deleteEntry(DataModule6->Control, id, seen, &closed, shownLists());
     if (timesheet::isAnswerLost(done)) Reopen();
+    // after a deletion at the end the list stays at its end
+    if (rec > 0 && !fatigue->isEmpty()) fatigue->setRecNo(qMin(rec, fatigue->recordCount()));
     if (done != timesheet::Saved::Written) ui::error(timesheet::savedText(done, closed));
 }
 

@@ -388,9 +388,13 @@ void HouseholdTest::deletion_data() {
     QTest::addColumn<QStringList>("hours");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QString>("left");
-    QTest::newRow("the only entry") << QStringList{"8"} << true << "0/7";
-    QTest::newRow("one of two") << QStringList{"3", "5"} << true << "5/7";
-    QTest::newRow("answered no") << QStringList{"3", "5"} << false << "8/7";
+    QTest::addColumn<int>("row");  // deleted
+    QTest::addColumn<int>("after"); // the list's record number afterwards
+    QTest::newRow("the only entry") << QStringList{"8"} << true << "0/7" << 0 << 0;
+    QTest::newRow("one of two") << QStringList{"3", "5"} << true << "5/7" << 0 << 1;
+    QTest::newRow("answered no") << QStringList{"3", "5"} << false << "8/7" << 0 << 1;
+    // the list stays at its end
+    QTest::newRow("the last of three") << QStringList{"2", "3", "4"} << true << "5/7" << 2 << 2;
 }
 
 void HouseholdTest::deletion() {
@@ -407,7 +411,8 @@ void HouseholdTest::deletion() {
         const QSignalBlocker quiet(Form25->DTPcker1);
         Form25->DTPcker1->setDate(March9);
     }
-    Form25->DBGrid1->selectRow(0);
+    QFETCH(int, row);
+    Form25->DBGrid1->selectRow(row);
     ui::Script s;
     s.answer(yes);
     QTest::keyClick(Form25->DBGrid1, Qt::Key_Delete);
@@ -415,7 +420,8 @@ void HouseholdTest::deletion() {
     // the entry named by its own day, not the picker's, and Enter answers No
     QCOMPARE(s.shown().first().text,
              "Удалить позицию из списка?\nИванов И.И. — Хоз. работы (Стеллажи) — 05.03.2024, " +
-                 hours.first() + " ч");
+                 hours[row] + " ч");
+    QTEST(Form25->fatigue->recNo(), "after");
     QCOMPARE(s.shown().first().caption, QString("Удаление"));
     QCOMPARE(s.shown().first().kind, ui::Script::Kind::Question);
     QCOMPARE(s.shown().first().defaultButton, QMessageBox::No);
